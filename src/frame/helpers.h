@@ -1,0 +1,32 @@
+// Small helpers shared by the controls.
+#pragma once
+
+#include <cstdint>
+
+#include <windows.h>
+
+#include "frame/host_abi.h"
+
+// True when top <= y < bottom and left <= x < right.
+bool PointInHostRect(HostPoint point, const HostRect& rect);
+
+// GetTickCount in units of 16 ms; wraps with the tick count.
+uint32_t TickCount16();
+
+// The nearest ancestor of window (the window itself is never tested) whose
+// class name is "SysTabControl32" in any letter case, or null.
+HWND FindTabControlAncestor(HWND window);
+
+// The text of a host string: one byte past the start of its storage, or an
+// empty text for a null string.
+const char* HostStringText(HostString string);
+
+int32_t CStringLength(const char* text);
+
+// Case-insensitive comparisons through the Mac OS Roman upper-case table;
+// each answers -1, 0 or 1. A null text orders before any other text.
+int32_t CompareNoCase(const char* a, const char* b);
+int32_t CompareNoCaseN(const unsigned char* a, int32_t lengthA, const unsigned char* b, int32_t lengthB);
+
+// The upper-case form of every byte in Mac OS Roman.
+extern const unsigned char kUpperCaseTable[256];
