@@ -1,9 +1,10 @@
 # make       builds both plug-in DLLs and renders build/gallery.png
 # make test  builds and runs every test
 BUILD := build
-B64 := $(BUILD)/x86_64
-B32 := $(BUILD)/i686
+B64 := $(abspath $(BUILD))/x86_64
+B32 := $(abspath $(BUILD))/i686
 WINE_PREFIX := $(abspath $(BUILD))/wine
+WINE_RUN := $(CURDIR)/tools/wine-run --prefix=$(WINE_PREFIX)
 JOBS ?= 2
 
 .PHONY: all bootstrap build gallery test clean
@@ -16,16 +17,16 @@ build: bootstrap
 	cmake -S . -B $(B32) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCLASSICCONTROLS_TESTS=OFF >/dev/null
 	cmake --build $(B32) -j $(JOBS)
 	cmake -S . -B $(B64) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
-	  -DI686_DLL=$(abspath $(B32))/bin/ClassicControls.dll -DWINE_PREFIX=$(WINE_PREFIX) >/dev/null
+	  -DI686_DLL=$(B32)/bin/ClassicControls.dll -DWINE_PREFIX=$(WINE_PREFIX) >/dev/null
 	cmake --build $(B64) -j $(JOBS)
 
 gallery: build
-	cd $(B64)/bin && ../../../tools/wine-run --prefix=$(WINE_PREFIX) ./gallery.exe $(abspath $(BUILD))/gallery.png; \
-	  status=$$?; ../../../tools/wine-run --prefix=$(WINE_PREFIX) --stop; exit $$status
+	cd $(B64)/bin && $(WINE_RUN) ./gallery.exe $(abspath $(BUILD))/gallery.png; \
+	  status=$$?; $(WINE_RUN) --stop; exit $$status
 
 test: build
-	cd $(B64) && ctest --output-on-failure -j $(JOBS); \
-	  status=$$?; ../../tools/wine-run --prefix=$(WINE_PREFIX) --stop; exit $$status
+	cd $(B64) && ctest --output-on-failure -j $(JOBS) $(CTEST_ARGS); \
+	  status=$$?; $(WINE_RUN) --stop; exit $$status
 
 clean:
 	rm -rf $(BUILD)
