@@ -1,0 +1,10 @@
+#pragma once
+
+#include "frame/host_abi.h"
+
+// The instance's data block: the instance address plus the offset the host
+// wrote into the class's definition.
+template <typename T>
+T* InstanceDataOf(ControlInstance* instance, const ControlDefinition& definition) {
+    return reinterpret_cast<T*>(reinterpret_cast<unsigned char*>(instance) + definition.dataOffset);
+}
