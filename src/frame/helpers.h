@@ -1,6 +1,7 @@
 // Small helpers shared by the controls.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include <windows.h>
@@ -29,4 +30,4 @@ int32_t CompareNoCase(const char* a, const char* b);
 int32_t CompareNoCaseN(const unsigned char* a, int32_t lengthA, const unsigned char* b, int32_t lengthB);
 
 // The upper-case form of every byte in Mac OS Roman.
-extern const unsigned char kUpperCaseTable[256];
+extern const std::array<unsigned char, 256> kUpperCaseTable;

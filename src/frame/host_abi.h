@@ -62,31 +62,31 @@ using HostResolver = void* (*)(const char* entryPointName);
 
 // Callback table: 25 slots, null where the class does not take the call.
 struct ControlCallbacks {
-    void (*construct)(ControlInstance*);
-    void (*destruct)(ControlInstance*);
-    void (*draw)(ControlInstance*, HostGraphics);
-    bool (*mouseDown)(ControlInstance*, int32_t x, int32_t y);
-    void (*mouseDrag)(ControlInstance*, int32_t x, int32_t y);
-    void (*mouseUp)(ControlInstance*, int32_t x, int32_t y);
-    void* unused6;
-    void* unused7;
-    void* unused8;
-    void (*open)(ControlInstance*);
-    void (*close)(ControlInstance*);
-    void (*idle)(ControlInstance*);
-    void (*drawOffscreen)(ControlInstance*, HostGraphics);
-    void (*slot13)(ControlInstance*);
-    void (*constantChanged)(ControlInstance*);
-    void (*defaultsReset)(ControlInstance*);
-    void (*mouseEnter)(ControlInstance*);
-    void (*mouseExit)(ControlInstance*);
-    void (*mouseMove)(ControlInstance*, int32_t x, int32_t y);
-    void (*stateChanged)(ControlInstance*);
-    void (*action)(ControlInstance*, int32_t ignored);
-    int32_t (*handleQuery)(ControlInstance*);
-    void* unused22;
-    void* unused23;
-    void* unused24;
+    void (*construct)(ControlInstance*) = nullptr;
+    void (*destruct)(ControlInstance*) = nullptr;
+    void (*draw)(ControlInstance*, HostGraphics) = nullptr;
+    bool (*mouseDown)(ControlInstance*, int32_t x, int32_t y) = nullptr;
+    void (*mouseDrag)(ControlInstance*, int32_t x, int32_t y) = nullptr;
+    void (*mouseUp)(ControlInstance*, int32_t x, int32_t y) = nullptr;
+    void* unused6 = nullptr;
+    void* unused7 = nullptr;
+    void* unused8 = nullptr;
+    void (*open)(ControlInstance*) = nullptr;
+    void (*close)(ControlInstance*) = nullptr;
+    void (*idle)(ControlInstance*) = nullptr;
+    void (*drawOffscreen)(ControlInstance*, HostGraphics) = nullptr;
+    void (*slot13)(ControlInstance*) = nullptr;
+    void (*constantChanged)(ControlInstance*) = nullptr;
+    void (*defaultsReset)(ControlInstance*) = nullptr;
+    void (*mouseEnter)(ControlInstance*) = nullptr;
+    void (*mouseExit)(ControlInstance*) = nullptr;
+    void (*mouseMove)(ControlInstance*, int32_t x, int32_t y) = nullptr;
+    void (*stateChanged)(ControlInstance*) = nullptr;
+    void (*action)(ControlInstance*, int32_t ignored) = nullptr;
+    int32_t (*handleQuery)(ControlInstance*) = nullptr;
+    void* unused22 = nullptr;
+    void* unused23 = nullptr;
+    void* unused24 = nullptr;
 };
 
 // A getter or setter slot holding this value means direct access at param.

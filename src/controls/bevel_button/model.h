@@ -1,0 +1,87 @@
+// Bevel button state: the InstanceData block the host reserves for every
+// instance, and the row and receiver lists hanging off it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "frame/host_abi.h"
+
+namespace bevel_button {
+
+struct MenuRow {
+    MenuRow* next;
+    HostString text;  // nil for a separator
+    bool isSeparator;
+};
+
+struct ReceiverNode {
+    ReceiverNode* next;
+    HostObject receiver;
+};
+
+// Fields the host reads and writes directly sit at the offsets their
+// property records name; the unused words are part of the host's layout.
+struct InstanceData {
+    int32_t unused0;
+    HostString caption;
+    int32_t unused2;
+    int32_t hasMenu;
+    int32_t unused4;
+    int32_t iconAlign;
+    int32_t captionAlign;
+    int32_t captionPlacement;
+    int16_t menuValue;
+    bool value;
+    uint8_t unused11;
+    MenuRow* rows;
+    HostString textFont;
+    int32_t textSize;
+    bool bold;
+    bool italic;
+    bool underline;
+    uint8_t unused18;
+    PictureDescription iconDescription;
+    HostObject icon;
+    int32_t iconDX;
+    int32_t iconDY;
+    int32_t captionDelta;
+    int32_t bevel;
+    int32_t unused25[3];
+    int32_t buttonType;
+    ReceiverNode* receivers;
+    bool pressed;
+    bool hot;
+    bool mouseDownHandled;
+    uint8_t unused31[29];
+};
+
+#if defined(__i386__)
+static_assert(sizeof(InstanceData) == 148, "block size");
+static_assert(offsetof(InstanceData, caption) == 4, "Caption");
+static_assert(offsetof(InstanceData, hasMenu) == 12, "HasMenu");
+static_assert(offsetof(InstanceData, iconAlign) == 20, "IconAlign");
+static_assert(offsetof(InstanceData, captionAlign) == 24, "CaptionAlign");
+static_assert(offsetof(InstanceData, captionPlacement) == 28, "CaptionPlacement");
+static_assert(offsetof(InstanceData, menuValue) == 32, "MenuValue");
+static_assert(offsetof(InstanceData, value) == 34, "Value");
+static_assert(offsetof(InstanceData, rows) == 36, "rows");
+static_assert(offsetof(InstanceData, textFont) == 40, "TextFont");
+static_assert(offsetof(InstanceData, textSize) == 44, "TextSize");
+static_assert(offsetof(InstanceData, bold) == 48, "Bold");
+static_assert(offsetof(InstanceData, italic) == 49, "Italic");
+static_assert(offsetof(InstanceData, underline) == 50, "Underline");
+static_assert(offsetof(InstanceData, iconDescription) == 52, "iconDescription");
+static_assert(offsetof(InstanceData, icon) == 76, "Icon");
+static_assert(offsetof(InstanceData, iconDX) == 80, "IconDX");
+static_assert(offsetof(InstanceData, iconDY) == 84, "IconDY");
+static_assert(offsetof(InstanceData, captionDelta) == 88, "CaptionDelta");
+static_assert(offsetof(InstanceData, bevel) == 92, "Bevel");
+static_assert(offsetof(InstanceData, buttonType) == 108, "ButtonType");
+static_assert(offsetof(InstanceData, receivers) == 112, "receivers");
+static_assert(offsetof(InstanceData, pressed) == 116, "pressed");
+static_assert(offsetof(InstanceData, hot) == 117, "hot");
+static_assert(offsetof(InstanceData, mouseDownHandled) == 118, "mouseDownHandled");
+#endif
+
+}  // namespace bevel_button

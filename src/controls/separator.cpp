@@ -1,0 +1,53 @@
+#include "controls/separator.h"
+
+#include "frame/host_services.h"
+
+namespace separator {
+
+void paintSeparator(HDC dc, const HostRect& bounds) {
+    HPEN darkPen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW));
+    HPEN lightPen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNHIGHLIGHT));
+    HGDIOBJ previousPen = SelectObject(dc, darkPen);
+
+    const int32_t top = bounds.top;
+    const int32_t left = bounds.left;
+    const int32_t bottom = bounds.bottom;
+    const int32_t right = bounds.right;
+    if (bottom - top < right - left) {
+        const int32_t y = (top + bottom) / 2;
+        MoveToEx(dc, left, y, nullptr);
+        LineTo(dc, right, y);
+        SelectObject(dc, lightPen);
+        MoveToEx(dc, left, y + 1, nullptr);
+        LineTo(dc, right, y + 1);
+    } else {
+        const int32_t x = (left + right) / 2;
+        MoveToEx(dc, x, top, nullptr);
+        LineTo(dc, x, bottom);
+        SelectObject(dc, lightPen);
+        MoveToEx(dc, x + 1, top, nullptr);
+        LineTo(dc, x + 1, bottom);
+    }
+
+    SelectObject(dc, previousPen);
+    DeleteObject(darkPen);
+    DeleteObject(lightPen);
+}
+
+void construct(ControlInstance*) {}
+
+void destruct(ControlInstance*) {}
+
+void open(ControlInstance*) {}
+
+void draw(ControlInstance* instance, HostGraphics graphics) {
+    HostRect bounds;
+    host::GetControlBounds(instance, &bounds);
+    paintSeparator(host::ZOKAGraphicsDC(graphics), bounds);
+}
+
+void drawOffscreen(ControlInstance* instance, HostGraphics graphics) {
+    draw(instance, graphics);
+}
+
+}  // namespace separator

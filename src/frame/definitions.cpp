@@ -1,0 +1,314 @@
+// The eight control classes as the host reads them: names, sizes, default
+// sizes, properties, methods, events and callback tables. The host writes
+// dataOffset and the event ids into these records, so they stay writable.
+#include "frame/definitions.h"
+
+#include <cstddef>
+
+#include "controls/bevel_button/model.h"
+#include "controls/separator.h"
+#include "frame/shared_callbacks.h"
+
+namespace {
+
+constexpr int32_t kRecordVersion = kPluginInterfaceVersion;
+constexpr int32_t kDefaultPropertyFlags = 1;
+
+template <typename Function>
+const void* Fn(Function function) {
+    return reinterpret_cast<const void*>(function);
+}
+
+template <typename T, size_t N>
+constexpr int32_t CountOf(T (&)[N]) {
+    return static_cast<int32_t>(N);
+}
+
+// Each class's own empty open callback.
+void BevelButtonOpen(ControlInstance*) {}
+void DisclosureTriangleOpen(ControlInstance*) {}
+void LittleArrowsOpen(ControlInstance*) {}
+void ChasingArrowsOpen(ControlInstance*) {}
+void ImageWellOpen(ControlInstance*) {}
+void PopupArrowOpen(ControlInstance*) {}
+
+// ---- enumerations: the entry's position is the property's value ----------
+
+const char* const kCaptionAlignEntries[] = {"=#484", "=#485", "=#486", "=#487"};
+const char* const kCaptionPlacementEntries[] = {"=#488", "=#489", "=#490", "=#491", "=#492", "=#493"};
+const char* const kIconAlignEntries[] = {"=#474", "=#475", "=#476", "=#477", "=#478",
+                                         "=#479", "=#480", "=#481", "=#482", "=#483"};
+const char* const kBevelEntries[] = {"=#468", "=#469", "=#470", "=#241", "=#240", "=#242", "=#243", "=#244"};
+const char* const kButtonTypeEntries[] = {"=#471", "=#472", "=#473"};
+const char* const kMenuEntries[] = {"=#494", "=#495", "=#496"};
+const char* const kFacingEntries[] = {"=#497", "=#498"};
+const char* const kArrowFacingEntries[] = {"=#499", "=#500", "=#501", "=#502",
+                                           "=#503", "=#504", "=#505", "=#506"};
+
+// ---- BevelButton -------------------------------------------------------------
+
+using bevel_button::InstanceData;
+#define BEVEL_FIELD(field) static_cast<int32_t>(offsetof(bevel_button::InstanceData, field))
+
+// Functions the model provides are filled in as the model is built.
+const PropertyDefinition kBevelButtonProperties[] = {
+    {"Appearance", "Caption", "String", 0, nullptr, nullptr, 0, 0, 0, nullptr},
+    {"Appearance", "CaptionAlign", "Integer", kDefaultPropertyFlags, kDirectAccess, nullptr,
+     BEVEL_FIELD(captionAlign), 0, CountOf(kCaptionAlignEntries), kCaptionAlignEntries},
+    {"Appearance", "CaptionPlacement", "Integer", kDefaultPropertyFlags, kDirectAccess, nullptr,
+     BEVEL_FIELD(captionPlacement), 0, CountOf(kCaptionPlacementEntries), kCaptionPlacementEntries},
+    {"Appearance", "CaptionDelta", "Integer", kDefaultPropertyFlags, kDirectAccess, nullptr,
+     BEVEL_FIELD(captionDelta), 0, 0, nullptr},
+    {"Appearance", "Icon", "Picture", kDefaultPropertyFlags, kDirectAccess, nullptr,
+     BEVEL_FIELD(icon), 0, 0, nullptr},
+    {"Appearance", "IconAlign", "Integer", kDefaultPropertyFlags, kDirectAccess, nullptr,
+     BEVEL_FIELD(iconAlign), 0, CountOf(kIconAlignEntries), kIconAlignEntries},
+    {"Appearance", "IconDX", "Integer", kDefaultPropertyFlags, kDirectAccess, nullptr,
+     BEVEL_FIELD(iconDX), 0, 0, nullptr},
+    {"Appearance", "IconDY", "Integer", kDefaultPropertyFlags, kDirectAccess, nullptr,
+     BEVEL_FIELD(iconDY), 0, 0, nullptr},
+    {"Appearance", "Bevel", "Integer", kDefaultPropertyFlags, kDirectAccess, kDirectAccess,
+     BEVEL_FIELD(bevel), 0, CountOf(kBevelEntries), kBevelEntries},
+    {"Appearance", "HasMenu", "Integer", kDefaultPropertyFlags, kDirectAccess, kDirectAccess,
+     BEVEL_FIELD(hasMenu), 0, CountOf(kMenuEntries), kMenuEntries},
+    {"Initial State", "Value", "Boolean", kDefaultPropertyFlags, kDirectAccess, nullptr,
+     BEVEL_FIELD(value), 0, 0, nullptr},
+    {"Initial State", "MenuValue", "Integer", kDefaultPropertyFlags, nullptr, nullptr, 0, 0, 0, nullptr},
+    {"Behavior", "ButtonType", "integer", kDefaultPropertyFlags, kDirectAccess, kDirectAccess,
+     BEVEL_FIELD(buttonType), 0, CountOf(kButtonTypeEntries), kButtonTypeEntries},
+    {"Font", "TextFont", "string", kDefaultPropertyFlags, kDirectAccess, nullptr,
+     BEVEL_FIELD(textFont), 0, 0, nullptr},
+    {"Font", "TextSize", "integer", kDefaultPropertyFlags, kDirectAccess, kDirectAccess,
+     BEVEL_FIELD(textSize), 0, 0, nullptr},
+    {"Font", "Bold", "boolean", kDefaultPropertyFlags, kDirectAccess, kDirectAccess,
+     BEVEL_FIELD(bold), 0, 0, nullptr},
+    {"Font", "Italic", "boolean", kDefaultPropertyFlags, kDirectAccess, kDirectAccess,
+     BEVEL_FIELD(italic), 0, 0, nullptr},
+    {"Font", "Underline", "boolean", kDefaultPropertyFlags, kDirectAccess, kDirectAccess,
+     BEVEL_FIELD(underline), 0, 0, nullptr},
+};
+#undef BEVEL_FIELD
+
+const MethodDefinition kBevelButtonMethods[] = {
+    {nullptr, nullptr, "DeleteAllRows"},
+    {nullptr, nullptr, "AddRow(text As String)"},
+    {nullptr, nullptr, "AddSeparator"},
+    {nullptr, nullptr, "RemoveRow(row As Integer)"},
+    {nullptr, nullptr, "InsertRow(row As Integer, text As String)"},
+    {nullptr, nullptr, "List(row As Integer) As String"},
+    {nullptr, nullptr, "addActionNotificationReceiver(receiver As actionNotificationReceiver)"},
+    {nullptr, nullptr, "removeActionNotificationReceiver(receiver As actionNotificationReceiver)"},
+};
+
+EventDefinition gBevelButtonEvents[] = {
+    {"MouseUp(X As Integer, Y As Integer) As Boolean", 0},
+    {"MouseDown(X As Integer, Y As Integer) As Boolean", 0},
+    {"Action", 0},
+};
+
+const BindingDefinition kBevelButtonBindings[] = {
+    {"ActionSource", "%1 pressed", ""},
+};
+
+const ControlCallbacks kBevelButtonCallbacks = {
+    .open = BevelButtonOpen,
+    .close = CloseNoOp,
+    .stateChanged = StateChangedNoOp,
+    .handleQuery = HandleQueryZero,
+};
+
+// ---- DisclosureTriangle ---------------------------------------------------------
+
+const PropertyDefinition kDisclosureTriangleProperties[] = {
+    {"Initial State", "Value", "Boolean", 0, kDirectAccess, nullptr, 4, 0, 0, nullptr},
+    {"Appearance", "Facing", "Integer", kDefaultPropertyFlags, kDirectAccess, kDirectAccess, 8, 0,
+     CountOf(kFacingEntries), kFacingEntries},
+};
+
+EventDefinition gDisclosureTriangleEvents[] = {
+    {"Action", 0},
+};
+
+const ControlCallbacks kDisclosureTriangleCallbacks = {
+    .open = DisclosureTriangleOpen,
+    .close = CloseNoOp,
+    .stateChanged = StateChangedNoOp,
+    .handleQuery = HandleQueryZero,
+};
+
+// ---- LittleArrows -----------------------------------------------------------------
+
+EventDefinition gLittleArrowsEvents[] = {
+    {"Up", 0},
+    {"Down", 0},
+};
+
+const ControlCallbacks kLittleArrowsCallbacks = {
+    .open = LittleArrowsOpen,
+    .close = CloseNoOp,
+    .stateChanged = StateChangedNoOp,
+    .handleQuery = HandleQueryZero,
+};
+
+// ---- ChasingArrows ----------------------------------------------------------------
+
+const ControlCallbacks kChasingArrowsCallbacks = {
+    .open = ChasingArrowsOpen,
+    .close = CloseNoOp,
+    .stateChanged = StateChangedNoOp,
+    .handleQuery = HandleQueryZero,
+};
+
+// ---- Separator ----------------------------------------------------------------------
+
+const ControlCallbacks kSeparatorCallbacks = {
+    .construct = separator::construct,
+    .destruct = separator::destruct,
+    .draw = separator::draw,
+    .open = separator::open,
+    .close = CloseNoOp,
+    .drawOffscreen = separator::drawOffscreen,
+    .stateChanged = StateChangedNoOp,
+    .handleQuery = HandleQueryZero,
+};
+
+// ---- ImageWell ------------------------------------------------------------------------
+
+// The three mouse events that ImageWell, PopupArrow and Placard declare.
+#define MOUSE_EVENTS                                            \
+    {"MouseDown(X As Integer, Y As Integer) As Boolean", 0},    \
+    {"MouseDrag(X As Integer, Y As Integer)", 0},               \
+    {"MouseUp(X As Integer, Y As Integer)", 0}
+
+const PropertyDefinition kImageWellProperties[] = {
+    {"Appearance", "Image", "Picture", kDefaultPropertyFlags, kDirectAccess, nullptr,
+     sizeof(void*) == 4 ? 28 : 32, 0, 0, nullptr},
+};
+
+EventDefinition gImageWellEvents[] = {MOUSE_EVENTS};
+
+const ControlCallbacks kImageWellCallbacks = {
+    .open = ImageWellOpen,
+    .close = CloseNoOp,
+    .stateChanged = StateChangedNoOp,
+    .handleQuery = HandleQueryZero,
+};
+
+// ---- PopupArrow -------------------------------------------------------------------------
+
+const PropertyDefinition kPopupArrowProperties[] = {
+    {"Appearance", "Facing", "Integer", kDefaultPropertyFlags, kDirectAccess, kDirectAccess, 4, 0,
+     CountOf(kArrowFacingEntries), kArrowFacingEntries},
+};
+
+EventDefinition gPopupArrowEvents[] = {MOUSE_EVENTS};
+
+const ControlCallbacks kPopupArrowCallbacks = {
+    .open = PopupArrowOpen,
+    .close = CloseNoOp,
+    .stateChanged = StateChangedNoOp,
+    .handleQuery = HandleQueryZero,
+};
+
+// ---- Placard ------------------------------------------------------------------------------
+
+const PropertyDefinition kPlacardProperties[] = {
+    {"Initial State", "Value", "Boolean", kDefaultPropertyFlags, kDirectAccess, nullptr, 4, 0, 0, nullptr},
+};
+
+EventDefinition gPlacardEvents[] = {MOUSE_EVENTS};
+#undef MOUSE_EVENTS
+
+const ControlCallbacks kPlacardCallbacks = {
+    .close = CloseNoOp,
+    .slot13 = Slot13NoOp,
+    .stateChanged = StateChangedNoOp,
+    .handleQuery = HandleQueryZero,
+};
+
+}  // namespace
+
+// version, name, size, flags, pictures, default size, properties, methods,
+// events, callbacks, dataOffset (host), reserved, interfaces, bindings, reserved
+ControlDefinition gBevelButtonDefinition = {
+    kRecordVersion, "BevelButton", sizeof(bevel_button::InstanceData), 0xD8, 172, 173, 60, 22,
+    kBevelButtonProperties, CountOf(kBevelButtonProperties),
+    kBevelButtonMethods, CountOf(kBevelButtonMethods),
+    gBevelButtonEvents, CountOf(gBevelButtonEvents),
+    &kBevelButtonCallbacks, 0, 0, 0,
+    "ActionSource", kBevelButtonBindings, CountOf(kBevelButtonBindings), 0, 0,
+};
+
+ControlDefinition gDisclosureTriangleDefinition = {
+    kRecordVersion, "DisclosureTriangle", 20, 0xD0, 174, 175, 12, 12,
+    kDisclosureTriangleProperties, CountOf(kDisclosureTriangleProperties),
+    nullptr, 0,
+    gDisclosureTriangleEvents, CountOf(gDisclosureTriangleEvents),
+    &kDisclosureTriangleCallbacks, 0, 0, 0,
+    nullptr, nullptr, 0, 0, 0,
+};
+
+ControlDefinition gLittleArrowsDefinition = {
+    kRecordVersion, "LittleArrows", 20, 0xD0, 176, 177, 13, 23,
+    nullptr, 0,
+    nullptr, 0,
+    gLittleArrowsEvents, CountOf(gLittleArrowsEvents),
+    &kLittleArrowsCallbacks, 0, 0, 0,
+    nullptr, nullptr, 0, 0, 0,
+};
+
+ControlDefinition gChasingArrowsDefinition = {
+    kRecordVersion, "ChasingArrows", 12, 0xD0, 178, 179, 16, 16,
+    nullptr, 0,
+    nullptr, 0,
+    nullptr, 0,
+    &kChasingArrowsCallbacks, 0, 0, 0,
+    nullptr, nullptr, 0, 0, 0,
+};
+
+ControlDefinition gSeparatorDefinition = {
+    kRecordVersion, "Separator", sizeof(separator::InstanceData), 0xD0, 180, 181, 64, 4,
+    nullptr, 0,
+    nullptr, 0,
+    nullptr, 0,
+    &kSeparatorCallbacks, 0, 0, 0,
+    nullptr, nullptr, 0, 0, 0,
+};
+
+ControlDefinition gImageWellDefinition = {
+    kRecordVersion, "ImageWell", sizeof(void*) == 4 ? 32 : 40, 0xD8, 182, 183, 32, 32,
+    kImageWellProperties, CountOf(kImageWellProperties),
+    nullptr, 0,
+    gImageWellEvents, CountOf(gImageWellEvents),
+    &kImageWellCallbacks, 0, 0, 0,
+    nullptr, nullptr, 0, 0, 0,
+};
+
+ControlDefinition gPopupArrowDefinition = {
+    kRecordVersion, "PopupArrow", 12, 0xD0, 184, 185, 10, 10,
+    kPopupArrowProperties, CountOf(kPopupArrowProperties),
+    nullptr, 0,
+    gPopupArrowEvents, CountOf(gPopupArrowEvents),
+    &kPopupArrowCallbacks, 0, 0, 0,
+    nullptr, nullptr, 0, 0, 0,
+};
+
+ControlDefinition gPlacardDefinition = {
+    kRecordVersion, "Placard", 8, 0x58, 186, 187, 64, 64,
+    kPlacardProperties, CountOf(kPlacardProperties),
+    nullptr, 0,
+    gPlacardEvents, CountOf(gPlacardEvents),
+    &kPlacardCallbacks, 0, 0, 0,
+    nullptr, nullptr, 0, 0, 0,
+};
+
+ControlDefinition* const kRegistrationOrder[8] = {
+    &gBevelButtonDefinition,
+    &gChasingArrowsDefinition,
+    &gLittleArrowsDefinition,
+    &gPlacardDefinition,
+    &gSeparatorDefinition,
+    &gPopupArrowDefinition,
+    &gDisclosureTriangleDefinition,
+    &gImageWellDefinition,
+};
