@@ -53,7 +53,11 @@ struct InstanceData {
     bool pressed;
     bool hot;
     bool mouseDownHandled;
-    uint8_t unused31[29];
+    uint8_t unused31;
+    // The instance's "Toolbar" theme (a ThemeHandle), opened by construct;
+    // null draws the classic look. Kept in bytes the host never touches.
+    HANDLE themeHandle;
+    uint8_t unused32[24];
 };
 
 #if defined(__i386__)
@@ -82,6 +86,7 @@ static_assert(offsetof(InstanceData, receivers) == 112, "receivers");
 static_assert(offsetof(InstanceData, pressed) == 116, "pressed");
 static_assert(offsetof(InstanceData, hot) == 117, "hot");
 static_assert(offsetof(InstanceData, mouseDownHandled) == 118, "mouseDownHandled");
+static_assert(offsetof(InstanceData, themeHandle) == 120, "themeHandle");
 #endif
 
 }  // namespace bevel_button
