@@ -1,0 +1,166 @@
+#include "controls/image_well.h"
+
+#include <cstdint>
+#include <limits>
+
+#include "controls/control_events.h"
+#include "frame/definitions.h"
+#include "frame/host_services.h"
+#include "frame/instance_data.h"
+
+namespace image_well {
+
+static constexpr COLORREF kOuterShadowColour = RGB(153, 153, 153);
+static constexpr int32_t kBorderInset = 1;
+static constexpr int32_t kInteriorInset = 2;
+// The bevel's lines need two pixels each way to stay inside the bounds.
+static constexpr int32_t kBevelMinimumSize = 2;
+// drawPicturePrimitive's last argument: the well draws pictures plainly.
+static constexpr int32_t kPictureDrawFlag = 0;
+
+static InstanceData& dataOf(ControlInstance* instance) {
+    return *InstanceDataOf<InstanceData>(instance, gImageWellDefinition);
+}
+
+static RECT insetBounds(const HostRect& bounds, int32_t inset) {
+    return RECT{bounds.left + inset, bounds.top + inset, bounds.right - inset, bounds.bottom - inset};
+}
+
+RECT interiorOf(const HostRect& bounds) {
+    return insetBounds(bounds, kInteriorInset);
+}
+
+// Start of the picture along one direction of the interior.
+static int32_t placeAlong(int32_t interiorStart, int32_t interiorLength, int32_t pictureLength) {
+    if (pictureLength > interiorLength) return interiorStart;
+    return interiorStart + (interiorLength - pictureLength) / 2;
+}
+
+bool placePicture(const RECT& interior, int32_t width, int32_t height, RECT* picture) {
+    const int32_t interiorWidth = interior.right - interior.left;
+    const int32_t interiorHeight = interior.bottom - interior.top;
+    if (interiorWidth <= 0 || interiorHeight <= 0 || width <= 0 || height <= 0) return false;
+    const int32_t left = placeAlong(interior.left, interiorWidth, width);
+    const int32_t top = placeAlong(interior.top, interiorHeight, height);
+    const int64_t right = int64_t{left} + width;
+    const int64_t bottom = int64_t{top} + height;
+    // The destination travels as a HostRect.
+    if (right > std::numeric_limits<int16_t>::max() || bottom > std::numeric_limits<int16_t>::max()) {
+        return false;
+    }
+    *picture = RECT{left, top, static_cast<LONG>(right), static_cast<LONG>(bottom)};
+    return true;
+}
+
+static void paintBevel(HDC dc, const HostRect& bounds) {
+    const int32_t left = bounds.left;
+    const int32_t top = bounds.top;
+    const int32_t right = bounds.right;
+    const int32_t bottom = bounds.bottom;
+    HPEN shadowPen = CreatePen(PS_SOLID, 1, kOuterShadowColour);
+    HGDIOBJ keptPen = SelectObject(dc, shadowPen);
+    MoveToEx(dc, left, bottom - 2, nullptr);
+    LineTo(dc, left, top);
+    LineTo(dc, right - 2, top);
+    SelectObject(dc, GetStockObject(WHITE_PEN));
+    MoveToEx(dc, right - 1, top, nullptr);
+    LineTo(dc, right - 1, bottom - 1);
+    LineTo(dc, left, bottom - 1);
+    SelectObject(dc, keptPen);
+    DeleteObject(shadowPen);
+}
+
+// Draws the picture clipped to the part of the interior from its top-left
+// corner on; the host's clip region is put back afterwards.
+static void paintPicture(HDC dc, const HostRect& bounds, const RECT& interior, const RECT& picture,
+                         HostObject image, Surface surface) {
+    HRGN saved = CreateRectRgn(0, 0, 0, 0);
+    const bool hadClip = GetClipRgn(dc, saved) > 0;
+
+    RECT clip{picture.left, picture.top, interior.right, interior.bottom};
+    if (surface == Surface::kOnScreen) OffsetRect(&clip, -bounds.left, -bounds.top);
+    HRGN pictureRegion = CreateRectRgnIndirect(&clip);
+    SelectClipRgn(dc, pictureRegion);
+
+    const HostRect destination{static_cast<int16_t>(picture.top), static_cast<int16_t>(picture.left),
+                               static_cast<int16_t>(picture.bottom), static_cast<int16_t>(picture.right)};
+    host::drawPicturePrimitive(dc, image, &destination, kPictureDrawFlag);
+
+    SelectClipRgn(dc, hadClip ? saved : nullptr);
+    DeleteObject(pictureRegion);
+    DeleteObject(saved);
+}
+
+void paintWell(HDC dc, const HostRect& bounds, HostObject image, const PictureDescription& description,
+               Surface surface) {
+    if (bounds.right <= bounds.left || bounds.bottom <= bounds.top) return;
+    if (bounds.right - bounds.left >= kBevelMinimumSize && bounds.bottom - bounds.top >= kBevelMinimumSize) {
+        paintBevel(dc, bounds);
+    }
+    const RECT border = insetBounds(bounds, kBorderInset);
+    if (!IsRectEmpty(&border)) FrameRect(dc, &border, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    const RECT interior = interiorOf(bounds);
+    if (IsRectEmpty(&interior)) return;
+    FillRect(dc, &interior, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+
+    RECT picture{};
+    if (image && placePicture(interior, description.width, description.height, &picture)) {
+        paintPicture(dc, bounds, interior, picture, image, surface);
+    }
+}
+
+static void drawOn(ControlInstance* instance, HostGraphics graphics, Surface surface) {
+    const InstanceData& data = dataOf(instance);
+    HostRect bounds{};
+    host::GetControlBounds(instance, &bounds);
+    HDC dc = host::ZOKAGraphicsDC(graphics);
+    if (dc) paintWell(dc, bounds, data.image, data.description, surface);
+}
+
+// Gives back the description before the picture it describes.
+static void releasePicture(InstanceData& data) {
+    if (!data.image) return;
+    host::unlockPictureDescription(data.image);
+    host::ZOKAUnlockObject(data.image);
+    data.image = nullptr;
+    data.description = PictureDescription{};
+}
+
+void destruct(ControlInstance* instance) {
+    releasePicture(dataOf(instance));
+}
+
+void draw(ControlInstance* instance, HostGraphics graphics) {
+    drawOn(instance, graphics, Surface::kOnScreen);
+}
+
+void drawOffscreen(ControlInstance* instance, HostGraphics graphics) {
+    drawOn(instance, graphics, Surface::kOffScreen);
+}
+
+bool mouseDown(ControlInstance* instance, int32_t x, int32_t y) {
+    if (!host::ZOKAGetControlEnabled(instance)) return false;
+    return control_events::forwardMouseDown(instance, gImageWellDefinition, x, y);
+}
+
+void mouseDrag(ControlInstance* instance, int32_t x, int32_t y) {
+    control_events::forwardMouseDrag(instance, gImageWellDefinition, x, y);
+}
+
+void mouseUp(ControlInstance* instance, int32_t x, int32_t y) {
+    control_events::forwardMouseUp(instance, gImageWellDefinition, x, y);
+}
+
+void setImage(ControlInstance* instance, int32_t, void* picture) {
+    InstanceData& data = dataOf(instance);
+    HostObject newImage = static_cast<HostObject>(picture);
+    // The new picture is locked before the old one is let go: storing the
+    // picture the well already holds must not drop its last reference.
+    host::ZOKALockObject(newImage);
+    releasePicture(data);
+    data.image = newImage;
+    if (newImage) host::lockPictureDescription(newImage, &data.description);
+    host::ZOKAInvalidateControl(instance);
+}
+
+}  // namespace image_well

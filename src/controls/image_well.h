@@ -1,0 +1,57 @@
+// ImageWell: a sunken frame with a black border and a white interior showing
+// one picture, centred when it fits and anchored top-left and cut off when it
+// does not. Mouse input goes to the application's handlers.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include <windows.h>
+
+#include "frame/host_abi.h"
+
+namespace image_well {
+
+struct InstanceData {
+    int32_t reserved0;
+    PictureDescription description;  // locked for as long as image is held
+    HostObject image;                // Image; nil when the well is empty
+};
+
+#if defined(__i386__)
+static_assert(sizeof(InstanceData) == 32, "InstanceData");
+static_assert(offsetof(InstanceData, description) == 4, "description");
+static_assert(offsetof(InstanceData, image) == 28, "image");
+#endif
+
+// The on-screen surface has its origin at the control's top-left corner as
+// far as clip regions go; the off-screen one shares the bounds' coordinates.
+enum class Surface { kOnScreen, kOffScreen };
+
+// The white interior: the bounds inset by 2 on every side.
+RECT interiorOf(const HostRect& bounds);
+
+// Where a picture of the given size goes in the interior: centred in each
+// direction it fits, else starting at the interior's edge (an odd spare pixel
+// goes right or down). False when nothing of it can show: an empty interior,
+// a width or height that is not positive, or a far edge beyond the host's
+// 16-bit coordinates.
+bool placePicture(const RECT& interior, int32_t width, int32_t height, RECT* picture);
+
+// Paints the well; the picture (when image is not nil) through the host,
+// clipped to the interior from the picture's top-left corner on.
+void paintWell(HDC dc, const HostRect& bounds, HostObject image, const PictureDescription& description,
+               Surface surface);
+
+void destruct(ControlInstance* instance);
+void draw(ControlInstance* instance, HostGraphics graphics);
+void drawOffscreen(ControlInstance* instance, HostGraphics graphics);
+bool mouseDown(ControlInstance* instance, int32_t x, int32_t y);
+void mouseDrag(ControlInstance* instance, int32_t x, int32_t y);
+void mouseUp(ControlInstance* instance, int32_t x, int32_t y);
+
+// The Image setter: takes the new picture and its description, gives back
+// the old ones, and asks for a redraw.
+void setImage(ControlInstance* instance, int32_t param, void* picture);
+
+}  // namespace image_well

@@ -1,0 +1,94 @@
+#include "controls/placard.h"
+
+#include "controls/control_events.h"
+#include "frame/definitions.h"
+#include "frame/host_services.h"
+#include "frame/instance_data.h"
+
+namespace placard {
+
+static constexpr COLORREF kDisabledFillColour = RGB(238, 238, 238);
+static constexpr COLORREF kDisabledFrameColour = RGB(153, 153, 153);
+
+// System colours of the enabled look, by Value.
+struct Palette {
+    int fill;
+    int light;
+    int dark;
+};
+static constexpr Palette kRaised{COLOR_BTNFACE, COLOR_BTNHIGHLIGHT, COLOR_BTNSHADOW};
+static constexpr Palette kPushedIn{COLOR_BTNSHADOW, COLOR_BTNHIGHLIGHT, COLOR_3DDKSHADOW};
+
+static void paintEnabled(HDC dc, const RECT& outer, const RECT& inner, const Palette& palette) {
+    HBRUSH fill = CreateSolidBrush(GetSysColor(palette.fill));
+    HPEN light = CreatePen(PS_SOLID, 1, GetSysColor(palette.light));
+    HPEN dark = CreatePen(PS_SOLID, 1, GetSysColor(palette.dark));
+
+    FrameRect(dc, &outer, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    // The edges run along the inner rectangle and need it to exist.
+    if (!IsRectEmpty(&inner)) {
+        FillRect(dc, &inner, fill);
+        HGDIOBJ keptPen = SelectObject(dc, light);
+        MoveToEx(dc, inner.left, inner.bottom - 2, nullptr);
+        LineTo(dc, inner.left, inner.top);
+        LineTo(dc, inner.right - 1, inner.top);
+        SelectObject(dc, dark);
+        MoveToEx(dc, inner.right - 1, inner.top + 1, nullptr);
+        LineTo(dc, inner.right - 1, inner.bottom - 1);
+        LineTo(dc, inner.left, inner.bottom - 1);
+        SelectObject(dc, keptPen);
+    }
+
+    DeleteObject(fill);
+    DeleteObject(light);
+    DeleteObject(dark);
+}
+
+static void paintDisabled(HDC dc, const RECT& outer, const RECT& inner) {
+    HBRUSH fill = CreateSolidBrush(kDisabledFillColour);
+    HBRUSH frame = CreateSolidBrush(kDisabledFrameColour);
+    FrameRect(dc, &outer, frame);
+    if (!IsRectEmpty(&inner)) FillRect(dc, &inner, fill);
+    DeleteObject(fill);
+    DeleteObject(frame);
+}
+
+void paintPlacard(HDC dc, const HostRect& bounds, bool value, bool enabled) {
+    const RECT outer{bounds.left, bounds.top, bounds.right, bounds.bottom};
+    if (IsRectEmpty(&outer)) return;
+    RECT inner = outer;
+    InflateRect(&inner, -1, -1);
+    if (enabled) {
+        paintEnabled(dc, outer, inner, value ? kPushedIn : kRaised);
+    } else {
+        paintDisabled(dc, outer, inner);
+    }
+}
+
+void draw(ControlInstance* instance, HostGraphics graphics) {
+    const InstanceData& data = *InstanceDataOf<InstanceData>(instance, gPlacardDefinition);
+    HostRect bounds{};
+    host::GetControlBounds(instance, &bounds);
+    const bool enabled = host::ZOKAGetControlEnabled(instance);
+    HDC dc = host::ZOKAGraphicsDC(graphics);
+    if (dc) paintPlacard(dc, bounds, data.value != 0, enabled);
+}
+
+bool mouseDown(ControlInstance* instance, int32_t x, int32_t y) {
+    return control_events::forwardMouseDown(instance, gPlacardDefinition, x, y);
+}
+
+void mouseDrag(ControlInstance* instance, int32_t x, int32_t y) {
+    control_events::forwardMouseDrag(instance, gPlacardDefinition, x, y);
+}
+
+void mouseUp(ControlInstance* instance, int32_t x, int32_t y) {
+    control_events::forwardMouseUp(instance, gPlacardDefinition, x, y);
+}
+
+void setValue(ControlInstance* instance, int32_t, int32_t value) {
+    InstanceDataOf<InstanceData>(instance, gPlacardDefinition)->value = static_cast<uint8_t>(value & 0xFF);
+    host::ZOKAInvalidateControl(instance);
+}
+
+}  // namespace placard

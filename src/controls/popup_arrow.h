@@ -1,0 +1,53 @@
+// PopupArrow: a small solid black triangle in one of eight shapes, which
+// hands all mouse input to the application. Its triangle painter is shared
+// with the bevel button's classic menu arrow.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include <windows.h>
+
+#include "frame/host_abi.h"
+
+namespace popup_arrow {
+
+// Facing values, in the order of the property's enumeration.
+enum Facing : int32_t {
+    kRightLarge = 0,
+    kLeftLarge = 1,
+    kUpLarge = 2,
+    kDownLarge = 3,
+    kRightSmall = 4,
+    kLeftSmall = 5,
+    kUpSmall = 6,
+    kDownSmall = 7,
+};
+constexpr int32_t kFacingCount = 8;
+
+struct InstanceData {
+    int32_t reserved0;
+    int32_t facing;  // Facing, 0 to 7; the host writes it directly
+    int32_t reserved8;
+};
+
+#if defined(__i386__)
+static_assert(sizeof(InstanceData) == 12, "InstanceData");
+static_assert(offsetof(InstanceData, facing) == 4, "facing");
+#endif
+
+// Paints the triangle of the given facing with the stock black brush and the
+// device context's current pen, anchored at (left, top). A facing outside 0
+// to 7 paints nothing.
+void paintArrowTriangle(HDC dc, int32_t left, int32_t top, int32_t facing);
+
+// The same on the device context of graphics, anchored at the anchor
+// rectangle's top-left corner (its right and bottom are not used).
+void paintArrowShape(ControlInstance* instance, HostGraphics graphics, HostRect anchor, int32_t facing);
+
+void draw(ControlInstance* instance, HostGraphics graphics);  // also the drawOffscreen slot
+bool mouseDown(ControlInstance* instance, int32_t x, int32_t y);
+void mouseDrag(ControlInstance* instance, int32_t x, int32_t y);
+void mouseUp(ControlInstance* instance, int32_t x, int32_t y);
+
+}  // namespace popup_arrow
