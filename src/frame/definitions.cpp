@@ -6,6 +6,10 @@
 #include <cstddef>
 
 #include "controls/bevel_button/model.h"
+#include "controls/disclosure_triangle.h"
+#include "controls/image_well.h"
+#include "controls/placard.h"
+#include "controls/popup_arrow.h"
 #include "controls/separator.h"
 #include "frame/shared_callbacks.h"
 
@@ -120,9 +124,11 @@ const ControlCallbacks kBevelButtonCallbacks = {
 // ---- DisclosureTriangle ---------------------------------------------------------
 
 const PropertyDefinition kDisclosureTriangleProperties[] = {
-    {"Initial State", "Value", "Boolean", 0, kDirectAccess, nullptr, 4, 0, 0, nullptr},
-    {"Appearance", "Facing", "Integer", kDefaultPropertyFlags, kDirectAccess, kDirectAccess, 8, 0,
-     CountOf(kFacingEntries), kFacingEntries},
+    {"Initial State", "Value", "Boolean", 0, kDirectAccess, Fn(disclosure_triangle::setValue),
+     static_cast<int32_t>(offsetof(disclosure_triangle::InstanceData, value)), 0, 0, nullptr},
+    {"Appearance", "Facing", "Integer", kDefaultPropertyFlags, kDirectAccess, kDirectAccess,
+     static_cast<int32_t>(offsetof(disclosure_triangle::InstanceData, facing)), 0, CountOf(kFacingEntries),
+     kFacingEntries},
 };
 
 EventDefinition gDisclosureTriangleEvents[] = {
@@ -130,9 +136,16 @@ EventDefinition gDisclosureTriangleEvents[] = {
 };
 
 const ControlCallbacks kDisclosureTriangleCallbacks = {
+    .construct = disclosure_triangle::construct,
+    .draw = disclosure_triangle::draw,
+    .mouseDown = disclosure_triangle::mouseDown,
+    .mouseDrag = disclosure_triangle::mouseDrag,
+    .mouseUp = disclosure_triangle::mouseUp,
     .open = DisclosureTriangleOpen,
     .close = CloseNoOp,
+    .drawOffscreen = disclosure_triangle::draw,
     .stateChanged = StateChangedNoOp,
+    .action = disclosure_triangle::action,
     .handleQuery = HandleQueryZero,
 };
 
@@ -181,15 +194,21 @@ const ControlCallbacks kSeparatorCallbacks = {
     {"MouseUp(X As Integer, Y As Integer)", 0}
 
 const PropertyDefinition kImageWellProperties[] = {
-    {"Appearance", "Image", "Picture", kDefaultPropertyFlags, kDirectAccess, nullptr,
-     sizeof(void*) == 4 ? 28 : 32, 0, 0, nullptr},
+    {"Appearance", "Image", "Picture", kDefaultPropertyFlags, kDirectAccess, Fn(image_well::setImage),
+     static_cast<int32_t>(offsetof(image_well::InstanceData, image)), 0, 0, nullptr},
 };
 
 EventDefinition gImageWellEvents[] = {MOUSE_EVENTS};
 
 const ControlCallbacks kImageWellCallbacks = {
+    .destruct = image_well::destruct,
+    .draw = image_well::draw,
+    .mouseDown = image_well::mouseDown,
+    .mouseDrag = image_well::mouseDrag,
+    .mouseUp = image_well::mouseUp,
     .open = ImageWellOpen,
     .close = CloseNoOp,
+    .drawOffscreen = image_well::drawOffscreen,
     .stateChanged = StateChangedNoOp,
     .handleQuery = HandleQueryZero,
 };
@@ -197,15 +216,21 @@ const ControlCallbacks kImageWellCallbacks = {
 // ---- PopupArrow -------------------------------------------------------------------------
 
 const PropertyDefinition kPopupArrowProperties[] = {
-    {"Appearance", "Facing", "Integer", kDefaultPropertyFlags, kDirectAccess, kDirectAccess, 4, 0,
-     CountOf(kArrowFacingEntries), kArrowFacingEntries},
+    {"Appearance", "Facing", "Integer", kDefaultPropertyFlags, kDirectAccess, kDirectAccess,
+     static_cast<int32_t>(offsetof(popup_arrow::InstanceData, facing)), 0, CountOf(kArrowFacingEntries),
+     kArrowFacingEntries},
 };
 
 EventDefinition gPopupArrowEvents[] = {MOUSE_EVENTS};
 
 const ControlCallbacks kPopupArrowCallbacks = {
+    .draw = popup_arrow::draw,
+    .mouseDown = popup_arrow::mouseDown,
+    .mouseDrag = popup_arrow::mouseDrag,
+    .mouseUp = popup_arrow::mouseUp,
     .open = PopupArrowOpen,
     .close = CloseNoOp,
+    .drawOffscreen = popup_arrow::draw,
     .stateChanged = StateChangedNoOp,
     .handleQuery = HandleQueryZero,
 };
@@ -213,14 +238,20 @@ const ControlCallbacks kPopupArrowCallbacks = {
 // ---- Placard ------------------------------------------------------------------------------
 
 const PropertyDefinition kPlacardProperties[] = {
-    {"Initial State", "Value", "Boolean", kDefaultPropertyFlags, kDirectAccess, nullptr, 4, 0, 0, nullptr},
+    {"Initial State", "Value", "Boolean", kDefaultPropertyFlags, kDirectAccess, Fn(placard::setValue),
+     static_cast<int32_t>(offsetof(placard::InstanceData, value)), 0, 0, nullptr},
 };
 
 EventDefinition gPlacardEvents[] = {MOUSE_EVENTS};
 #undef MOUSE_EVENTS
 
 const ControlCallbacks kPlacardCallbacks = {
+    .draw = placard::draw,
+    .mouseDown = placard::mouseDown,
+    .mouseDrag = placard::mouseDrag,
+    .mouseUp = placard::mouseUp,
     .close = CloseNoOp,
+    .drawOffscreen = placard::draw,
     .slot13 = Slot13NoOp,
     .stateChanged = StateChangedNoOp,
     .handleQuery = HandleQueryZero,
@@ -240,7 +271,7 @@ ControlDefinition gBevelButtonDefinition = {
 };
 
 ControlDefinition gDisclosureTriangleDefinition = {
-    kRecordVersion, "DisclosureTriangle", 20, 0xD0, 174, 175, 12, 12,
+    kRecordVersion, "DisclosureTriangle", sizeof(disclosure_triangle::InstanceData), 0xD0, 174, 175, 12, 12,
     kDisclosureTriangleProperties, CountOf(kDisclosureTriangleProperties),
     nullptr, 0,
     gDisclosureTriangleEvents, CountOf(gDisclosureTriangleEvents),
@@ -276,7 +307,7 @@ ControlDefinition gSeparatorDefinition = {
 };
 
 ControlDefinition gImageWellDefinition = {
-    kRecordVersion, "ImageWell", sizeof(void*) == 4 ? 32 : 40, 0xD8, 182, 183, 32, 32,
+    kRecordVersion, "ImageWell", sizeof(image_well::InstanceData), 0xD8, 182, 183, 32, 32,
     kImageWellProperties, CountOf(kImageWellProperties),
     nullptr, 0,
     gImageWellEvents, CountOf(gImageWellEvents),
@@ -285,7 +316,7 @@ ControlDefinition gImageWellDefinition = {
 };
 
 ControlDefinition gPopupArrowDefinition = {
-    kRecordVersion, "PopupArrow", 12, 0xD0, 184, 185, 10, 10,
+    kRecordVersion, "PopupArrow", sizeof(popup_arrow::InstanceData), 0xD0, 184, 185, 10, 10,
     kPopupArrowProperties, CountOf(kPopupArrowProperties),
     nullptr, 0,
     gPopupArrowEvents, CountOf(gPopupArrowEvents),
@@ -294,7 +325,7 @@ ControlDefinition gPopupArrowDefinition = {
 };
 
 ControlDefinition gPlacardDefinition = {
-    kRecordVersion, "Placard", 8, 0x58, 186, 187, 64, 64,
+    kRecordVersion, "Placard", sizeof(placard::InstanceData), 0x58, 186, 187, 64, 64,
     kPlacardProperties, CountOf(kPlacardProperties),
     nullptr, 0,
     gPlacardEvents, CountOf(gPlacardEvents),
