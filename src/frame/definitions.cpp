@@ -7,6 +7,8 @@
 
 #include "controls/bevel_button/model.h"
 #include "controls/disclosure_triangle.h"
+#include "controls/chasing_arrows.h"
+#include "controls/little_arrows.h"
 #include "controls/image_well.h"
 #include "controls/placard.h"
 #include "controls/popup_arrow.h"
@@ -172,8 +174,17 @@ const ControlCallbacks kChasingArrowsCallbacks = {
     .handleQuery = HandleQueryZero,
 };
 
+    .construct = little_arrows::construct,
+    .destruct = little_arrows::destruct,
+    .draw = little_arrows::draw,
+    .mouseDown = little_arrows::mouseDown,
+    .mouseDrag = little_arrows::mouseDrag,
+    .mouseUp = little_arrows::mouseUp,
 // ---- Separator ----------------------------------------------------------------------
 
+    .drawOffscreen = little_arrows::drawOffscreen,
+    .mouseExit = little_arrows::mouseExit,
+    .mouseMove = little_arrows::mouseMove,
 const ControlCallbacks kSeparatorCallbacks = {
     .construct = separator::construct,
     .destruct = separator::destruct,
@@ -181,8 +192,13 @@ const ControlCallbacks kSeparatorCallbacks = {
     .open = separator::open,
     .close = CloseNoOp,
     .drawOffscreen = separator::drawOffscreen,
+    .construct = chasing_arrows::construct,
+    .destruct = chasing_arrows::destruct,
+    .draw = chasing_arrows::draw,
     .stateChanged = StateChangedNoOp,
     .handleQuery = HandleQueryZero,
+    .idle = chasing_arrows::idle,
+    .drawOffscreen = chasing_arrows::draw,
 };
 
 // ---- ImageWell ------------------------------------------------------------------------
@@ -280,7 +296,7 @@ ControlDefinition gDisclosureTriangleDefinition = {
 };
 
 ControlDefinition gLittleArrowsDefinition = {
-    kRecordVersion, "LittleArrows", 20, 0xD0, 176, 177, 13, 23,
+    kRecordVersion, "LittleArrows", sizeof(little_arrows::InstanceData), 0xD0, 176, 177, 13, 23,
     nullptr, 0,
     nullptr, 0,
     gLittleArrowsEvents, CountOf(gLittleArrowsEvents),
@@ -289,7 +305,7 @@ ControlDefinition gLittleArrowsDefinition = {
 };
 
 ControlDefinition gChasingArrowsDefinition = {
-    kRecordVersion, "ChasingArrows", 12, 0xD0, 178, 179, 16, 16,
+    kRecordVersion, "ChasingArrows", sizeof(chasing_arrows::InstanceData), 0xD0, 178, 179, 16, 16,
     nullptr, 0,
     nullptr, 0,
     nullptr, 0,

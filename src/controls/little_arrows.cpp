@@ -1,0 +1,315 @@
+#include "controls/little_arrows.h"
+
+#include <new>
+
+#include "controls/control_events.h"
+#include "frame/definitions.h"
+#include "frame/helpers.h"
+#include "frame/host_services.h"
+#include "frame/instance_data.h"
+
+namespace little_arrows {
+
+// The control's area from its anchor; the up half is the rows above
+// kDownHalfTop, the row above that divides the halves.
+constexpr int32_t kControlWidth = 13;
+constexpr int32_t kControlHeight = 23;
+constexpr int32_t kDownHalfTop = 12;
+
+// Repeat timing: the first repeat needs the 16-ms tick to have advanced by
+// more than kRepeatDelayTicks since the press (401 to 416 ms); after that an
+// event repeats at most once per kRepeatSpacingMs + 1 milliseconds.
+constexpr uint32_t kRepeatDelayTicks = 25;
+constexpr uint32_t kRepeatSpacingMs = 15;
+// TickCount16 wraps with GetTickCount, after 2^28 units.
+constexpr uint32_t kTick16Mask = 0x0FFFFFFF;
+
+constexpr int32_t kUpEvent = 0;
+constexpr int32_t kDownEvent = 1;
+
+// "Spin" theme parts and states.
+constexpr int32_t kSpinPartUp = 1;    // SPNP_UP
+constexpr int32_t kSpinPartDown = 2;  // SPNP_DOWN
+constexpr int32_t kSpinStateNormal = 1;
+constexpr int32_t kSpinStateHot = 2;
+constexpr int32_t kSpinStatePressed = 3;
+constexpr int32_t kSpinStateDisabled = 4;
+
+constexpr wchar_t kSpinThemeClass[] = L"Spin";
+
+struct Offset {
+    int32_t dx;
+    int32_t dy;
+};
+
+// One half of the control, as offsets from the anchor.
+struct HalfShape {
+    Part part;
+    int32_t themePart;
+    RECT themeRect;  // left, top, right, bottom
+    RECT face;
+    Offset lightEdge[3];
+    Offset darkEdge[3];
+    Offset arrow[3];
+};
+
+static constexpr HalfShape kHalves[2] = {
+    {kUpPart, kSpinPartUp, {0, 0, kControlWidth, kDownHalfTop - 1}, {1, 1, 12, 11},
+     {{1, 9}, {1, 1}, {11, 1}}, {{2, 10}, {11, 10}, {11, 1}}, {{3, 7}, {6, 4}, {9, 7}}},
+    {kDownPart, kSpinPartDown, {0, kDownHalfTop, kControlWidth, kControlHeight}, {1, 12, 12, 22},
+     {{1, 20}, {1, 12}, {10, 12}}, {{2, 21}, {11, 21}, {11, 13}}, {{3, 15}, {6, 18}, {9, 15}}},
+};
+
+// Last repeated "Up" and "Down", GetTickCount milliseconds, shared by every
+// instance: the spacing holds per event, not per control.
+static uint32_t gLastFireTick[2] = {0, 0};
+
+// Theme handles by instance. InstanceData has no room for a handle, so the
+// open ones are kept here; an instance without an entry draws classically.
+struct SpinThemeEntry {
+    ControlInstance* instance;
+    ThemeHandle theme;
+    SpinThemeEntry* next;
+};
+static SpinThemeEntry* gSpinThemes = nullptr;
+
+static bool storeSpinTheme(ControlInstance* instance, ThemeHandle theme) {
+    SpinThemeEntry* entry = new (std::nothrow) SpinThemeEntry{instance, theme, gSpinThemes};
+    if (!entry) return false;
+    gSpinThemes = entry;
+    return true;
+}
+
+static ThemeHandle spinThemeOf(ControlInstance* instance) {
+    for (const SpinThemeEntry* entry = gSpinThemes; entry; entry = entry->next) {
+        if (entry->instance == instance) return entry->theme;
+    }
+    return nullptr;
+}
+
+static ThemeHandle takeSpinTheme(ControlInstance* instance) {
+    for (SpinThemeEntry** link = &gSpinThemes; *link; link = &(*link)->next) {
+        SpinThemeEntry* entry = *link;
+        if (entry->instance != instance) continue;
+        ThemeHandle theme = entry->theme;
+        *link = entry->next;
+        delete entry;
+        return theme;
+    }
+    return nullptr;
+}
+
+static InstanceData& dataOf(ControlInstance* instance) {
+    return *InstanceDataOf<InstanceData>(instance, gLittleArrowsDefinition);
+}
+
+static RECT offsetRect(const RECT& rect, int32_t left, int32_t top) {
+    return RECT{left + rect.left, top + rect.top, left + rect.right, top + rect.bottom};
+}
+
+Part partAt(const HostRect& bounds, int32_t x, int32_t y) {
+    // A pointer left of or above the anchor is outside as well.
+    if (x < bounds.left || y < bounds.top) return kNoPart;
+    if (x >= bounds.left + kControlWidth || y >= bounds.top + kControlHeight) return kNoPart;
+    return y < bounds.top + kDownHalfTop ? kUpPart : kDownPart;
+}
+
+static int32_t themeStateOf(const HalfShape& half, const ArrowsLook& look) {
+    if (!look.enabled) return kSpinStateDisabled;
+    if (look.pressedPart == half.part) return kSpinStatePressed;
+    return look.hotPart == half.part ? kSpinStateHot : kSpinStateNormal;
+}
+
+static void paintThemed(HDC dc, int32_t left, int32_t top, const ArrowsLook& look) {
+    for (const HalfShape& half : kHalves) {
+        // While one half is pressed the other is left as it is.
+        if (look.enabled && look.pressedPart != kNoPart && look.pressedPart != half.part) continue;
+        const RECT rect = offsetRect(half.themeRect, left, top);
+        ThemeDrawBackground(look.theme, dc, half.themePart, themeStateOf(half, look), &rect, nullptr);
+    }
+}
+
+static void polyline(HDC dc, int32_t left, int32_t top, const Offset (&points)[3]) {
+    MoveToEx(dc, left + points[0].dx, top + points[0].dy, nullptr);
+    LineTo(dc, left + points[1].dx, top + points[1].dy);
+    LineTo(dc, left + points[2].dx, top + points[2].dy);
+}
+
+static void paintClassicHalf(HDC dc, int32_t left, int32_t top, const HalfShape& half, const ArrowsLook& look) {
+    const bool pressed = look.enabled && look.pressedPart == half.part;
+    int lightColour = COLOR_BTNHIGHLIGHT;
+    int darkColour = COLOR_BTNSHADOW;
+    if (!look.enabled) {
+        lightColour = COLOR_BTNFACE;
+        darkColour = COLOR_BTNFACE;
+    } else if (pressed) {
+        lightColour = COLOR_BTNSHADOW;
+        darkColour = COLOR_BTNFACE;
+    }
+    // A pressed half looks sunken: its arrow moves one pixel right and down.
+    const int32_t shift = pressed ? 1 : 0;
+
+    HBRUSH face = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
+    HPEN lightPen = CreatePen(PS_SOLID, 1, GetSysColor(lightColour));
+    HPEN darkPen = CreatePen(PS_SOLID, 1, GetSysColor(darkColour));
+
+    const RECT faceRect = offsetRect(half.face, left, top);
+    FillRect(dc, &faceRect, face);
+    HGDIOBJ keptPen = SelectObject(dc, lightPen);
+    polyline(dc, left, top, half.lightEdge);
+    SelectObject(dc, darkPen);
+    polyline(dc, left, top, half.darkEdge);
+    SelectObject(dc, keptPen);
+
+    HGDIOBJ keptBrush = SelectObject(dc, GetStockObject(look.enabled ? BLACK_BRUSH : LTGRAY_BRUSH));
+    POINT arrow[3];
+    for (int i = 0; i < 3; ++i) {
+        arrow[i] = POINT{left + half.arrow[i].dx + shift, top + half.arrow[i].dy + shift};
+    }
+    Polygon(dc, arrow, 3);
+    SelectObject(dc, keptBrush);
+
+    DeleteObject(face);
+    DeleteObject(lightPen);
+    DeleteObject(darkPen);
+}
+
+static void paintClassic(HDC dc, int32_t left, int32_t top, const ArrowsLook& look) {
+    const RECT outline{left, top, left + kControlWidth, top + kControlHeight};
+    FrameRect(dc, &outline, static_cast<HBRUSH>(GetStockObject(look.enabled ? BLACK_BRUSH : DKGRAY_BRUSH)));
+    MoveToEx(dc, left, top + kDownHalfTop - 1, nullptr);
+    LineTo(dc, left + kControlWidth - 1, top + kDownHalfTop - 1);
+    for (const HalfShape& half : kHalves) paintClassicHalf(dc, left, top, half, look);
+}
+
+void paintArrows(HDC dc, int32_t left, int32_t top, const ArrowsLook& look) {
+    if (look.theme) {
+        paintThemed(dc, left, top, look);
+    } else {
+        paintClassic(dc, left, top, look);
+    }
+}
+
+static void paintOn(HostGraphics graphics, const HostRect& bounds, const ArrowsLook& look) {
+    HDC dc = host::ZOKAGraphicsDC(graphics);
+    if (dc) paintArrows(dc, bounds.left, bounds.top, look);
+}
+
+// Immediate feedback while tracking: the enabled look with the given half
+// pressed, on the control's own surface, which is given back afterwards.
+static void repaintNow(ControlInstance* instance, const HostRect& bounds, int32_t pressedPart) {
+    HostGraphics graphics = host::ZOKAGetControlGraphics(instance);
+    if (!graphics) return;
+    const ArrowsLook look{pressedPart, true, spinThemeOf(instance), dataOf(instance).hotPart};
+    paintOn(graphics, bounds, look);
+    host::ZOKAUnlockObject(graphics);
+}
+
+static void paintInDraw(ControlInstance* instance, HostGraphics graphics) {
+    HostRect bounds{};
+    host::GetControlBounds(instance, &bounds);
+    const bool enabled = host::ZOKAGetControlEnabled(instance);
+    const InstanceData& data = dataOf(instance);
+    paintOn(graphics, bounds, ArrowsLook{data.pressedPart, enabled, spinThemeOf(instance), data.hotPart});
+}
+
+static int32_t eventIndexOf(int32_t part) {
+    return part == kUpPart ? kUpEvent : kDownEvent;
+}
+
+void construct(ControlInstance* instance) {
+    dataOf(instance).hotPart = kNoPart;
+    ThemeHandle theme = AcquireControlTheme(kSpinThemeClass);
+    if (theme && !storeSpinTheme(instance, theme)) {
+        // Without a place for the handle the control draws classically; the
+        // library reference stays until destruct gives it back.
+        ThemeClose(theme);
+    }
+}
+
+void destruct(ControlInstance* instance) {
+    ReleaseControlTheme(takeSpinTheme(instance));
+}
+
+void draw(ControlInstance* instance, HostGraphics graphics) {
+    paintInDraw(instance, graphics);
+    InstanceData& data = dataOf(instance);
+    data.drawnPart = data.pressedPart;
+}
+
+void drawOffscreen(ControlInstance* instance, HostGraphics graphics) {
+    paintInDraw(instance, graphics);
+}
+
+bool mouseDown(ControlInstance* instance, int32_t x, int32_t y) {
+    if (!host::ZOKAGetControlEnabled(instance)) return false;
+    HostRect bounds{};
+    host::GetControlBounds(instance, &bounds);
+    const Part part = partAt(bounds, x, y);
+    if (part == kNoPart) return false;
+
+    InstanceData& data = dataOf(instance);
+    data.pressTick = TickCount16();
+    // The press fires at once, before any delay.
+    control_events::firePlainEvent(instance, gLittleArrowsDefinition.events[eventIndexOf(part)]);
+    data.pressedPart = part;
+    repaintNow(instance, bounds, data.pressedPart);
+    data.drawnPart = data.pressedPart;
+    return true;
+}
+
+// Fires the pressed half's event again once the delay since the press has
+// passed and the event's last repeat is far enough back.
+static void repeatIfDue(ControlInstance* instance, const InstanceData& data) {
+    const uint32_t ticksSincePress = (TickCount16() - data.pressTick) & kTick16Mask;
+    if (ticksSincePress <= kRepeatDelayTicks) return;
+    const int32_t eventIndex = eventIndexOf(data.pressedPart);
+    auto handler = reinterpret_cast<PlainEventHandler>(
+        host::GetEventInstance(instance, gLittleArrowsDefinition.events[eventIndex].hostEventId));
+    if (GetTickCount() - gLastFireTick[eventIndex] <= kRepeatSpacingMs) return;
+    gLastFireTick[eventIndex] = GetTickCount();
+    if (handler) handler(instance);
+}
+
+void mouseDrag(ControlInstance* instance, int32_t x, int32_t y) {
+    HostRect bounds{};
+    host::GetControlBounds(instance, &bounds);
+    InstanceData& data = dataOf(instance);
+    const Part part = partAt(bounds, x, y);
+    const bool onPressedHalf = part != kNoPart && part == data.pressedPart;
+    if (!onPressedHalf) {
+        if (data.drawnPart != kNoPart) {
+            repaintNow(instance, bounds, kNoPart);
+            data.drawnPart = kNoPart;
+        }
+        return;
+    }
+    if (data.drawnPart != data.pressedPart) {
+        repaintNow(instance, bounds, data.pressedPart);
+        data.drawnPart = data.pressedPart;
+    }
+    repeatIfDue(instance, data);
+}
+
+void mouseUp(ControlInstance* instance, int32_t, int32_t) {
+    HostRect bounds{};
+    host::GetControlBounds(instance, &bounds);
+    dataOf(instance).pressedPart = kNoPart;
+    repaintNow(instance, bounds, kNoPart);
+}
+
+void mouseMove(ControlInstance* instance, int32_t x, int32_t y) {
+    if (!spinThemeOf(instance)) return;
+    HostRect bounds{};
+    host::GetControlBounds(instance, &bounds);
+    dataOf(instance).hotPart = static_cast<uint8_t>(partAt(bounds, x, y));
+    host::ZOKAInvalidateControl(instance);
+}
+
+void mouseExit(ControlInstance* instance) {
+    if (!spinThemeOf(instance)) return;
+    dataOf(instance).hotPart = kNoPart;
+    host::ZOKAInvalidateControl(instance);
+}
+
+}  // namespace little_arrows

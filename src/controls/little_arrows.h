@@ -1,0 +1,62 @@
+// LittleArrows: an up arrow over a down arrow, 13 x 23 pixels. A press fires
+// "Up" or "Down" at once; holding it repeats the event after a delay. Drawn
+// with the "Spin" theme class where visual styles are on, else with GDI.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include <windows.h>
+
+#include "frame/host_abi.h"
+#include "support/theme_api.h"
+
+namespace little_arrows {
+
+// Halves, as stored in pressedPart, drawnPart and hotPart.
+enum Part : int32_t { kNoPart = 0, kUpPart = 1, kDownPart = 2 };
+
+struct InstanceData {
+    int32_t reserved0;
+    int32_t pressedPart;  // the half the current press began on
+    int32_t drawnPart;    // the half tracking last drew pressed
+    uint32_t pressTick;   // TickCount16 at the press
+    uint8_t hotPart;      // the half under the pointer, themed controls only
+    uint8_t padding17[3];
+};
+
+#if defined(__i386__)
+static_assert(sizeof(InstanceData) == 20, "InstanceData");
+static_assert(offsetof(InstanceData, pressedPart) == 4, "pressedPart");
+static_assert(offsetof(InstanceData, drawnPart) == 8, "drawnPart");
+static_assert(offsetof(InstanceData, pressTick) == 12, "pressTick");
+static_assert(offsetof(InstanceData, hotPart) == 16, "hotPart");
+#endif
+
+// Everything a paint depends on besides the device context and the anchor.
+struct ArrowsLook {
+    int32_t pressedPart;
+    bool enabled;
+    ThemeHandle theme;  // null: classic drawing
+    uint8_t hotPart;
+};
+
+// The half under (x, y) for a control anchored at the bounds' top-left
+// corner, or kNoPart when the point lies outside its 13 x 23 pixels. Only
+// the anchor of the bounds counts.
+Part partAt(const HostRect& bounds, int32_t x, int32_t y);
+
+// Paints both halves anchored at (left, top).
+void paintArrows(HDC dc, int32_t left, int32_t top, const ArrowsLook& look);
+
+void construct(ControlInstance* instance);
+void destruct(ControlInstance* instance);
+void draw(ControlInstance* instance, HostGraphics graphics);
+void drawOffscreen(ControlInstance* instance, HostGraphics graphics);
+bool mouseDown(ControlInstance* instance, int32_t x, int32_t y);
+void mouseDrag(ControlInstance* instance, int32_t x, int32_t y);
+void mouseUp(ControlInstance* instance, int32_t x, int32_t y);
+void mouseMove(ControlInstance* instance, int32_t x, int32_t y);
+void mouseExit(ControlInstance* instance);
+
+}  // namespace little_arrows
