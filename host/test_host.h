@@ -5,10 +5,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <windows.h>
@@ -110,13 +112,25 @@ public:
 
     // --- instances ---------------------------------------------------------
     // Creates an instance with a zeroed InstanceData in a child window at the
-    // bounds (window coordinates) and calls construct.
+    // bounds (window coordinates) and calls construct. Each class's dataOffset
+    // differs; the bytes around InstanceData are guarded, and a plug-in that
+    // wrote over them is reported when the instance is destroyed.
     Instance* create(const std::string& className, int left, int top, int right, int bottom,
                      const InstanceOptions& options = {});
     void destroy(Instance* instance);  // calls destruct, frees the instance
     void setBounds(Instance* instance, int left, int top, int right, int bottom);
 
     // Callbacks, with the host's checks of GDI and device-context restoration.
+    // Every callback (and getter, setter, method) is checked for GDI objects
+    // it created through the hooked imports and did not delete. draw gives a
+    // control-sized surface that starts as a copy of the window image under
+    // the control and uses window coordinates (SetWindowOrgEx); only the
+    // control's rectangle is composed back. drawOffscreen gives a surface over
+    // the whole window image. ZOKAGetControlGraphics gives a surface like
+    // draw's that is composed when the plug-in unlocks it; surfaces lent out
+    // at the same time see each other's pixels as on one screen. Each surface's
+    // device context must come back with its pen, brush, font, bitmap, text and
+    // background colours, background mode, text alignment and clip region.
     void draw(Instance* instance);            // control-sized surface, composed into the window image
     void drawOffscreen(Instance* instance);   // a surface over the whole window image
     bool mouseDown(Instance* instance, int x, int y);
@@ -140,17 +154,28 @@ public:
     int32_t getInteger(Instance* instance, const std::string& name);
     void setInteger(Instance* instance, const std::string& name, int32_t value);
     // String and Picture properties. A string getter's lock is released here.
+    // Writing a directly accessed handle field keeps one reference in the
+    // field (the plug-in's, given back in its destruct) and drops the old one.
     std::string getString(Instance* instance, const std::string& name);
     void setString(Instance* instance, const std::string& name, HostString value);
     HostObject getPicture(Instance* instance, const std::string& name);
     void setPicture(Instance* instance, const std::string& name, HostObject value);
     // Methods by the name before "(" in their declaration; arguments are
-    // Integers, Strings or objects as pointer-sized values. A String result
-    // carries one lock for the caller (release it with unlockString).
+    // Integers, Strings or objects as pointer-sized values (at most six).
+    // The result follows the declaration's "As" type: an Integer comes back
+    // sign-extended from 32 bits, a Boolean as 0 or 1, no type as 0. A String
+    // result's lock passes to the test (release it with releaseString;
+    // finish() releases what is left).
+    // callSetter calls the assignment form: the declared arguments, then the
+    // assigned value last.
     intptr_t call(Instance* instance, const std::string& method, std::vector<intptr_t> args = {});
     void callSetter(Instance* instance, const std::string& method, std::vector<intptr_t> args);
 
     // --- events --------------------------------------------------------------
+    // GetEventInstance answers a routine only for events with a handler
+    // registered here (a null handler counts and answers false). Each call of
+    // the routine is recorded in events with as many arguments as the
+    // declaration lists.
     void on(Instance* instance, const std::string& event, EventHandler handler = nullptr);
     void off(Instance* instance, const std::string& event);
     std::vector<EventCall> events;  // every handler call and PerformAction, in order
@@ -171,6 +196,12 @@ public:
     std::vector<DrawPictureCall> pictureDraws;
     // Every lock/unlock/description call on objects and strings, in order,
     // as "ZOKALockObject <id>" and the like; tests check orders with it.
+    // Entries: ZOKALockObject, ZOKAUnlockObject, ZOKALockString,
+    // ZOKAUnlockString, lockPictureDescription, unlockPictureDescription,
+    // PluginInterpretConstantValue (the lock it adds), PluginDefaultControlFont
+    // and PluginDefaultControlCaption (the new string's lock), each followed
+    // by a space and nameOf(handle). The host's and the test's own
+    // references are not logged.
     std::vector<std::string> lockLog;
     std::string nameOf(const void* handle) const;  // "picture#1", "string#3", "nil", ...
 
@@ -182,12 +213,45 @@ public:
 
     // --- checks --------------------------------------------------------------
     // Faults found so far: unbalanced locks, GDI objects not deleted, device
-    // contexts not restored, over-released handles. Empty when all is well.
+    // contexts not restored, over-released handles, unknown instances or
+    // handles given to entry points. Empty when all is well.
     std::vector<std::string> faults() const;
     // Destroys every instance, releases the test's own strings and objects
     // it still holds, and reports locks that the plug-in did not give back.
     std::vector<std::string> finish();
+
+    // --- more ------------------------------------------------------------------
+    std::string lastError() const;   // why load() failed
+    // GDI objects the plug-in created (through the hooked imports) in all,
+    // and those not deleted yet.
+    int gdiCreated() const;
+    int gdiLive() const;
+    // The Instance behind a ControlInstance, or null.
+    Instance* instanceOf(const ControlInstance* control) const;
+    // The host window object getControlWindow answers.
+    HostWindow windowObject() const;
+    // Writes the window image as a PNG file; false on failure.
+    bool saveImage(const std::string& path) const;
+
+    struct Impl;
+
+private:
+    friend Impl* currentImpl();
+    std::unique_ptr<Impl> impl_;
 };
+
+// The window image's area as rows of characters, one per pixel, each row
+// ending in '\n'; colours missing from the legend show as '?'. Pixels outside
+// the window image show as ' '.
+std::string capture(const Host& host, RECT area, const std::map<COLORREF, char>& legend);
+
+// A legend from system colour indexes (GetSysColor) and plain colours. When
+// two entries have the same colour value the first one wins.
+std::map<COLORREF, char> legend(std::initializer_list<std::pair<int, char>> systemColours,
+                                std::initializer_list<std::pair<COLORREF, char>> colours = {});
+
+// Writes top-down 0x00RRGGBB pixels as a PNG file; false on failure.
+bool writePng(const std::string& path, const uint32_t* bits, int width, int height);
 
 // Replaces a function that a module imports (by DLL and function name) in its
 // import address table; the original comes back when the hook is destroyed.
@@ -199,6 +263,11 @@ public:
     ImportHook& operator=(const ImportHook&) = delete;
     bool installed() const;
     void* original() const;
+
+private:
+    void** slot_ = nullptr;
+    void* original_ = nullptr;
+    void* replacement_ = nullptr;
 };
 
 }  // namespace testhost

@@ -1,0 +1,207 @@
+// Host strings, pictures, receivers and their reference counts.
+#include <algorithm>
+#include <cstring>
+
+#include "host_internal.h"
+
+namespace testhost {
+
+static const char* kindName(HandleKind kind) {
+    switch (kind) {
+    case HandleKind::String: return "string";
+    case HandleKind::Picture: return "picture";
+    case HandleKind::Graphics: return "graphics";
+    case HandleKind::Receiver: return "receiver";
+    case HandleKind::Window: return "window";
+    }
+    return "handle";
+}
+
+Handle* Host::Impl::findHandle(const void* handle) const {
+    auto it = handles.find(handle);
+    return it == handles.end() ? nullptr : it->second.get();
+}
+
+Handle& Host::Impl::newHandle(HandleKind kind) {
+    auto handle = std::make_unique<Handle>();
+    handle->kind = kind;
+    handle->id = ++nextHandleId[kind];
+    Handle& result = *handle;
+    handles[&result] = std::move(handle);
+    return result;
+}
+
+std::string Host::Impl::nameOf(const void* handle) const {
+    if (!handle) return "nil";
+    if (const Handle* h = findHandle(handle)) return std::string(kindName(h->kind)) + "#" + std::to_string(h->id);
+    char text[40];
+    snprintf(text, sizeof text, "unknown@%p", handle);
+    return text;
+}
+
+std::string Host::Impl::context() const {
+    return callbackStack.empty() ? std::string() : " during " + callbackStack.back();
+}
+
+// The storage of a host string: length byte (at most 255), the bytes, NUL.
+static std::vector<unsigned char> stringStorage(const std::string& bytes) {
+    constexpr size_t kMaxLengthByte = 255;
+    std::vector<unsigned char> storage(bytes.size() + 2, 0);
+    storage[0] = static_cast<unsigned char>(std::min(bytes.size(), kMaxLengthByte));
+    std::memcpy(storage.data() + 1, bytes.data(), bytes.size());
+    return storage;
+}
+
+static Handle& makeStringHandle(Host::Impl& impl, const std::string& bytes, TextEncoding encoding) {
+    Handle& h = impl.newHandle(HandleKind::String);
+    h.storage = stringStorage(bytes);
+    h.record.hostWord = 0;
+    h.record.storage = h.storage.data();
+    h.encoding = encoding;
+    return h;
+}
+
+HostString newPluginString(Host::Impl& impl, const std::string& bytes) {
+    Handle& h = makeStringHandle(impl, bytes, kHostDefaultEncoding);
+    h.refs = 1;  // the plug-in's
+    return &h.record;
+}
+
+HostString Host::makeString(const std::string& bytes, TextEncoding encoding) {
+    Handle& h = makeStringHandle(*impl_, bytes, encoding);
+    h.refs = 1;
+    h.hostRefs = 1;
+    return &h.record;
+}
+
+std::string Host::text(HostString s) const {
+    const Handle* h = impl_->findHandle(s);
+    if (!h || h->kind != HandleKind::String) return std::string();
+    return std::string(reinterpret_cast<const char*>(h->storage.data() + 1), h->storage.size() - 2);
+}
+
+int Host::stringRefs(HostString s) const {
+    const Handle* h = impl_->findHandle(s);
+    return h ? h->refs : 0;
+}
+
+int Host::objectRefs(HostObject o) const {
+    const Handle* h = impl_->findHandle(o);
+    return h ? h->refs : 0;
+}
+
+// Drops one reference that the host or the test holds.
+static void releaseHostReference(Host::Impl& impl, const void* handle, const char* caller) {
+    if (!handle) return;
+    Handle* h = impl.findHandle(handle);
+    if (!h) {
+        impl.fault(std::string(caller) + " of " + impl.nameOf(handle) + ", which the host never made");
+        return;
+    }
+    if (h->hostRefs <= 0) {
+        impl.fault(std::string(caller) + " of " + impl.nameOf(handle) + ", which the test does not hold");
+        return;
+    }
+    --h->hostRefs;
+    --h->refs;
+    if (h->refs < 0) impl.fault(impl.nameOf(handle) + " released below zero by " + caller);
+    if (h->refs == 0) h->released = true;
+}
+
+void Host::releaseString(HostString s) { releaseHostReference(*impl_, s, "releaseString"); }
+
+void Host::releaseObject(HostObject o) {
+    Handle* h = impl_->findHandle(o);
+    releaseHostReference(*impl_, o, "releaseObject");
+    if (h && h->kind == HandleKind::Graphics && h->refs == 0) retireSurface(*impl_, *h);
+}
+
+HostObject Host::makePicture(int width, int height, std::function<COLORREF(int, int)> paint, uint8_t drawFlag) {
+    HostGdiWork work;
+    Handle& h = impl_->newHandle(HandleKind::Picture);
+    h.refs = 1;
+    h.hostRefs = 1;
+    h.width = width;
+    h.height = height;
+    h.drawFlag = drawFlag;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = std::max(width, 1);
+    info.bmiHeader.biHeight = -std::max(height, 1);  // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    h.bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    h.bits = static_cast<uint32_t*>(bits);
+    if (!h.bitmap) impl_->fault("makePicture: CreateDIBSection failed");
+    for (int y = 0; h.bits && y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            COLORREF c = paint ? paint(x, y) : RGB(0, 0, 0);
+            h.bits[y * width + x] = (uint32_t(GetRValue(c)) << 16) | (uint32_t(GetGValue(c)) << 8) | GetBValue(c);
+        }
+    }
+    return reinterpret_cast<HostObject>(&h);
+}
+
+HostObject Host::makeReceiver() {
+    Handle& h = impl_->newHandle(HandleKind::Receiver);
+    h.refs = 1;
+    h.hostRefs = 1;
+    return reinterpret_cast<HostObject>(&h);
+}
+
+int Host::descriptionLocks(HostObject picture) const {
+    const Handle* h = impl_->findHandle(picture);
+    return h ? h->descriptionLocks : 0;
+}
+
+std::string Host::nameOf(const void* handle) const { return impl_->nameOf(handle); }
+
+HostWindow Host::windowObject() const { return impl_->windowObject; }
+
+// --- the plug-in's side of the counts -------------------------------------------
+
+// Lock or unlock through an entry point; null is accepted quietly.
+void pluginLock(Host::Impl& impl, const void* handle, const char* entryPoint, int delta) {
+    impl.owner->lockLog.push_back(std::string(entryPoint) + " " + impl.nameOf(handle));
+    if (!handle) return;
+    Handle* h = impl.findHandle(handle);
+    if (!h) {
+        impl.fault(std::string(entryPoint) + " of " + impl.nameOf(handle) + ", which the host never made" +
+                   impl.context());
+        return;
+    }
+    if (h->released) {
+        impl.fault(std::string(entryPoint) + " of " + impl.nameOf(handle) + " after its last release" +
+                   impl.context());
+        return;
+    }
+    h->refs += delta;
+    if (h->refs < 0) {
+        impl.fault(std::string(entryPoint) + " of " + impl.nameOf(handle) + " below zero" + impl.context());
+        h->refs = 0;
+    }
+    if (h->refs == 0) {
+        if (h->kind == HandleKind::Graphics) retireSurface(impl, *h);
+        h->released = true;
+    }
+}
+
+// Compares every handle's count with the references the host holds.
+void checkHandleBalance(Host::Impl& impl) {
+    for (auto& entry : impl.handles) {
+        Handle& h = *entry.second;
+        const int pluginRefs = h.refs - h.hostRefs;
+        if (pluginRefs > 0)
+            impl.fault("the plug-in kept " + std::to_string(pluginRefs) + " lock(s) on " + impl.nameOf(&h));
+        else if (pluginRefs < 0)
+            impl.fault("the plug-in released " + impl.nameOf(&h) + " " + std::to_string(-pluginRefs) +
+                       " time(s) more than it locked it");
+        if (h.descriptionLocks != 0)
+            impl.fault("picture description of " + impl.nameOf(&h) + " still locked " +
+                       std::to_string(h.descriptionLocks) + " time(s)");
+    }
+}
+
+}  // namespace testhost

@@ -1,0 +1,399 @@
+// The test host itself: loading, lock accounting, import hooks, events,
+// surfaces and the device-context and GDI checks. Most tests drive a small
+// probe class registered from this file, so that each fault is made on purpose.
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "host_fixture.h"
+#include "test_host.h"
+
+using testhost::EventCall;
+using testhost::Host;
+using testhost::Instance;
+
+namespace {
+
+// --- the probe plug-in ---------------------------------------------------------
+
+// What the probe's draw callback does; each test picks one.
+enum class DrawMode { FillBounds, LeavePen, LeakBrush, BorrowGraphics };
+DrawMode gDrawMode = DrawMode::FillBounds;
+HostResolver gResolver = nullptr;
+
+template <typename Fn>
+Fn entry(const char* name) {
+    return reinterpret_cast<Fn>(gResolver(name));
+}
+
+ControlDefinition gProbeDefinition{};
+ControlDefinition gOtherDefinition{};
+
+// Probe InstanceData: an Integer at 0, a Boolean at 4.
+constexpr int32_t kProbeDataSize = 8;
+constexpr int32_t kCountOffset = 0;
+constexpr int32_t kFlagOffset = 4;
+
+constexpr COLORREF kInk = RGB(0, 0, 255);
+constexpr COLORREF kPaper = RGB(255, 255, 255);
+
+void fillBounds(HDC dc, ControlInstance* instance) {
+    HostRect b{};
+    entry<void (*)(ControlInstance*, HostRect*)>("GetControlBounds")(instance, &b);
+    RECT r{b.left, b.top, b.right, b.bottom};
+    HBRUSH brush = CreateSolidBrush(kInk);
+    FillRect(dc, &r, brush);
+    DeleteObject(brush);
+    // One pixel outside the bounds: a control-sized surface must not show it.
+    SetPixel(dc, b.left - 1, b.top, kInk);
+}
+
+void probeDraw(ControlInstance* instance, HostGraphics graphics) {
+    HDC dc = entry<HDC (*)(HostGraphics)>("ZOKAGraphicsDC")(graphics);
+    switch (gDrawMode) {
+    case DrawMode::FillBounds:
+        fillBounds(dc, instance);
+        break;
+    case DrawMode::LeavePen:
+        SelectObject(dc, GetStockObject(WHITE_PEN));
+        break;
+    case DrawMode::LeakBrush:
+        CreateSolidBrush(kInk);
+        break;
+    case DrawMode::BorrowGraphics: {
+        HostGraphics own = entry<HostGraphics (*)(ControlInstance*)>("ZOKAGetControlGraphics")(instance);
+        fillBounds(entry<HDC (*)(HostGraphics)>("ZOKAGraphicsDC")(own), instance);
+        entry<void (*)(HostObject)>("ZOKAUnlockObject")(own);
+        break;
+    }
+    }
+}
+
+void probeDrawOffscreen(ControlInstance* instance, HostGraphics graphics) {
+    fillBounds(entry<HDC (*)(HostGraphics)>("ZOKAGraphicsDC")(graphics), instance);
+}
+
+const ControlCallbacks kProbeCallbacks = [] {
+    ControlCallbacks c{};
+    c.draw = &probeDraw;
+    c.drawOffscreen = &probeDrawOffscreen;
+    return c;
+}();
+
+const PropertyDefinition kProbeProperties[] = {
+    {"Behavior", "Count", "Integer", 1, kDirectAccess, kDirectAccess, kCountOffset, 0, 0, nullptr},
+    {"Behavior", "Flag", "boolean", 1, kDirectAccess, kDirectAccess, kFlagOffset, 0, 0, nullptr},
+};
+
+EventDefinition gProbeEvents[] = {
+    {"MouseDown(X As Integer, Y As Integer) As Boolean", 0},
+    {"Action", 0},
+};
+EventDefinition gOtherEvents[] = {{"Up", 0}};
+
+void probeMain(HostResolver resolver) {
+    gResolver = resolver;
+    gProbeDefinition = ControlDefinition{};
+    gProbeDefinition.version = kPluginInterfaceVersion;
+    gProbeDefinition.name = "Probe";
+    gProbeDefinition.instanceDataSize = kProbeDataSize;
+    gProbeDefinition.properties = kProbeProperties;
+    gProbeDefinition.propertyCount = 2;
+    gProbeDefinition.events = gProbeEvents;
+    gProbeDefinition.eventCount = 2;
+    gProbeDefinition.callbacks = &kProbeCallbacks;
+    gOtherDefinition = ControlDefinition{};
+    gOtherDefinition.version = kPluginInterfaceVersion;
+    gOtherDefinition.name = "Other";
+    gOtherDefinition.instanceDataSize = 4;
+    gOtherDefinition.events = gOtherEvents;
+    gOtherDefinition.eventCount = 1;
+    gOtherDefinition.callbacks = &kProbeCallbacks;
+    entry<void (*)(int32_t)>("RegisterPluginVersion")(kPluginInterfaceVersion);
+    entry<void (*)(ControlDefinition*)>("PluginRegisterControl")(&gProbeDefinition);
+    entry<void (*)(ControlDefinition*)>("PluginRegisterControl")(&gOtherDefinition);
+}
+
+class ProbeTest : public ::testing::Test {
+protected:
+    Host host;
+    void SetUp() override {
+        gDrawMode = DrawMode::FillBounds;
+        host.start(&probeMain);
+    }
+};
+
+bool anyFaultContains(const std::vector<std::string>& faults, const std::string& a, const std::string& b = "") {
+    return std::any_of(faults.begin(), faults.end(), [&](const std::string& f) {
+        return f.find(a) != std::string::npos && f.find(b) != std::string::npos;
+    });
+}
+
+// --- registration and the resolver ------------------------------------------------
+
+TEST_F(ProbeTest, RegistrationWritesDistinctOffsetsAndUniqueEventIds) {
+    ASSERT_EQ(host.versions, std::vector<int32_t>{6});
+    ASSERT_EQ(host.registered.size(), 2u);
+    EXPECT_NE(gProbeDefinition.dataOffset, gOtherDefinition.dataOffset);
+    EXPECT_GE(gProbeDefinition.dataOffset, 16);
+    std::vector<int32_t> ids = {gProbeEvents[0].hostEventId, gProbeEvents[1].hostEventId, gOtherEvents[0].hostEventId};
+    for (int32_t id : ids) EXPECT_NE(id, 0);
+    std::sort(ids.begin(), ids.end());
+    EXPECT_EQ(std::unique(ids.begin(), ids.end()), ids.end()) << "event ids repeat";
+    EXPECT_TRUE(host.finish().empty());
+}
+
+TEST_F(ProbeTest, WithheldEntryPointsAnswerNullAndAreCounted) {
+    EXPECT_NE(Host::resolve("GetControlBounds"), nullptr);
+    host.withhold("GetControlBounds");
+    EXPECT_EQ(Host::resolve("GetControlBounds"), nullptr);
+    host.supply("GetControlBounds");
+    EXPECT_NE(Host::resolve("GetControlBounds"), nullptr);
+    host.withholdAll();
+    EXPECT_EQ(Host::resolve("ZOKAGraphicsDC"), nullptr);
+    host.supplyAll();
+    EXPECT_NE(Host::resolve("ZOKAGraphicsDC"), nullptr);
+    EXPECT_EQ(Host::resolve("NoSuchEntryPoint"), nullptr);
+    EXPECT_EQ(host.resolveCount("GetControlBounds"), 3);
+    EXPECT_EQ(host.resolveCount("NoSuchEntryPoint"), 1);
+}
+
+// --- lock accounting ----------------------------------------------------------------
+
+TEST_F(ProbeTest, LeakedLockIsReported) {
+    HostString s = host.makeString("caption");
+    entry<void (*)(HostString)>("ZOKALockString")(s);
+    EXPECT_EQ(host.stringRefs(s), 2);
+    host.releaseString(s);
+    const std::vector<std::string> faults = host.finish();
+    EXPECT_TRUE(anyFaultContains(faults, "kept 1 lock", host.nameOf(s))) << testhost::joinFaults(faults);
+}
+
+TEST_F(ProbeTest, OverReleaseIsReported) {
+    HostObject picture = host.makePicture(2, 2, nullptr);
+    entry<void (*)(HostObject)>("ZOKAUnlockObject")(picture);
+    entry<void (*)(HostObject)>("ZOKAUnlockObject")(picture);
+    const std::vector<std::string> faults = host.finish();
+    EXPECT_TRUE(anyFaultContains(faults, "ZOKAUnlockObject", "picture#1")) << testhost::joinFaults(faults);
+    const std::vector<std::string> expectedLog = {"ZOKAUnlockObject picture#1", "ZOKAUnlockObject picture#1"};
+    EXPECT_EQ(host.lockLog, expectedLog);
+}
+
+TEST_F(ProbeTest, BalancedLocksAndDescriptionsPass) {
+    HostObject picture = host.makePicture(3, 5, nullptr, 7);
+    entry<void (*)(HostObject)>("ZOKALockObject")(picture);
+    PictureDescription d{};
+    entry<void (*)(HostObject, PictureDescription*)>("lockPictureDescription")(picture, &d);
+    EXPECT_EQ(d.width, 3);
+    EXPECT_EQ(d.height, 5);
+    EXPECT_EQ(d.drawFlag, 7);
+    EXPECT_EQ(host.descriptionLocks(picture), 1);
+    entry<void (*)(HostObject)>("unlockPictureDescription")(picture);
+    entry<void (*)(HostObject)>("ZOKAUnlockObject")(picture);
+    entry<void (*)(HostString)>("ZOKAUnlockString")(nullptr);  // accepted
+    const std::vector<std::string> expectedLog = {
+        "ZOKALockObject picture#1", "lockPictureDescription picture#1", "unlockPictureDescription picture#1",
+        "ZOKAUnlockObject picture#1", "ZOKAUnlockString nil"};
+    EXPECT_EQ(host.lockLog, expectedLog);
+    EXPECT_EQ(host.finish(), std::vector<std::string>{});
+}
+
+TEST_F(ProbeTest, StringRecordLayout) {
+    HostString s = host.makeString("abc", 0x0000FFFF);
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(s->storage[0], 3);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(s->storage + 1)), "abc");
+    EXPECT_EQ(entry<TextEncoding (*)(HostString)>("ZOKAGetStringEncoding")(s), 0x0000FFFFu);
+    HostString interpreted = entry<HostString (*)(HostString)>("PluginInterpretConstantValue")(s);
+    EXPECT_EQ(interpreted, s);
+    EXPECT_EQ(host.stringRefs(s), 2);
+    entry<void (*)(HostString)>("ZOKAUnlockString")(interpreted);
+    host.releaseString(s);
+    EXPECT_EQ(host.finish(), std::vector<std::string>{});
+}
+
+// --- import hooks -------------------------------------------------------------------
+
+DWORD WINAPI fakeTickCount() { return 12345; }
+
+TEST(ImportHookTest, InstallsAndRestores) {
+    HMODULE self = GetModuleHandleW(nullptr);
+    void* before = nullptr;
+    {
+        // The DLL name in a different letter case still matches.
+        testhost::ImportHook hook(self, "kernel32.DLL", "GetTickCount", reinterpret_cast<void*>(&fakeTickCount));
+        ASSERT_TRUE(hook.installed());
+        before = hook.original();
+        EXPECT_NE(before, nullptr);
+        EXPECT_EQ(GetTickCount(), 12345u);
+    }
+    testhost::ImportHook probe(self, "KERNEL32.dll", "GetTickCount", reinterpret_cast<void*>(&fakeTickCount));
+    EXPECT_EQ(probe.original(), before) << "the first hook did not put the original back";
+    testhost::ImportHook missing(self, "KERNEL32.dll", "NoSuchFunction", reinterpret_cast<void*>(&fakeTickCount));
+    EXPECT_FALSE(missing.installed());
+}
+
+// --- events -------------------------------------------------------------------------
+
+using EventRoutine = bool (*)(ControlInstance*, int32_t, int32_t);
+
+TEST_F(ProbeTest, EventRoutineRecordsArgumentsAndAnswersTheHandler) {
+    Instance* probe = host.create("Probe", 10, 10, 20, 20);
+    auto getEvent = entry<void* (*)(ControlInstance*, int32_t)>("GetEventInstance");
+    EXPECT_EQ(getEvent(probe->control, gProbeEvents[0].hostEventId), nullptr) << "no handler registered yet";
+    host.on(probe, "MouseDown", [](const EventCall& call) { return call.args.size() == 2 && call.args[0] == 3; });
+    host.on(probe, "Action");
+    auto mouseDown = reinterpret_cast<EventRoutine>(getEvent(probe->control, gProbeEvents[0].hostEventId));
+    ASSERT_NE(mouseDown, nullptr);
+    EXPECT_TRUE(mouseDown(probe->control, 3, 4));
+    EXPECT_FALSE(mouseDown(probe->control, 5, 6));
+    auto action = reinterpret_cast<void (*)(ControlInstance*)>(getEvent(probe->control, gProbeEvents[1].hostEventId));
+    ASSERT_NE(action, nullptr);
+    action(probe->control);
+    ASSERT_EQ(host.events.size(), 3u);
+    EXPECT_EQ(host.events[0].name, "MouseDown");
+    EXPECT_EQ(host.events[0].args, (std::vector<int32_t>{3, 4}));
+    EXPECT_EQ(host.events[0].instance, probe->control);
+    EXPECT_EQ(host.events[1].args, (std::vector<int32_t>{5, 6}));
+    EXPECT_EQ(host.events[2].name, "Action");
+    EXPECT_TRUE(host.events[2].args.empty());
+    // An id of another class is a fault, and no routine.
+    EXPECT_EQ(getEvent(probe->control, gOtherEvents[0].hostEventId), nullptr);
+    EXPECT_TRUE(anyFaultContains(host.faults(), "GetEventInstance", "another class"));
+}
+
+TEST_F(ProbeTest, PerformActionRoutineRecordsTheReceiver) {
+    HostObject receiver = host.makeReceiver();
+    auto routine = entry<void* (*)(HostObject, const char*, const char*)>("GetInterfaceRoutine");
+    EXPECT_EQ(routine(receiver, "actionNotificationReceiver", "Other"), nullptr);
+    auto perform = reinterpret_cast<PerformActionRoutine>(
+        routine(receiver, "actionNotificationReceiver", "PerformAction"));
+    ASSERT_NE(perform, nullptr);
+    perform(receiver);
+    ASSERT_EQ(host.events.size(), 1u);
+    EXPECT_EQ(host.events[0].name, "PerformAction");
+    EXPECT_EQ(host.events[0].receiver, receiver);
+    EXPECT_EQ(host.finish(), std::vector<std::string>{});
+}
+
+// --- properties -----------------------------------------------------------------------
+
+TEST_F(ProbeTest, DirectPropertiesUseTheTypeWidthAtParam) {
+    Instance* probe = host.create("Probe", 0, 0, 4, 4);
+    probe->at<uint8_t>(kFlagOffset + 1) = 0x5A;  // the byte after the Boolean
+    host.setInteger(probe, "Count", -7);
+    host.setInteger(probe, "Flag", 1);
+    EXPECT_EQ(probe->at<int32_t>(kCountOffset), -7);
+    EXPECT_EQ(probe->at<uint8_t>(kFlagOffset), 1);
+    EXPECT_EQ(probe->at<uint8_t>(kFlagOffset + 1), 0x5A) << "a Boolean is one byte wide";
+    EXPECT_EQ(host.getInteger(probe, "Count"), -7);
+    EXPECT_EQ(host.getInteger(probe, "Flag"), 1);
+    EXPECT_EQ(host.finish(), std::vector<std::string>{});
+}
+
+// --- surfaces ---------------------------------------------------------------------------
+
+// The probe paints its bounds 12..16 x 3..5 in ink, and one pixel left of them.
+const RECT kAround{10, 2, 18, 6};
+const std::map<COLORREF, char> kInkLegend = {{kInk, '#'}, {kPaper, '.'}};
+
+TEST_F(ProbeTest, DrawComposesOnlyTheControlArea) {
+    host.fillImage(kPaper);
+    Instance* probe = host.create("Probe", 12, 3, 16, 5);
+    host.draw(probe);
+    EXPECT_EQ(testhost::capture(host, kAround, kInkLegend),
+              "........\n"
+              "..####..\n"
+              "..####..\n"
+              "........\n");
+    EXPECT_EQ(host.finish(), std::vector<std::string>{});
+}
+
+TEST_F(ProbeTest, DrawOffscreenPaintsTheWholeWindowImage) {
+    host.fillImage(kPaper);
+    Instance* probe = host.create("Probe", 12, 3, 16, 5);
+    host.drawOffscreen(probe);
+    EXPECT_EQ(testhost::capture(host, kAround, kInkLegend),
+              "........\n"
+              ".#####..\n"
+              "..####..\n"
+              "........\n");
+    EXPECT_EQ(host.finish(), std::vector<std::string>{});
+}
+
+TEST_F(ProbeTest, ControlGraphicsComposeWhenReleased) {
+    host.fillImage(kPaper);
+    gDrawMode = DrawMode::BorrowGraphics;
+    Instance* probe = host.create("Probe", 12, 3, 16, 5);
+    host.draw(probe);
+    EXPECT_EQ(testhost::capture(host, kAround, kInkLegend),
+              "........\n"
+              "..####..\n"
+              "..####..\n"
+              "........\n");
+    const std::vector<std::string> expectedLog = {"ZOKAUnlockObject graphics#2"};
+    EXPECT_EQ(host.lockLog, expectedLog);
+    EXPECT_EQ(host.finish(), std::vector<std::string>{});
+}
+
+TEST_F(ProbeTest, PenLeftSelectedIsReported) {
+    gDrawMode = DrawMode::LeavePen;
+    host.draw(host.create("Probe", 12, 3, 16, 5));
+    const std::vector<std::string> faults = host.finish();
+    ASSERT_EQ(faults.size(), 1u) << testhost::joinFaults(faults);
+    EXPECT_TRUE(anyFaultContains(faults, "Probe.draw did not restore", "pen")) << faults[0];
+}
+
+TEST_F(ProbeTest, UndeletedGdiObjectIsReported) {
+    gDrawMode = DrawMode::LeakBrush;
+    host.draw(host.create("Probe", 12, 3, 16, 5));
+    EXPECT_EQ(host.gdiCreated(), 1);
+    const std::vector<std::string> faults = host.finish();
+    ASSERT_EQ(faults.size(), 1u) << testhost::joinFaults(faults);
+    EXPECT_TRUE(anyFaultContains(faults, "Probe.draw", "CreateSolidBrush")) << faults[0];
+}
+
+TEST_F(ProbeTest, InstanceServices) {
+    testhost::InstanceOptions options;
+    options.enabled = false;
+    options.background = RGB(1, 2, 3);
+    options.insideTabControl = true;
+    Instance* probe = host.create("Probe", 30, 40, 50, 45, options);
+    ControlInstance* c = probe->control;
+    HostRect bounds{};
+    entry<void (*)(ControlInstance*, HostRect*)>("GetControlBounds")(c, &bounds);
+    EXPECT_EQ(bounds.left, 30);
+    EXPECT_EQ(bounds.top, 40);
+    EXPECT_EQ(bounds.right, 50);
+    EXPECT_EQ(bounds.bottom, 45);
+    EXPECT_FALSE(entry<bool (*)(ControlInstance*)>("ZOKAGetControlEnabled")(c));
+    uint32_t colour = 0;
+    entry<void (*)(ControlInstance*, uint32_t*)>("ZOKASetSpecialBackground")(c, &colour);
+    EXPECT_EQ(colour, RGB(1, 2, 3));
+    HWND window = entry<HWND (*)(ControlInstance*)>("ZOKAGetControlHandle")(c);
+    ASSERT_EQ(window, probe->window);
+    char className[64] = {};
+    GetClassNameA(GetParent(window), className, sizeof className);
+    EXPECT_STREQ(className, "SysTabControl32");
+    HostWindow w = entry<HostWindow (*)(ControlInstance*)>("getControlWindow")(c);
+    EXPECT_EQ(entry<HWND (*)(HostWindow)>("ZOKAGetWindowHandle")(w), host.topWindow());
+    EXPECT_EQ(reinterpret_cast<unsigned char*>(c) + gProbeDefinition.dataOffset, probe->data());
+    EXPECT_EQ(host.finish(), std::vector<std::string>{});
+}
+
+// --- the real plug-in ----------------------------------------------------------------
+
+TEST(HostLoadTest, EveryLoadStartsAFreshPlugin) {
+    for (int round = 0; round < 2; ++round) {
+        Host host;
+        ASSERT_TRUE(host.load()) << host.lastError();
+        EXPECT_EQ(host.versions, std::vector<int32_t>{6}) << "round " << round;
+        EXPECT_EQ(host.resolveCount("RegisterPluginVersion"), 1) << "round " << round;
+        EXPECT_EQ(host.registered.size(), 8u);
+        EXPECT_EQ(host.finish(), std::vector<std::string>{});
+    }
+}
+
+}  // namespace
