@@ -1,0 +1,351 @@
+// DisclosureTriangle through the real DLL: its shapes on real GDI, the
+// immediate repaints while a press is tracked, the toggle and "Action", and
+// the GDI balance of every path.
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "controls/disclosure_triangle.h"
+#include "host_fixture.h"
+
+namespace {
+
+using disclosure_triangle::InstanceData;
+using testhost::capture;
+using testhost::EventCall;
+using testhost::Instance;
+
+constexpr COLORREF kPaper = RGB(0, 128, 128);  // the window image before painting
+
+// 'F' button face, 'S' button shadow, 'H' button highlight, 'K' the outline
+// (the surface's own black pen), '.' untouched.
+std::map<COLORREF, char> Legend() {
+    return testhost::legend({{COLOR_BTNFACE, 'F'}, {COLOR_BTNSHADOW, 'S'}, {COLOR_BTNHIGHLIGHT, 'H'}},
+                            {{RGB(0, 0, 0), 'K'}, {kPaper, '.'}});
+}
+
+std::string Rows(std::initializer_list<const char*> rows) {
+    std::string map;
+    for (const char* row : rows) map += std::string(row) + "\n";
+    return map;
+}
+
+// Every shape fits in 11 x 11 pixels from the bounds' top-left corner; one
+// more pixel each way shows that nothing spills over.
+constexpr int kLeft = 10;
+constexpr int kTop = 20;
+constexpr RECT kArea{kLeft, kTop, kLeft + 12, kTop + 12};
+
+// Polygon (12,20) (17,25) (12,30); highlight (13,22)-(13,29); shadow (16,25)-(13,28).
+const std::string kRight = Rows({
+    "..K.........",
+    "..KK........",
+    "..KHK.......",
+    "..KHFK......",
+    "..KHFFK.....",
+    "..KHFFSK....",
+    "..KHFSK.....",
+    "..KHSK......",
+    "..KHK.......",
+    "..KK........",
+    "..K.........",
+    "............",
+});
+
+// Polygon (17,20) (12,25) (17,30); highlight (16,22)-(16,29); shadow (13,25)-(17,29).
+const std::string kLeftFacing = Rows({
+    ".......K....",
+    "......KK....",
+    ".....KHK....",
+    "....KFHK....",
+    "...KFFHK....",
+    "..KSFFHK....",
+    "...KSFHK....",
+    "....KSHK....",
+    ".....KSK....",
+    "......KK....",
+    ".......K....",
+    "............",
+});
+
+// Polygon (10,22) (20,22) (15,27); highlight (12,23)-(19,23); shadow (18,23)-(15,26).
+const std::string kDown = Rows({
+    "............",
+    "............",
+    "KKKKKKKKKKK.",
+    ".KHHHHHHSK..",
+    "..KFFFFSK...",
+    "...KFFSK....",
+    "....KFK.....",
+    ".....K......",
+    "............",
+    "............",
+    "............",
+    "............",
+});
+
+// Pressed or disabled: the plain shadow-coloured triangle.
+const std::string kRightDimmed = Rows({
+    "..K.........",
+    "..KK........",
+    "..KSK.......",
+    "..KSSK......",
+    "..KSSSK.....",
+    "..KSSSSK....",
+    "..KSSSK.....",
+    "..KSSK......",
+    "..KSK.......",
+    "..KK........",
+    "..K.........",
+    "............",
+});
+
+const std::string kUntouched = Rows({
+    "............", "............", "............", "............", "............", "............",
+    "............", "............", "............", "............", "............", "............",
+});
+
+class DisclosureTriangleTest : public HostTest {
+protected:
+    void SetUp() override {
+        HostTest::SetUp();
+        host.fillImage(kPaper);
+    }
+
+    Instance* Create(int right = kLeft + 12, int bottom = kTop + 12, bool enabled = true) {
+        testhost::InstanceOptions options;
+        options.enabled = enabled;
+        Instance* triangle = host.create("DisclosureTriangle", kLeft, kTop, right, bottom, options);
+        EXPECT_NE(triangle, nullptr);
+        return triangle;
+    }
+
+    uint8_t& Pressed(Instance* triangle) { return triangle->at<uint8_t>(offsetof(InstanceData, pressed)); }
+    uint8_t& Value(Instance* triangle) { return triangle->at<uint8_t>(offsetof(InstanceData, value)); }
+    int32_t& Facing(Instance* triangle) { return triangle->at<int32_t>(offsetof(InstanceData, facing)); }
+
+    std::string Image() { return capture(host, kArea, Legend()); }
+
+    // Draws both ways and returns the on-screen picture after checking that
+    // the off-screen one is the same.
+    std::string Paint(Instance* triangle) {
+        host.fillImage(kPaper);
+        host.draw(triangle);
+        const std::string onScreen = Image();
+        host.fillImage(kPaper);
+        host.drawOffscreen(triangle);
+        EXPECT_EQ(Image(), onScreen) << "draw and drawOffscreen differ";
+        return onScreen;
+    }
+
+    std::vector<std::string> EventNames() const {
+        std::vector<std::string> names;
+        for (const EventCall& e : host.events) names.push_back(e.name);
+        return names;
+    }
+
+    void ExpectClean() {
+        EXPECT_EQ(host.faults(), std::vector<std::string>{});
+        EXPECT_EQ(host.gdiLive(), 0) << "GDI objects left undeleted";
+    }
+};
+
+TEST_F(DisclosureTriangleTest, CollapsedFacingRightHasItsLightAndDarkInnerEdges) {
+    Instance* t = Create();
+    EXPECT_EQ(Paint(t), kRight);
+    EXPECT_GT(host.gdiCreated(), 0);
+    ExpectClean();
+}
+
+TEST_F(DisclosureTriangleTest, AnyNonZeroFacingPointsLeft) {
+    Instance* t = Create();
+    for (int32_t facing : {1, 5, -1}) {
+        Facing(t) = facing;
+        EXPECT_EQ(Paint(t), kLeftFacing) << "Facing " << facing;
+    }
+    ExpectClean();
+}
+
+TEST_F(DisclosureTriangleTest, ExpandedPointsDownWhateverTheFacing) {
+    Instance* t = Create();
+    host.setInteger(t, "Value", 1);
+    for (int32_t facing : {0, 1}) {
+        Facing(t) = facing;
+        EXPECT_EQ(Paint(t), kDown) << "Facing " << facing;
+    }
+    ExpectClean();
+}
+
+TEST_F(DisclosureTriangleTest, AnyNonZeroValueByteDrawsExpandedAndTogglesToCollapsed) {
+    Instance* t = Create();
+    host.setInteger(t, "Value", 0x0207);  // the setter keeps the low byte
+    EXPECT_EQ(Value(t), 7);
+    EXPECT_EQ(Paint(t), kDown);
+    EXPECT_TRUE(host.mouseDown(t, kLeft + 3, kTop + 3));
+    host.mouseUp(t, kLeft + 3, kTop + 3);
+    EXPECT_EQ(Value(t), 0);
+    EXPECT_EQ(Paint(t), kRight);
+    ExpectClean();
+}
+
+TEST_F(DisclosureTriangleTest, DisabledDrawsThePlainShadowTriangle) {
+    Instance* t = Create(kLeft + 12, kTop + 12, false);
+    EXPECT_EQ(Paint(t), kRightDimmed);
+    ExpectClean();
+}
+
+TEST_F(DisclosureTriangleTest, TheShapeStaysAtTheTopLeftOfLargerBounds) {
+    Instance* t = Create(kLeft + 40, kTop + 30);
+    EXPECT_EQ(Paint(t), kRight);
+    ExpectClean();
+}
+
+TEST_F(DisclosureTriangleTest, ClickInsideRepaintsPressedThenTogglesAndFiresActionOnce) {
+    Instance* t = Create();
+    int32_t valueSeenByHandler = -1;
+    host.on(t, "Action", [&](const EventCall&) {
+        valueSeenByHandler = host.getInteger(t, "Value");
+        return false;
+    });
+    host.draw(t);
+
+    EXPECT_TRUE(host.mouseDown(t, kLeft + 4, kTop + 5));
+    EXPECT_EQ(Pressed(t), 1);
+    EXPECT_EQ(Image(), kRightDimmed) << "the press repaints at once";
+    EXPECT_EQ(t->invalidations, 0);
+
+    host.mouseDrag(t, kLeft + 5, kTop + 5);  // still inside: nothing to repaint
+    host.mouseUp(t, kLeft + 5, kTop + 6);
+    EXPECT_EQ(Value(t), 1);
+    EXPECT_EQ(Pressed(t), 0);
+    EXPECT_EQ(t->invalidations, 1);
+    EXPECT_EQ(EventNames(), std::vector<std::string>{"Action"});
+    EXPECT_EQ(valueSeenByHandler, 1) << "the handler sees the new Value";
+    ASSERT_EQ(host.events.size(), 1u);
+    EXPECT_TRUE(host.events[0].args.empty());
+    EXPECT_EQ(Paint(t), kDown);
+    ExpectClean();
+}
+
+TEST_F(DisclosureTriangleTest, DragOutAndReleaseOutsideChangesNothing) {
+    Instance* t = Create();
+    host.on(t, "Action");
+    host.draw(t);
+    EXPECT_TRUE(host.mouseDown(t, kLeft + 3, kTop + 3));
+    host.mouseDrag(t, kLeft + 12, kTop + 3);  // x = right: outside
+    EXPECT_EQ(Pressed(t), 0);
+    EXPECT_EQ(Image(), kRight) << "dragging out repaints unpressed at once";
+    host.mouseUp(t, kLeft + 30, kTop + 3);
+    EXPECT_EQ(Value(t), 0);
+    EXPECT_EQ(Pressed(t), 0);
+    EXPECT_TRUE(host.events.empty());
+    EXPECT_EQ(Paint(t), kRight);
+    ExpectClean();
+}
+
+TEST_F(DisclosureTriangleTest, DraggingBackInPressesAgainAndTheReleaseCounts) {
+    Instance* t = Create();
+    host.on(t, "Action");
+    host.draw(t);
+    EXPECT_TRUE(host.mouseDown(t, kLeft + 3, kTop + 3));
+    host.mouseDrag(t, kLeft + 3, kTop - 1);
+    EXPECT_EQ(Image(), kRight);
+    host.mouseDrag(t, kLeft + 3, kTop);
+    EXPECT_EQ(Pressed(t), 1);
+    EXPECT_EQ(Image(), kRightDimmed);
+    host.mouseUp(t, kLeft + 3, kTop);
+    EXPECT_EQ(Value(t), 1);
+    EXPECT_EQ(EventNames(), std::vector<std::string>{"Action"});
+    ExpectClean();
+}
+
+TEST_F(DisclosureTriangleTest, ReleaseOutsideWithoutADragEndsThePress) {
+    Instance* t = Create();
+    host.on(t, "Action");
+    EXPECT_TRUE(host.mouseDown(t, kLeft + 3, kTop + 3));
+    host.mouseUp(t, kLeft - 5, kTop + 3);
+    EXPECT_EQ(Pressed(t), 0);
+    EXPECT_EQ(Value(t), 0);
+    EXPECT_EQ(t->invalidations, 1) << "the pressed look must be repainted away";
+    EXPECT_TRUE(host.events.empty());
+    EXPECT_EQ(Paint(t), kRight);
+    ExpectClean();
+}
+
+TEST_F(DisclosureTriangleTest, TheRightAndBottomEdgesAreOutsideTheTopAndLeftInside) {
+    Instance* t = Create(kLeft + 30, kTop + 25);
+    EXPECT_FALSE(host.mouseDown(t, kLeft + 30, kTop + 5));
+    EXPECT_FALSE(host.mouseDown(t, kLeft + 5, kTop + 25));
+    EXPECT_FALSE(host.mouseDown(t, kLeft - 1, kTop + 5));
+    EXPECT_EQ(Pressed(t), 0);
+    // Far from the drawing but inside the bounds.
+    EXPECT_TRUE(host.mouseDown(t, kLeft + 29, kTop + 24));
+    EXPECT_EQ(Pressed(t), 1);
+    host.mouseUp(t, kLeft, kTop);
+    EXPECT_EQ(Value(t), 1);
+    ExpectClean();
+}
+
+TEST_F(DisclosureTriangleTest, DisabledTakesTheClickAndDoesNothing) {
+    Instance* t = Create(kLeft + 12, kTop + 12, false);
+    host.on(t, "Action");
+    EXPECT_TRUE(host.mouseDown(t, kLeft + 3, kTop + 3));
+    EXPECT_EQ(Pressed(t), 0);
+    EXPECT_EQ(Image(), kUntouched) << "nothing is drawn";
+    host.mouseDrag(t, kLeft + 3, kTop + 4);
+    host.mouseUp(t, kLeft + 3, kTop + 4);
+    EXPECT_EQ(Value(t), 0);
+    EXPECT_EQ(Image(), kUntouched);
+    EXPECT_TRUE(host.events.empty());
+    EXPECT_EQ(t->invalidations, 0);
+    EXPECT_EQ(host.gdiCreated(), 0);
+    ExpectClean();
+}
+
+TEST_F(DisclosureTriangleTest, WithoutAnActionHandlerAClickStillToggles) {
+    Instance* t = Create();
+    EXPECT_TRUE(host.mouseDown(t, kLeft + 3, kTop + 3));
+    host.mouseUp(t, kLeft + 3, kTop + 3);
+    EXPECT_EQ(Value(t), 1);
+    EXPECT_TRUE(host.events.empty());
+    ExpectClean();
+}
+
+TEST_F(DisclosureTriangleTest, SettingValueRepaintsButFiresNothing) {
+    Instance* t = Create();
+    host.on(t, "Action");
+    host.setInteger(t, "Value", 1);
+    EXPECT_EQ(host.getInteger(t, "Value"), 1);
+    EXPECT_EQ(t->invalidations, 1);
+    host.setInteger(t, "Value", 0);
+    EXPECT_EQ(Value(t), 0);
+    EXPECT_EQ(t->invalidations, 2);
+    EXPECT_TRUE(host.events.empty());
+    ExpectClean();
+}
+
+TEST_F(DisclosureTriangleTest, TheActionCallbackFiresWithoutToggling) {
+    Instance* t = Create();
+    host.on(t, "Action");
+    host.action(t, 1234);
+    EXPECT_EQ(Value(t), 0);
+    EXPECT_EQ(EventNames(), std::vector<std::string>{"Action"});
+    EXPECT_EQ(t->invalidations, 0);
+    ExpectClean();
+}
+
+TEST_F(DisclosureTriangleTest, EveryImmediateRepaintGivesItsSurfaceAndObjectsBack) {
+    Instance* t = Create();
+    for (int round = 0; round < 3; ++round) {
+        EXPECT_TRUE(host.mouseDown(t, kLeft + 3, kTop + 3));
+        host.mouseDrag(t, kLeft + 40, kTop + 3);
+        host.mouseDrag(t, kLeft + 3, kTop + 3);
+        host.mouseUp(t, kLeft + 3, kTop + 3);
+    }
+    EXPECT_EQ(Value(t), 1);
+    ExpectClean();
+}
+
+}  // namespace
