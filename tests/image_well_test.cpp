@@ -1,0 +1,547 @@
+// ImageWell through the real DLL: the frame, the picture centred or anchored
+// and clipped on real GDI in both drawing modes, the Image setter's lock
+// order, destruct, the mouse events, and descriptions or bounds that make no
+// sense.
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "controls/image_well.h"
+#include "host_fixture.h"
+
+namespace {
+
+using image_well::InstanceData;
+using testhost::capture;
+using testhost::EventCall;
+using testhost::Instance;
+
+constexpr COLORREF kPaper = RGB(0, 128, 128);
+constexpr COLORREF kPictureEdge = RGB(0, 0, 200);  // the picture's first row and column
+constexpr COLORREF kPictureBody = RGB(200, 0, 0);
+
+// 'g' the outer bevel grey (153), 'W' white, 'K' black, 'B' and 'R' the
+// picture's edge and body, '.' untouched.
+std::map<COLORREF, char> Legend() {
+    return testhost::legend({}, {{RGB(153, 153, 153), 'g'},
+                                 {RGB(255, 255, 255), 'W'},
+                                 {RGB(0, 0, 0), 'K'},
+                                 {kPictureEdge, 'B'},
+                                 {kPictureBody, 'R'},
+                                 {kPaper, '.'}});
+}
+
+std::string Rows(std::initializer_list<const char*> rows) {
+    std::string map;
+    for (const char* row : rows) map += std::string(row) + "\n";
+    return map;
+}
+
+// Bounds (10, 20, 20, 28): the interior is (12, 22, 18, 26), 6 x 4.
+constexpr int kLeft = 10;
+constexpr int kTop = 20;
+constexpr int kRight = 20;
+constexpr int kBottom = 28;
+constexpr RECT kArea{kLeft - 1, kTop - 1, kRight + 1, kBottom + 1};
+
+// Grey from (10,26) up to (10,20) and along to (17,20); white from (19,20)
+// down to (19,27) and along to (11,27); black frame (11,21)-(19,27); white
+// interior.
+const std::string kEmpty = Rows({
+    "............",
+    ".gggggggg.W.",
+    ".gKKKKKKKKW.",
+    ".gKWWWWWWKW.",
+    ".gKWWWWWWKW.",
+    ".gKWWWWWWKW.",
+    ".gKWWWWWWKW.",
+    ".gKKKKKKKKW.",
+    "..WWWWWWWWW.",
+    "............",
+});
+
+// 4 x 2 centred: offsets (6 - 4) / 2 = 1 and (4 - 2) / 2 = 1, at (13, 23).
+const std::string kFits = Rows({
+    "............",
+    ".gggggggg.W.",
+    ".gKKKKKKKKW.",
+    ".gKWWWWWWKW.",
+    ".gKWBBBBWKW.",
+    ".gKWBRRRWKW.",
+    ".gKWWWWWWKW.",
+    ".gKKKKKKKKW.",
+    "..WWWWWWWWW.",
+    "............",
+});
+
+// 6 x 4, or anything larger both ways: from (12, 22), filling the interior.
+const std::string kFillsInterior = Rows({
+    "............",
+    ".gggggggg.W.",
+    ".gKKKKKKKKW.",
+    ".gKBBBBBBKW.",
+    ".gKBRRRRRKW.",
+    ".gKBRRRRRKW.",
+    ".gKBRRRRRKW.",
+    ".gKKKKKKKKW.",
+    "..WWWWWWWWW.",
+    "............",
+});
+
+// 5 x 4: the truncated half of 1 is 0, leaving a white column at the right.
+const std::string kOneNarrower = Rows({
+    "............",
+    ".gggggggg.W.",
+    ".gKKKKKKKKW.",
+    ".gKBBBBBWKW.",
+    ".gKBRRRRWKW.",
+    ".gKBRRRRWKW.",
+    ".gKBRRRRWKW.",
+    ".gKKKKKKKKW.",
+    "..WWWWWWWWW.",
+    "............",
+});
+
+// 9 x 2: anchored at the interior's left, centred vertically, cut at the right.
+const std::string kTooWide = Rows({
+    "............",
+    ".gggggggg.W.",
+    ".gKKKKKKKKW.",
+    ".gKWWWWWWKW.",
+    ".gKBBBBBBKW.",
+    ".gKBRRRRRKW.",
+    ".gKWWWWWWKW.",
+    ".gKKKKKKKKW.",
+    "..WWWWWWWWW.",
+    "............",
+});
+
+COLORREF Marked(int x, int y) {
+    return x == 0 || y == 0 ? kPictureEdge : kPictureBody;
+}
+
+HostRect Rect(int16_t top, int16_t left, int16_t bottom, int16_t right) {
+    return HostRect{top, left, bottom, right};
+}
+
+std::string Text(const HostRect& r) {
+    return "{top " + std::to_string(r.top) + ", left " + std::to_string(r.left) + ", bottom " +
+           std::to_string(r.bottom) + ", right " + std::to_string(r.right) + "}";
+}
+
+class ImageWellTest : public HostTest {
+protected:
+    void SetUp() override {
+        HostTest::SetUp();
+        host.fillImage(kPaper);
+    }
+
+    Instance* Create(int left = kLeft, int top = kTop, int right = kRight, int bottom = kBottom,
+                     bool enabled = true) {
+        testhost::InstanceOptions options;
+        options.enabled = enabled;
+        Instance* well = host.create("ImageWell", left, top, right, bottom, options);
+        EXPECT_NE(well, nullptr);
+        return well;
+    }
+
+    // A picture the test hands to the well and lets go of at once, so that
+    // the well's own lock is what keeps it.
+    HostObject Store(Instance* well, int width, int height) {
+        HostObject picture = host.makePicture(width, height, Marked);
+        host.setPicture(well, "Image", picture);
+        host.releaseObject(picture);
+        return picture;
+    }
+
+    std::string Paint(Instance* well, RECT area = kArea) {
+        host.fillImage(kPaper);
+        host.draw(well);
+        const std::string onScreen = capture(host, area, Legend());
+        host.fillImage(kPaper);
+        host.drawOffscreen(well);
+        EXPECT_EQ(capture(host, area, Legend()), onScreen) << "draw and drawOffscreen differ";
+        return onScreen;
+    }
+
+    std::string PaintOffscreen(Instance* well, RECT area) {
+        host.fillImage(kPaper);
+        host.drawOffscreen(well);
+        return capture(host, area, Legend());
+    }
+
+    int32_t& DescribedWidth(Instance* well) {
+        return well->at<int32_t>(offsetof(InstanceData, description) + offsetof(PictureDescription, width));
+    }
+    int32_t& DescribedHeight(Instance* well) {
+        return well->at<int32_t>(offsetof(InstanceData, description) + offsetof(PictureDescription, height));
+    }
+
+    void ExpectClean() {
+        EXPECT_EQ(host.faults(), std::vector<std::string>{});
+        EXPECT_EQ(host.gdiLive(), 0) << "GDI objects left undeleted";
+    }
+};
+
+// --- drawing ---------------------------------------------------------------------
+
+TEST_F(ImageWellTest, AnEmptyWellIsTheFrameAndTheWhiteInterior) {
+    Instance* well = Create();
+    EXPECT_EQ(Paint(well), kEmpty);
+    EXPECT_TRUE(host.pictureDraws.empty());
+    ExpectClean();
+}
+
+TEST_F(ImageWellTest, APictureThatFitsIsCentred) {
+    Instance* well = Create();
+    HostObject picture = Store(well, 4, 2);
+    EXPECT_EQ(Paint(well), kFits);
+    ASSERT_EQ(host.pictureDraws.size(), 2u);
+    for (const testhost::DrawPictureCall& call : host.pictureDraws) {
+        EXPECT_EQ(call.picture, picture);
+        // The picture's own size, in the bounds' coordinates in both modes.
+        EXPECT_EQ(Text(call.destination), Text(Rect(23, 13, 25, 17)));
+        EXPECT_EQ(call.flag, 0);
+    }
+    ExpectClean();
+}
+
+TEST_F(ImageWellTest, APictureAsLargeAsTheInteriorHasNoOffset) {
+    Instance* well = Create();
+    Store(well, 6, 4);
+    EXPECT_EQ(Paint(well), kFillsInterior);
+    ASSERT_FALSE(host.pictureDraws.empty());
+    EXPECT_EQ(Text(host.pictureDraws.back().destination), Text(Rect(22, 12, 26, 18)));
+    ExpectClean();
+}
+
+TEST_F(ImageWellTest, OneColumnNarrowerLeavesTheSparePixelAtTheRight) {
+    Instance* well = Create();
+    Store(well, 5, 4);
+    EXPECT_EQ(Paint(well), kOneNarrower);
+    ExpectClean();
+}
+
+TEST_F(ImageWellTest, TooWideIsAnchoredLeftCentredVerticallyAndCut) {
+    Instance* well = Create();
+    Store(well, 9, 2);
+    EXPECT_EQ(Paint(well), kTooWide);
+    ASSERT_FALSE(host.pictureDraws.empty());
+    EXPECT_EQ(Text(host.pictureDraws.back().destination), Text(Rect(23, 12, 25, 21)));
+    ExpectClean();
+}
+
+TEST_F(ImageWellTest, TooLargeBothWaysIsAnchoredTopLeftAndCut) {
+    Instance* well = Create();
+    Store(well, 9, 7);
+    EXPECT_EQ(Paint(well), kFillsInterior);
+    ASSERT_FALSE(host.pictureDraws.empty());
+    EXPECT_EQ(Text(host.pictureDraws.back().destination), Text(Rect(22, 12, 29, 21)));
+    ExpectClean();
+}
+
+TEST_F(ImageWellTest, ADisabledWellLooksTheSame) {
+    Instance* well = Create(kLeft, kTop, kRight, kBottom, false);
+    Store(well, 4, 2);
+    EXPECT_EQ(Paint(well), kFits);
+    ExpectClean();
+}
+
+// --- the Image setter and the locks ----------------------------------------------
+
+TEST_F(ImageWellTest, StoringAPictureLocksItThenItsDescription) {
+    Instance* well = Create();
+    HostObject picture = host.makePicture(4, 2, Marked);
+    host.lockLog.clear();
+    host.setPicture(well, "Image", picture);
+    const std::string p = host.nameOf(picture);
+    EXPECT_EQ(host.lockLog, (std::vector<std::string>{"ZOKALockObject " + p, "lockPictureDescription " + p}));
+    EXPECT_EQ(host.objectRefs(picture), 2);
+    EXPECT_EQ(host.descriptionLocks(picture), 1);
+    EXPECT_EQ(host.getPicture(well, "Image"), picture);
+    EXPECT_EQ(well->invalidations, 1);
+    host.releaseObject(picture);
+    ExpectClean();
+}
+
+TEST_F(ImageWellTest, StoringTheSamePictureAgainKeepsItAlive) {
+    Instance* well = Create();
+    HostObject picture = Store(well, 4, 2);  // the well's lock is the only one left
+    host.lockLog.clear();
+    host.setPicture(well, "Image", picture);
+    const std::string p = host.nameOf(picture);
+    EXPECT_EQ(host.lockLog, (std::vector<std::string>{"ZOKALockObject " + p, "unlockPictureDescription " + p,
+                                                      "ZOKAUnlockObject " + p, "lockPictureDescription " + p}));
+    EXPECT_EQ(host.objectRefs(picture), 1);
+    EXPECT_EQ(host.descriptionLocks(picture), 1);
+    EXPECT_EQ(Paint(well), kFits);
+    ExpectClean();
+}
+
+TEST_F(ImageWellTest, ReplacingAPictureReleasesTheOldDescriptionBeforeTheOldPicture) {
+    Instance* well = Create();
+    HostObject first = Store(well, 4, 2);
+    HostObject second = host.makePicture(6, 4, Marked);
+    host.lockLog.clear();
+    host.setPicture(well, "Image", second);
+    const std::string a = host.nameOf(first);
+    const std::string b = host.nameOf(second);
+    EXPECT_EQ(host.lockLog, (std::vector<std::string>{"ZOKALockObject " + b, "unlockPictureDescription " + a,
+                                                      "ZOKAUnlockObject " + a, "lockPictureDescription " + b}));
+    EXPECT_EQ(host.descriptionLocks(first), 0);
+    EXPECT_EQ(host.descriptionLocks(second), 1);
+    EXPECT_EQ(Paint(well), kFillsInterior);
+    host.releaseObject(second);
+    ExpectClean();
+}
+
+TEST_F(ImageWellTest, StoringNilReleasesThePictureAndLeavesAnEmptyWell) {
+    Instance* well = Create();
+    HostObject picture = Store(well, 4, 2);
+    host.lockLog.clear();
+    host.setPicture(well, "Image", nullptr);
+    const std::string p = host.nameOf(picture);
+    EXPECT_EQ(host.lockLog, (std::vector<std::string>{"ZOKALockObject nil", "unlockPictureDescription " + p,
+                                                      "ZOKAUnlockObject " + p}));
+    EXPECT_EQ(host.getPicture(well, "Image"), nullptr);
+    EXPECT_EQ(well->invalidations, 2);
+    host.pictureDraws.clear();
+    EXPECT_EQ(Paint(well), kEmpty);
+    EXPECT_TRUE(host.pictureDraws.empty());
+    ExpectClean();
+}
+
+TEST_F(ImageWellTest, DestroyingAWellGivesBackTheDescriptionThenThePicture) {
+    Instance* well = Create();
+    HostObject picture = Store(well, 4, 2);
+    host.lockLog.clear();
+    host.destroy(well);
+    const std::string p = host.nameOf(picture);
+    EXPECT_EQ(host.lockLog,
+              (std::vector<std::string>{"unlockPictureDescription " + p, "ZOKAUnlockObject " + p}));
+    ExpectClean();
+}
+
+TEST_F(ImageWellTest, DestroyingAnEmptyWellReleasesNothing) {
+    Instance* well = Create();
+    host.lockLog.clear();
+    host.destroy(well);
+    EXPECT_TRUE(host.lockLog.empty());
+    ExpectClean();
+}
+
+// --- mouse -----------------------------------------------------------------------
+
+TEST_F(ImageWellTest, MouseEventsReachTheHandlersWithLocalCoordinates) {
+    Instance* well = Create();
+    host.on(well, "MouseDown", [](const EventCall&) { return true; });
+    host.on(well, "MouseDrag");
+    host.on(well, "MouseUp");
+    EXPECT_TRUE(host.mouseDown(well, kLeft + 2, kTop + 3));
+    host.mouseDrag(well, kLeft + 40, kTop - 2);
+    host.mouseUp(well, kLeft, kTop);
+
+    const std::vector<std::pair<std::string, std::vector<int32_t>>> expected = {
+        {"MouseDown", {2, 3}},
+        {"MouseDrag", {40, -2}},
+        {"MouseUp", {0, 0}},
+    };
+    ASSERT_EQ(host.events.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(host.events[i].name, expected[i].first) << "event " << i;
+        EXPECT_EQ(host.events[i].args, expected[i].second) << "event " << i;
+    }
+    EXPECT_EQ(well->invalidations, 0);
+    ExpectClean();
+}
+
+TEST_F(ImageWellTest, MouseDownAnswersFalseWithoutAHandlerOrWhenTheHandlerSaysSo) {
+    Instance* well = Create();
+    EXPECT_FALSE(host.mouseDown(well, kLeft + 1, kTop + 1));
+    host.mouseDrag(well, kLeft + 1, kTop + 1);
+    host.mouseUp(well, kLeft + 1, kTop + 1);
+    EXPECT_TRUE(host.events.empty());
+    host.on(well, "MouseDown", [](const EventCall&) { return false; });
+    EXPECT_FALSE(host.mouseDown(well, kLeft + 1, kTop + 1));
+    EXPECT_EQ(host.events.size(), 1u);
+    ExpectClean();
+}
+
+TEST_F(ImageWellTest, ADisabledWellRefusesThePressButStillForwardsDragAndRelease) {
+    Instance* well = Create(kLeft, kTop, kRight, kBottom, false);
+    host.on(well, "MouseDown", [](const EventCall&) { return true; });
+    host.on(well, "MouseDrag");
+    host.on(well, "MouseUp");
+    EXPECT_FALSE(host.mouseDown(well, kLeft + 1, kTop + 1));
+    EXPECT_TRUE(host.events.empty()) << "no MouseDown for a disabled well";
+    host.mouseDrag(well, kLeft + 2, kTop + 2);
+    host.mouseUp(well, kLeft + 3, kTop + 3);
+    ASSERT_EQ(host.events.size(), 2u);
+    EXPECT_EQ(host.events[0].name, "MouseDrag");
+    EXPECT_EQ(host.events[1].name, "MouseUp");
+    EXPECT_EQ(host.events[1].args, (std::vector<int32_t>{3, 3}));
+    ExpectClean();
+}
+
+// --- descriptions and bounds that make no sense ------------------------------------
+
+TEST_F(ImageWellTest, ANonPositiveWidthOrHeightDrawsNoPicture) {
+    Instance* well = Create();
+    Store(well, 4, 2);
+    const int32_t sizes[][2] = {{0, 2}, {4, 0}, {-4, 2}, {4, -2}, {INT32_MIN, INT32_MIN}, {-1, -1}};
+    for (const auto& size : sizes) {
+        DescribedWidth(well) = size[0];
+        DescribedHeight(well) = size[1];
+        host.pictureDraws.clear();
+        EXPECT_EQ(Paint(well), kEmpty) << size[0] << " x " << size[1];
+        EXPECT_TRUE(host.pictureDraws.empty()) << size[0] << " x " << size[1];
+    }
+    ExpectClean();
+}
+
+TEST_F(ImageWellTest, ASizeBeyondTheHostsCoordinatesDrawsNoPicture) {
+    Instance* well = Create();
+    Store(well, 4, 2);
+    const int32_t sizes[][2] = {{INT32_MAX, 2}, {4, INT32_MAX}, {40000, 40000}, {32767 - 11, 2}};
+    for (const auto& size : sizes) {
+        DescribedWidth(well) = size[0];
+        DescribedHeight(well) = size[1];
+        host.pictureDraws.clear();
+        EXPECT_EQ(Paint(well), kEmpty) << size[0] << " x " << size[1];
+        EXPECT_TRUE(host.pictureDraws.empty()) << size[0] << " x " << size[1];
+    }
+    ExpectClean();
+}
+
+TEST_F(ImageWellTest, InvertedOrTooSmallBoundsDrawNothingOutsideThem) {
+    const RECT around{0, 0, 40, 40};
+    const std::string untouched = PaintOffscreen(Create(50, 50, 51, 51), around);
+    for (RECT bounds : {RECT{20, 10, 10, 30}, RECT{10, 30, 30, 20}, RECT{10, 10, 11, 30}, RECT{10, 10, 30, 11}}) {
+        Instance* well = Create(bounds.left, bounds.top, bounds.right, bounds.bottom);
+        Store(well, 4, 2);
+        EXPECT_EQ(PaintOffscreen(well, around), untouched)
+            << "bounds " << bounds.left << "," << bounds.top << "," << bounds.right << "," << bounds.bottom;
+        host.destroy(well);
+    }
+    EXPECT_TRUE(host.pictureDraws.empty());
+    // Three by three: the bevel and a one-pixel border, no interior.
+    Instance* tiny = Create(10, 20, 13, 23);
+    Store(tiny, 4, 2);
+    EXPECT_EQ(PaintOffscreen(tiny, RECT{9, 19, 14, 24}), Rows({".....", ".g.W.", ".gKW.", "..WW.", "....."}));
+    EXPECT_TRUE(host.pictureDraws.empty());
+    ExpectClean();
+}
+
+TEST_F(ImageWellTest, NegativeCoordinatesClipThePictureToTheInteriorInBothModes) {
+    // Bounds (-10, -10, 10, 8): the interior is (-8, -8, 8, 6); a 20 x 20
+    // picture starts at its top-left corner and is cut at (8, 6).
+    Instance* well = Create(-10, -10, 10, 8);
+    Store(well, 20, 20);
+    EXPECT_EQ(Paint(well, RECT{0, 0, 11, 9}), Rows({
+                                                  "RRRRRRRRKW.",
+                                                  "RRRRRRRRKW.",
+                                                  "RRRRRRRRKW.",
+                                                  "RRRRRRRRKW.",
+                                                  "RRRRRRRRKW.",
+                                                  "RRRRRRRRKW.",
+                                                  "KKKKKKKKKW.",
+                                                  "WWWWWWWWWW.",
+                                                  "...........",
+                                              }));
+    ExpectClean();
+}
+
+// --- the painter on a device context of the test's own --------------------------
+
+class MemorySurface {
+public:
+    MemorySurface() {
+        dc_ = CreateCompatibleDC(nullptr);
+        bitmap_ = CreateCompatibleBitmap(dc_, 40, 40);
+        kept_ = SelectObject(dc_, bitmap_);
+    }
+    ~MemorySurface() {
+        SelectObject(dc_, kept_);
+        DeleteObject(bitmap_);
+        DeleteDC(dc_);
+    }
+    HDC dc() const { return dc_; }
+
+private:
+    HDC dc_ = nullptr;
+    HBITMAP bitmap_ = nullptr;
+    HGDIOBJ kept_ = nullptr;
+};
+
+PictureDescription Describe(int32_t width, int32_t height) {
+    PictureDescription description{};
+    description.width = width;
+    description.height = height;
+    return description;
+}
+
+// Any non-nil handle: without a host the picture itself is not drawn, but
+// the clipping around it is done all the same.
+HostObject SomePicture() {
+    static int token;
+    return reinterpret_cast<HostObject>(&token);
+}
+
+TEST(ImageWellPainterTest, AContextWithoutClippingHasNoneAfterwards) {
+    MemorySurface surface;
+    const HostRect bounds{20, 10, 28, 20};
+    for (image_well::Surface mode : {image_well::Surface::kOnScreen, image_well::Surface::kOffScreen}) {
+        image_well::paintWell(surface.dc(), bounds, SomePicture(), Describe(4, 2), mode);
+        HRGN region = CreateRectRgn(0, 0, 0, 0);
+        EXPECT_EQ(GetClipRgn(surface.dc(), region), 0);
+        DeleteObject(region);
+    }
+}
+
+TEST(ImageWellPainterTest, AContextWithClippingGetsItsRegionBack) {
+    MemorySurface surface;
+    HRGN clip = CreateRectRgn(3, 4, 30, 31);
+    SelectClipRgn(surface.dc(), clip);
+    DeleteObject(clip);
+    const HostRect bounds{20, 10, 28, 20};
+    for (image_well::Surface mode : {image_well::Surface::kOnScreen, image_well::Surface::kOffScreen}) {
+        image_well::paintWell(surface.dc(), bounds, SomePicture(), Describe(4, 2), mode);
+        HRGN region = CreateRectRgn(0, 0, 0, 0);
+        ASSERT_EQ(GetClipRgn(surface.dc(), region), 1);
+        RECT box{};
+        GetRgnBox(region, &box);
+        EXPECT_EQ(box.left, 3);
+        EXPECT_EQ(box.top, 4);
+        EXPECT_EQ(box.right, 30);
+        EXPECT_EQ(box.bottom, 31);
+        DeleteObject(region);
+    }
+}
+
+TEST(ImageWellPainterTest, PlacementCentresEachDirectionThatFitsAndAnchorsTheOther) {
+    const RECT interior{12, 22, 18, 26};  // 6 x 4
+    struct Case {
+        int32_t width, height;
+        RECT expected;
+    };
+    const Case cases[] = {
+        {4, 2, {13, 23, 17, 25}}, {6, 4, {12, 22, 18, 26}}, {5, 3, {12, 22, 17, 25}},
+        {9, 2, {12, 23, 21, 25}}, {2, 9, {14, 22, 16, 31}}, {9, 7, {12, 22, 21, 29}},
+    };
+    for (const Case& c : cases) {
+        RECT placed{};
+        ASSERT_TRUE(image_well::placePicture(interior, c.width, c.height, &placed)) << c.width << " x " << c.height;
+        EXPECT_TRUE(EqualRect(&placed, &c.expected))
+            << c.width << " x " << c.height << ": " << placed.left << "," << placed.top << "," << placed.right
+            << "," << placed.bottom;
+    }
+    RECT unused{};
+    EXPECT_FALSE(image_well::placePicture(RECT{12, 22, 12, 26}, 4, 2, &unused)) << "empty interior";
+    EXPECT_FALSE(image_well::placePicture(interior, 0, 2, &unused));
+    EXPECT_FALSE(image_well::placePicture(interior, 4, -2, &unused));
+    EXPECT_FALSE(image_well::placePicture(interior, INT32_MAX, 2, &unused));
+}
+
+}  // namespace
