@@ -32,7 +32,8 @@ bool isWindowsNT();
 
 // Copies n units of src and its terminator into dst (room for n + 1 units),
 // dropping prefix ampersands: "&&" becomes "&", a single "&" vanishes.
-// Answers the number of units written, the terminator not counted.
+// Only the n units are read; dst may be src. Answers the number of units
+// written, the terminator not counted.
 int32_t stripAmpersands(const char* src, int32_t n, char* dst);
 int32_t stripAmpersands(const wchar_t* src, int32_t n, wchar_t* dst);
 
