@@ -8,29 +8,13 @@
 #include <gtest/gtest.h>
 
 #include "controls/disclosure_triangle.h"
-#include "host_fixture.h"
+#include "control_test.h"
 
 namespace {
 
 using disclosure_triangle::InstanceData;
-using testhost::capture;
 using testhost::EventCall;
 using testhost::Instance;
-
-constexpr COLORREF kPaper = RGB(0, 128, 128);  // the window image before painting
-
-// 'F' button face, 'S' button shadow, 'H' button highlight, 'K' the outline
-// (the surface's own black pen), '.' untouched.
-std::map<COLORREF, char> Legend() {
-    return testhost::legend({{COLOR_BTNFACE, 'F'}, {COLOR_BTNSHADOW, 'S'}, {COLOR_BTNHIGHLIGHT, 'H'}},
-                            {{RGB(0, 0, 0), 'K'}, {kPaper, '.'}});
-}
-
-std::string Rows(std::initializer_list<const char*> rows) {
-    std::string map;
-    for (const char* row : rows) map += std::string(row) + "\n";
-    return map;
-}
 
 // Every shape fits in 11 x 11 pixels from the bounds' top-left corner; one
 // more pixel each way shows that nothing spills over.
@@ -107,49 +91,25 @@ const std::string kUntouched = Rows({
     "............", "............", "............", "............", "............", "............",
 });
 
-class DisclosureTriangleTest : public HostTest {
+// 'F' button face, 'S' button shadow, 'H' button highlight, 'K' the outline
+// (the surface's own black pen), '.' untouched.
+class DisclosureTriangleTest : public ControlTest {
 protected:
-    void SetUp() override {
-        HostTest::SetUp();
-        host.fillImage(kPaper);
-    }
+    DisclosureTriangleTest()
+        : ControlTest("DisclosureTriangle",
+                      testhost::legend({{COLOR_BTNFACE, 'F'}, {COLOR_BTNSHADOW, 'S'}, {COLOR_BTNHIGHLIGHT, 'H'}},
+                                       {{RGB(0, 0, 0), 'K'}})) {}
 
     Instance* Create(int right = kLeft + 12, int bottom = kTop + 12, bool enabled = true) {
-        testhost::InstanceOptions options;
-        options.enabled = enabled;
-        Instance* triangle = host.create("DisclosureTriangle", kLeft, kTop, right, bottom, options);
-        EXPECT_NE(triangle, nullptr);
-        return triangle;
+        return ControlTest::Create(kLeft, kTop, right, bottom, enabled);
     }
 
     uint8_t& Pressed(Instance* triangle) { return triangle->at<uint8_t>(offsetof(InstanceData, pressed)); }
     uint8_t& Value(Instance* triangle) { return triangle->at<uint8_t>(offsetof(InstanceData, value)); }
     int32_t& Facing(Instance* triangle) { return triangle->at<int32_t>(offsetof(InstanceData, facing)); }
 
-    std::string Image() { return capture(host, kArea, Legend()); }
-
-    // Draws both ways and returns the on-screen picture after checking that
-    // the off-screen one is the same.
-    std::string Paint(Instance* triangle) {
-        host.fillImage(kPaper);
-        host.draw(triangle);
-        const std::string onScreen = Image();
-        host.fillImage(kPaper);
-        host.drawOffscreen(triangle);
-        EXPECT_EQ(Image(), onScreen) << "draw and drawOffscreen differ";
-        return onScreen;
-    }
-
-    std::vector<std::string> EventNames() const {
-        std::vector<std::string> names;
-        for (const EventCall& e : host.events) names.push_back(e.name);
-        return names;
-    }
-
-    void ExpectClean() {
-        EXPECT_EQ(host.faults(), std::vector<std::string>{});
-        EXPECT_EQ(host.gdiLive(), 0) << "GDI objects left undeleted";
-    }
+    std::string Image() const { return Capture(kArea); }
+    std::string Paint(Instance* triangle) { return ControlTest::Paint(triangle, kArea); }
 };
 
 TEST_F(DisclosureTriangleTest, CollapsedFacingRightHasItsLightAndDarkInnerEdges) {
@@ -221,10 +181,8 @@ TEST_F(DisclosureTriangleTest, ClickInsideRepaintsPressedThenTogglesAndFiresActi
     EXPECT_EQ(Value(t), 1);
     EXPECT_EQ(Pressed(t), 0);
     EXPECT_EQ(t->invalidations, 1);
-    EXPECT_EQ(EventNames(), std::vector<std::string>{"Action"});
+    ExpectEvents({{"Action", {}}});
     EXPECT_EQ(valueSeenByHandler, 1) << "the handler sees the new Value";
-    ASSERT_EQ(host.events.size(), 1u);
-    EXPECT_TRUE(host.events[0].args.empty());
     EXPECT_EQ(Paint(t), kDown);
     ExpectClean();
 }
@@ -257,7 +215,7 @@ TEST_F(DisclosureTriangleTest, DraggingBackInPressesAgainAndTheReleaseCounts) {
     EXPECT_EQ(Image(), kRightDimmed);
     host.mouseUp(t, kLeft + 3, kTop);
     EXPECT_EQ(Value(t), 1);
-    EXPECT_EQ(EventNames(), std::vector<std::string>{"Action"});
+    ExpectEvents({{"Action", {}}});
     ExpectClean();
 }
 
@@ -331,7 +289,7 @@ TEST_F(DisclosureTriangleTest, TheActionCallbackFiresWithoutToggling) {
     host.on(t, "Action");
     host.action(t, 1234);
     EXPECT_EQ(Value(t), 0);
-    EXPECT_EQ(EventNames(), std::vector<std::string>{"Action"});
+    ExpectEvents({{"Action", {}}});
     EXPECT_EQ(t->invalidations, 0);
     ExpectClean();
 }

@@ -9,35 +9,16 @@
 #include <gtest/gtest.h>
 
 #include "controls/image_well.h"
-#include "host_fixture.h"
+#include "control_test.h"
 
 namespace {
 
 using image_well::InstanceData;
-using testhost::capture;
 using testhost::EventCall;
 using testhost::Instance;
 
-constexpr COLORREF kPaper = RGB(0, 128, 128);
 constexpr COLORREF kPictureEdge = RGB(0, 0, 200);  // the picture's first row and column
 constexpr COLORREF kPictureBody = RGB(200, 0, 0);
-
-// 'g' the outer bevel grey (153), 'W' white, 'K' black, 'B' and 'R' the
-// picture's edge and body, '.' untouched.
-std::map<COLORREF, char> Legend() {
-    return testhost::legend({}, {{RGB(153, 153, 153), 'g'},
-                                 {RGB(255, 255, 255), 'W'},
-                                 {RGB(0, 0, 0), 'K'},
-                                 {kPictureEdge, 'B'},
-                                 {kPictureBody, 'R'},
-                                 {kPaper, '.'}});
-}
-
-std::string Rows(std::initializer_list<const char*> rows) {
-    std::string map;
-    for (const char* row : rows) map += std::string(row) + "\n";
-    return map;
-}
 
 // Bounds (10, 20, 20, 28): the interior is (12, 22, 18, 26), 6 x 4.
 constexpr int kLeft = 10;
@@ -131,20 +112,20 @@ std::string Text(const HostRect& r) {
            std::to_string(r.bottom) + ", right " + std::to_string(r.right) + "}";
 }
 
-class ImageWellTest : public HostTest {
+// 'g' the outer bevel grey (153), 'W' white, 'K' black, 'B' and 'R' the
+// picture's edge and body, '.' untouched.
+class ImageWellTest : public ControlTest {
 protected:
-    void SetUp() override {
-        HostTest::SetUp();
-        host.fillImage(kPaper);
-    }
+    ImageWellTest()
+        : ControlTest("ImageWell", testhost::legend({}, {{RGB(153, 153, 153), 'g'},
+                                                         {RGB(255, 255, 255), 'W'},
+                                                         {RGB(0, 0, 0), 'K'},
+                                                         {kPictureEdge, 'B'},
+                                                         {kPictureBody, 'R'}})) {}
 
     Instance* Create(int left = kLeft, int top = kTop, int right = kRight, int bottom = kBottom,
                      bool enabled = true) {
-        testhost::InstanceOptions options;
-        options.enabled = enabled;
-        Instance* well = host.create("ImageWell", left, top, right, bottom, options);
-        EXPECT_NE(well, nullptr);
-        return well;
+        return ControlTest::Create(left, top, right, bottom, enabled);
     }
 
     // A picture the test hands to the well and lets go of at once, so that
@@ -156,21 +137,7 @@ protected:
         return picture;
     }
 
-    std::string Paint(Instance* well, RECT area = kArea) {
-        host.fillImage(kPaper);
-        host.draw(well);
-        const std::string onScreen = capture(host, area, Legend());
-        host.fillImage(kPaper);
-        host.drawOffscreen(well);
-        EXPECT_EQ(capture(host, area, Legend()), onScreen) << "draw and drawOffscreen differ";
-        return onScreen;
-    }
-
-    std::string PaintOffscreen(Instance* well, RECT area) {
-        host.fillImage(kPaper);
-        host.drawOffscreen(well);
-        return capture(host, area, Legend());
-    }
+    std::string Paint(Instance* well, RECT area = kArea) { return ControlTest::Paint(well, area); }
 
     int32_t& DescribedWidth(Instance* well) {
         return well->at<int32_t>(offsetof(InstanceData, description) + offsetof(PictureDescription, width));
@@ -342,17 +309,11 @@ TEST_F(ImageWellTest, MouseEventsReachTheHandlersWithLocalCoordinates) {
     EXPECT_TRUE(host.mouseDown(well, kLeft + 2, kTop + 3));
     host.mouseDrag(well, kLeft + 40, kTop - 2);
     host.mouseUp(well, kLeft, kTop);
-
-    const std::vector<std::pair<std::string, std::vector<int32_t>>> expected = {
+    ExpectEvents({
         {"MouseDown", {2, 3}},
         {"MouseDrag", {40, -2}},
         {"MouseUp", {0, 0}},
-    };
-    ASSERT_EQ(host.events.size(), expected.size());
-    for (size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(host.events[i].name, expected[i].first) << "event " << i;
-        EXPECT_EQ(host.events[i].args, expected[i].second) << "event " << i;
-    }
+    });
     EXPECT_EQ(well->invalidations, 0);
     ExpectClean();
 }
@@ -365,7 +326,7 @@ TEST_F(ImageWellTest, MouseDownAnswersFalseWithoutAHandlerOrWhenTheHandlerSaysSo
     EXPECT_TRUE(host.events.empty());
     host.on(well, "MouseDown", [](const EventCall&) { return false; });
     EXPECT_FALSE(host.mouseDown(well, kLeft + 1, kTop + 1));
-    EXPECT_EQ(host.events.size(), 1u);
+    ExpectEvents({{"MouseDown", {1, 1}}});
     ExpectClean();
 }
 
@@ -378,10 +339,7 @@ TEST_F(ImageWellTest, ADisabledWellRefusesThePressButStillForwardsDragAndRelease
     EXPECT_TRUE(host.events.empty()) << "no MouseDown for a disabled well";
     host.mouseDrag(well, kLeft + 2, kTop + 2);
     host.mouseUp(well, kLeft + 3, kTop + 3);
-    ASSERT_EQ(host.events.size(), 2u);
-    EXPECT_EQ(host.events[0].name, "MouseDrag");
-    EXPECT_EQ(host.events[1].name, "MouseUp");
-    EXPECT_EQ(host.events[1].args, (std::vector<int32_t>{3, 3}));
+    ExpectEvents({{"MouseDrag", {2, 2}}, {"MouseUp", {3, 3}}});
     ExpectClean();
 }
 

@@ -7,31 +7,13 @@
 #include <gtest/gtest.h>
 
 #include "controls/placard.h"
-#include "host_fixture.h"
+#include "control_test.h"
 
 namespace {
 
 using placard::InstanceData;
-using testhost::capture;
 using testhost::EventCall;
 using testhost::Instance;
-
-constexpr COLORREF kPaper = RGB(0, 128, 128);
-
-// 'K' black, 'F' button face, 'H' button highlight, 'S' button shadow, 'D'
-// dark shadow, 'G' the disabled frame grey (153), 'E' the disabled fill grey
-// (238), '.' untouched.
-std::map<COLORREF, char> Legend() {
-    return testhost::legend(
-        {{COLOR_BTNFACE, 'F'}, {COLOR_BTNHIGHLIGHT, 'H'}, {COLOR_BTNSHADOW, 'S'}, {COLOR_3DDKSHADOW, 'D'}},
-        {{RGB(0, 0, 0), 'K'}, {RGB(153, 153, 153), 'G'}, {RGB(238, 238, 238), 'E'}, {kPaper, '.'}});
-}
-
-std::string Rows(std::initializer_list<const char*> rows) {
-    std::string map;
-    for (const char* row : rows) map += std::string(row) + "\n";
-    return map;
-}
 
 // Bounds (10, 20, 30, 30), seen with a one-pixel margin.
 constexpr int kLeft = 10;
@@ -88,45 +70,27 @@ const std::string kDisabled = Rows({
     "......................",
 });
 
-class PlacardTest : public HostTest {
+// 'K' black, 'F' button face, 'H' button highlight, 'S' button shadow, 'D'
+// dark shadow, 'G' the disabled frame grey (153), 'E' the disabled fill grey
+// (238), '.' untouched.
+class PlacardTest : public ControlTest {
 protected:
-    void SetUp() override {
-        HostTest::SetUp();
-        host.fillImage(kPaper);
-    }
+    PlacardTest()
+        : ControlTest("Placard", testhost::legend({{COLOR_BTNFACE, 'F'},
+                                                   {COLOR_BTNHIGHLIGHT, 'H'},
+                                                   {COLOR_BTNSHADOW, 'S'},
+                                                   {COLOR_3DDKSHADOW, 'D'}},
+                                                  {{RGB(0, 0, 0), 'K'},
+                                                   {RGB(153, 153, 153), 'G'},
+                                                   {RGB(238, 238, 238), 'E'}})) {}
 
     Instance* Create(int left, int top, int right, int bottom, bool enabled = true) {
-        testhost::InstanceOptions options;
-        options.enabled = enabled;
-        Instance* p = host.create("Placard", left, top, right, bottom, options);
-        EXPECT_NE(p, nullptr);
-        return p;
+        return ControlTest::Create(left, top, right, bottom, enabled);
     }
 
-    std::string Paint(Instance* p, RECT area = kArea) {
-        host.fillImage(kPaper);
-        host.draw(p);
-        const std::string onScreen = capture(host, area, Legend());
-        host.fillImage(kPaper);
-        host.drawOffscreen(p);
-        EXPECT_EQ(capture(host, area, Legend()), onScreen) << "draw and drawOffscreen differ";
-        return onScreen;
-    }
-
-    // Off-screen only: the on-screen surface could not show anything that
-    // spills outside the bounds.
-    std::string PaintOffscreen(Instance* p, RECT area) {
-        host.fillImage(kPaper);
-        host.drawOffscreen(p);
-        return capture(host, area, Legend());
-    }
+    std::string Paint(Instance* p) { return ControlTest::Paint(p, kArea); }
 
     uint8_t& Value(Instance* p) { return p->at<uint8_t>(offsetof(InstanceData, value)); }
-
-    void ExpectClean() {
-        EXPECT_EQ(host.faults(), std::vector<std::string>{});
-        EXPECT_EQ(host.gdiLive(), 0) << "GDI objects left undeleted";
-    }
 };
 
 TEST_F(PlacardTest, RaisedWhenValueIsFalse) {
@@ -171,17 +135,11 @@ TEST_F(PlacardTest, MouseEventsGoToTheHandlersAndNeverChangeValue) {
     EXPECT_TRUE(host.mouseDown(p, kLeft + 5, kTop + 6));
     host.mouseDrag(p, kLeft - 3, kTop - 4);
     host.mouseUp(p, kRight, kBottom);
-
-    const std::vector<std::pair<std::string, std::vector<int32_t>>> expected = {
+    ExpectEvents({
         {"MouseDown", {5, 6}},
         {"MouseDrag", {-3, -4}},
         {"MouseUp", {20, 10}},
-    };
-    ASSERT_EQ(host.events.size(), expected.size());
-    for (size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(host.events[i].name, expected[i].first) << "event " << i;
-        EXPECT_EQ(host.events[i].args, expected[i].second) << "event " << i;
-    }
+    });
     EXPECT_EQ(Value(p), 0);
     EXPECT_EQ(p->invalidations, 0);
     ExpectClean();

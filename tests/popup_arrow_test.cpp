@@ -7,27 +7,13 @@
 #include <gtest/gtest.h>
 
 #include "controls/popup_arrow.h"
-#include "host_fixture.h"
+#include "control_test.h"
 
 namespace {
 
 using popup_arrow::InstanceData;
-using testhost::capture;
 using testhost::EventCall;
 using testhost::Instance;
-
-constexpr COLORREF kPaper = RGB(0, 128, 128);
-
-// 'K' black, '.' untouched.
-std::map<COLORREF, char> Legend() {
-    return testhost::legend({}, {{RGB(0, 0, 0), 'K'}, {kPaper, '.'}});
-}
-
-std::string Rows(std::initializer_list<const char*> rows) {
-    std::string map;
-    for (const char* row : rows) map += std::string(row) + "\n";
-    return map;
-}
 
 constexpr int kLeft = 10;
 constexpr int kTop = 20;
@@ -63,35 +49,16 @@ const std::string kNothing = Rows({"...........", "...........", "...........", 
                                    "...........", "...........", "...........", "...........", "...........",
                                    "..........."});
 
-class PopupArrowTest : public HostTest {
+// 'K' black, '.' untouched.
+class PopupArrowTest : public ControlTest {
 protected:
-    void SetUp() override {
-        HostTest::SetUp();
-        host.fillImage(kPaper);
-    }
+    PopupArrowTest() : ControlTest("PopupArrow", testhost::legend({}, {{RGB(0, 0, 0), 'K'}})) {}
 
     Instance* Create(int right, int bottom, bool enabled = true) {
-        testhost::InstanceOptions options;
-        options.enabled = enabled;
-        Instance* arrow = host.create("PopupArrow", kLeft, kTop, right, bottom, options);
-        EXPECT_NE(arrow, nullptr);
-        return arrow;
+        return ControlTest::Create(kLeft, kTop, right, bottom, enabled);
     }
 
-    std::string Paint(Instance* arrow) {
-        host.fillImage(kPaper);
-        host.draw(arrow);
-        const std::string onScreen = capture(host, kArea, Legend());
-        host.fillImage(kPaper);
-        host.drawOffscreen(arrow);
-        EXPECT_EQ(capture(host, kArea, Legend()), onScreen) << "draw and drawOffscreen differ";
-        return onScreen;
-    }
-
-    void ExpectClean() {
-        EXPECT_EQ(host.faults(), std::vector<std::string>{});
-        EXPECT_EQ(host.gdiLive(), 0) << "GDI objects left undeleted";
-    }
+    std::string Paint(Instance* arrow) { return ControlTest::Paint(arrow, kArea); }
 };
 
 TEST_F(PopupArrowTest, DrawsEachOfTheEightShapesAtTheTopLeftCorner) {
@@ -107,12 +74,11 @@ TEST_F(PopupArrowTest, DrawsEachOfTheEightShapesAtTheTopLeftCorner) {
 TEST_F(PopupArrowTest, SmallerBoundsStillGetTheWholeTriangle) {
     Instance* arrow = Create(kLeft + 3, kTop + 3);
     host.setInteger(arrow, "Facing", 3);
-    host.drawOffscreen(arrow);
-    EXPECT_EQ(capture(host, kArea, Legend()), kShapes[3].picture);
+    EXPECT_EQ(PaintOffscreen(arrow, kArea), kShapes[3].picture);
     // The on-screen surface is only as large as the control.
     host.fillImage(kPaper);
     host.draw(arrow);
-    EXPECT_EQ(capture(host, kArea, Legend()),
+    EXPECT_EQ(Capture(kArea),
               Rows({"...........", ".KKK.......", "..KK.......", "...K.......", "...........", "...........",
                     "...........", "...........", "...........", "...........", "..........."}));
     ExpectClean();
@@ -142,18 +108,12 @@ TEST_F(PopupArrowTest, MouseEventsReachTheHandlersWithLocalCoordinates) {
     EXPECT_TRUE(host.mouseDown(arrow, kLeft + 3, kTop + 4));
     host.mouseDrag(arrow, kLeft - 7, kTop + 50);
     host.mouseUp(arrow, kLeft + 9, kTop + 9);
-
-    const std::vector<std::pair<std::string, std::vector<int32_t>>> expected = {
+    ExpectEvents({
         {"MouseDown", {3, 4}},
         {"MouseDrag", {-7, 50}},
         {"MouseUp", {9, 9}},
-    };
-    ASSERT_EQ(host.events.size(), expected.size());
-    for (size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(host.events[i].name, expected[i].first) << "event " << i;
-        EXPECT_EQ(host.events[i].args, expected[i].second) << "event " << i;
-        EXPECT_EQ(host.events[i].instance, arrow->control) << "event " << i;
-    }
+    });
+    for (const EventCall& e : host.events) EXPECT_EQ(e.instance, arrow->control) << e.name;
     EXPECT_EQ(arrow->invalidations, 0);
     ExpectClean();
 }
@@ -162,7 +122,7 @@ TEST_F(PopupArrowTest, MouseDownAnswersWhatTheHandlerAnswers) {
     Instance* arrow = Create(kLeft + 10, kTop + 10);
     host.on(arrow, "MouseDown", [](const EventCall&) { return false; });
     EXPECT_FALSE(host.mouseDown(arrow, kLeft + 1, kTop + 1));
-    EXPECT_EQ(host.events.size(), 1u);
+    ExpectEvents({{"MouseDown", {1, 1}}});
     ExpectClean();
 }
 
@@ -181,8 +141,7 @@ TEST_F(PopupArrowTest, ADisabledArrowStillFiresItsEvents) {
     host.on(arrow, "MouseUp");
     EXPECT_TRUE(host.mouseDown(arrow, kLeft + 2, kTop + 3));
     host.mouseUp(arrow, kLeft + 2, kTop + 3);
-    ASSERT_EQ(host.events.size(), 2u);
-    EXPECT_EQ(host.events[0].args, (std::vector<int32_t>{2, 3}));
+    ExpectEvents({{"MouseDown", {2, 3}}, {"MouseUp", {2, 3}}});
     ExpectClean();
 }
 
