@@ -56,33 +56,35 @@ const char* const kArrowFacingEntries[] = {"=#499", "=#500", "=#501", "=#502",
 using bevel_button::InstanceData;
 #define BEVEL_FIELD(field) static_cast<int32_t>(offsetof(bevel_button::InstanceData, field))
 
-// Functions the model provides are filled in as the model is built.
 const PropertyDefinition kBevelButtonProperties[] = {
-    {"Appearance", "Caption", "String", 0, nullptr, nullptr, 0, 0, 0, nullptr},
-    {"Appearance", "CaptionAlign", "Integer", kDefaultPropertyFlags, kDirectAccess, nullptr,
+    {"Appearance", "Caption", "String", 0, Fn(bevel_button::getCaption), Fn(bevel_button::setCaption), 0, 0, 0,
+     nullptr},
+    {"Appearance", "CaptionAlign", "Integer", kDefaultPropertyFlags, kDirectAccess, Fn(bevel_button::setCaptionAlign),
      BEVEL_FIELD(captionAlign), 0, CountOf(kCaptionAlignEntries), kCaptionAlignEntries},
-    {"Appearance", "CaptionPlacement", "Integer", kDefaultPropertyFlags, kDirectAccess, nullptr,
+    {"Appearance", "CaptionPlacement", "Integer", kDefaultPropertyFlags, kDirectAccess,
+     Fn(bevel_button::setCaptionPlacement),
      BEVEL_FIELD(captionPlacement), 0, CountOf(kCaptionPlacementEntries), kCaptionPlacementEntries},
-    {"Appearance", "CaptionDelta", "Integer", kDefaultPropertyFlags, kDirectAccess, nullptr,
+    {"Appearance", "CaptionDelta", "Integer", kDefaultPropertyFlags, kDirectAccess, Fn(bevel_button::setCaptionDelta),
      BEVEL_FIELD(captionDelta), 0, 0, nullptr},
-    {"Appearance", "Icon", "Picture", kDefaultPropertyFlags, kDirectAccess, nullptr,
+    {"Appearance", "Icon", "Picture", kDefaultPropertyFlags, kDirectAccess, Fn(bevel_button::setIcon),
      BEVEL_FIELD(icon), 0, 0, nullptr},
-    {"Appearance", "IconAlign", "Integer", kDefaultPropertyFlags, kDirectAccess, nullptr,
+    {"Appearance", "IconAlign", "Integer", kDefaultPropertyFlags, kDirectAccess, Fn(bevel_button::setIconAlign),
      BEVEL_FIELD(iconAlign), 0, CountOf(kIconAlignEntries), kIconAlignEntries},
-    {"Appearance", "IconDX", "Integer", kDefaultPropertyFlags, kDirectAccess, nullptr,
+    {"Appearance", "IconDX", "Integer", kDefaultPropertyFlags, kDirectAccess, Fn(bevel_button::setIconDX),
      BEVEL_FIELD(iconDX), 0, 0, nullptr},
-    {"Appearance", "IconDY", "Integer", kDefaultPropertyFlags, kDirectAccess, nullptr,
+    {"Appearance", "IconDY", "Integer", kDefaultPropertyFlags, kDirectAccess, Fn(bevel_button::setIconDY),
      BEVEL_FIELD(iconDY), 0, 0, nullptr},
     {"Appearance", "Bevel", "Integer", kDefaultPropertyFlags, kDirectAccess, kDirectAccess,
      BEVEL_FIELD(bevel), 0, CountOf(kBevelEntries), kBevelEntries},
     {"Appearance", "HasMenu", "Integer", kDefaultPropertyFlags, kDirectAccess, kDirectAccess,
      BEVEL_FIELD(hasMenu), 0, CountOf(kMenuEntries), kMenuEntries},
-    {"Initial State", "Value", "Boolean", kDefaultPropertyFlags, kDirectAccess, nullptr,
+    {"Initial State", "Value", "Boolean", kDefaultPropertyFlags, kDirectAccess, Fn(bevel_button::setValue),
      BEVEL_FIELD(value), 0, 0, nullptr},
-    {"Initial State", "MenuValue", "Integer", kDefaultPropertyFlags, nullptr, nullptr, 0, 0, 0, nullptr},
+    {"Initial State", "MenuValue", "Integer", kDefaultPropertyFlags, Fn(bevel_button::getMenuValue),
+     Fn(bevel_button::setMenuValue), 0, 0, 0, nullptr},
     {"Behavior", "ButtonType", "integer", kDefaultPropertyFlags, kDirectAccess, kDirectAccess,
      BEVEL_FIELD(buttonType), 0, CountOf(kButtonTypeEntries), kButtonTypeEntries},
-    {"Font", "TextFont", "string", kDefaultPropertyFlags, kDirectAccess, nullptr,
+    {"Font", "TextFont", "string", kDefaultPropertyFlags, kDirectAccess, Fn(bevel_button::setTextFont),
      BEVEL_FIELD(textFont), 0, 0, nullptr},
     {"Font", "TextSize", "integer", kDefaultPropertyFlags, kDirectAccess, kDirectAccess,
      BEVEL_FIELD(textSize), 0, 0, nullptr},
@@ -96,14 +98,16 @@ const PropertyDefinition kBevelButtonProperties[] = {
 #undef BEVEL_FIELD
 
 const MethodDefinition kBevelButtonMethods[] = {
-    {nullptr, nullptr, "DeleteAllRows"},
-    {nullptr, nullptr, "AddRow(text As String)"},
-    {nullptr, nullptr, "AddSeparator"},
-    {nullptr, nullptr, "RemoveRow(row As Integer)"},
-    {nullptr, nullptr, "InsertRow(row As Integer, text As String)"},
-    {nullptr, nullptr, "List(row As Integer) As String"},
-    {nullptr, nullptr, "addActionNotificationReceiver(receiver As actionNotificationReceiver)"},
-    {nullptr, nullptr, "removeActionNotificationReceiver(receiver As actionNotificationReceiver)"},
+    {Fn(bevel_button::deleteAllRows), nullptr, "DeleteAllRows"},
+    {Fn(bevel_button::addRow), nullptr, "AddRow(text As String)"},
+    {Fn(bevel_button::addSeparator), nullptr, "AddSeparator"},
+    {Fn(bevel_button::removeRow), nullptr, "RemoveRow(row As Integer)"},
+    {Fn(bevel_button::insertRow), nullptr, "InsertRow(row As Integer, text As String)"},
+    {Fn(bevel_button::getList), Fn(bevel_button::setList), "List(row As Integer) As String"},
+    {Fn(bevel_button::addActionNotificationReceiver), nullptr,
+     "addActionNotificationReceiver(receiver As actionNotificationReceiver)"},
+    {Fn(bevel_button::removeActionNotificationReceiver), nullptr,
+     "removeActionNotificationReceiver(receiver As actionNotificationReceiver)"},
 };
 
 EventDefinition gBevelButtonEvents[] = {
@@ -117,8 +121,12 @@ const BindingDefinition kBevelButtonBindings[] = {
 };
 
 const ControlCallbacks kBevelButtonCallbacks = {
+    .construct = bevel_button::construct,
+    .destruct = bevel_button::destruct,
     .open = BevelButtonOpen,
     .close = CloseNoOp,
+    .constantChanged = bevel_button::constantChanged,
+    .defaultsReset = bevel_button::defaultsReset,
     .stateChanged = StateChangedNoOp,
     .handleQuery = HandleQueryZero,
 };

@@ -57,7 +57,7 @@ struct InstanceData {
     // The instance's "Toolbar" theme (a ThemeHandle), opened by construct;
     // null draws the classic look. Kept in bytes the host never touches.
     HANDLE themeHandle;
-    uint8_t unused32[24];
+    uint8_t unused32[sizeof(void*) == 4 ? 24 : 16];  // the rest of the 29 unused bytes
 };
 
 #if defined(__i386__)
@@ -88,5 +88,49 @@ static_assert(offsetof(InstanceData, hot) == 117, "hot");
 static_assert(offsetof(InstanceData, mouseDownHandled) == 118, "mouseDownHandled");
 static_assert(offsetof(InstanceData, themeHandle) == 120, "themeHandle");
 #endif
+
+// The instance's block.
+InstanceData& dataOf(ControlInstance* control);
+
+// ---- callbacks ---------------------------------------------------------------
+void construct(ControlInstance* control);
+// Gives back the caption, the font name, every row, the icon, every receiver
+// and the theme.
+void destruct(ControlInstance* control);
+// Repaints and hands the host the caption's accelerator again.
+void constantChanged(ControlInstance* control);
+void defaultsReset(ControlInstance* control);
+
+// ---- properties: (control, param[, value]); param is not used --------------
+HostString getCaption(ControlInstance* control, int32_t param);  // locked for the caller
+void setCaption(ControlInstance* control, int32_t param, HostString caption);
+void setCaptionAlign(ControlInstance* control, int32_t param, int32_t value);
+void setCaptionPlacement(ControlInstance* control, int32_t param, int32_t value);
+void setCaptionDelta(ControlInstance* control, int32_t param, int32_t value);
+void setIcon(ControlInstance* control, int32_t param, HostObject icon);
+void setIconAlign(ControlInstance* control, int32_t param, int32_t value);
+void setIconDX(ControlInstance* control, int32_t param, int32_t value);
+void setIconDY(ControlInstance* control, int32_t param, int32_t value);
+void setValue(ControlInstance* control, int32_t param, int32_t value);  // boolean in the low byte
+int32_t getMenuValue(ControlInstance* control, int32_t param);
+void setMenuValue(ControlInstance* control, int32_t param, int32_t value);  // keeps the low 16 bits
+void setTextFont(ControlInstance* control, int32_t param, HostString font);
+
+// ---- methods -------------------------------------------------------------------
+// Rows are numbered from 0 at the head, separators included; a missing
+// index is ignored.
+void deleteAllRows(ControlInstance* control);
+void addRow(ControlInstance* control, HostString text);
+void addSeparator(ControlInstance* control);
+void removeRow(ControlInstance* control, int32_t row);
+// row <= 0 inserts at the head, row >= the row count appends.
+void insertRow(ControlInstance* control, int32_t row, HostString text);
+// The row's text locked for the caller, or nil.
+HostString getList(ControlInstance* control, int32_t row);
+void setList(ControlInstance* control, int32_t row, HostString text);
+// Most recent first; the same receiver may be registered more than once.
+void addActionNotificationReceiver(ControlInstance* control, HostObject receiver);
+// Removes the most recent registration of receiver.
+void removeActionNotificationReceiver(ControlInstance* control, HostObject receiver);
 
 }  // namespace bevel_button
