@@ -237,6 +237,9 @@ TEST_F(DisclosureTriangleTest, TheRightAndBottomEdgesAreOutsideTheTopAndLeftInsi
     EXPECT_FALSE(host.mouseDown(t, kLeft + 30, kTop + 5));
     EXPECT_FALSE(host.mouseDown(t, kLeft + 5, kTop + 25));
     EXPECT_FALSE(host.mouseDown(t, kLeft - 1, kTop + 5));
+    // Inside only in the low 16 bits.
+    EXPECT_FALSE(host.mouseDown(t, kLeft + 5 + 0x10000, kTop + 5));
+    EXPECT_FALSE(host.mouseDown(t, kLeft + 5, kTop + 5 - 0x10000));
     EXPECT_EQ(Pressed(t), 0);
     // Far from the drawing but inside the bounds.
     EXPECT_TRUE(host.mouseDown(t, kLeft + 29, kTop + 24));

@@ -40,7 +40,9 @@ struct TriangleLook {
 // pixels from there, whatever the size of the bounds.
 void paintTriangle(HDC dc, int32_t left, int32_t top, const TriangleLook& look);
 
-// True when left <= x < right and top <= y < bottom.
+// True when left <= x < right and top <= y < bottom. Press, drag and release
+// all compare the full 32-bit position, so a far-off point never wraps into
+// the bounds.
 bool pointInside(const HostRect& bounds, int32_t x, int32_t y);
 
 void construct(ControlInstance* instance);
