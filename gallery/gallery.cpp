@@ -1,0 +1,244 @@
+// Layout of the gallery's cells and their rendering, one window image (page)
+// at a time, into one tall picture.
+#include "gallery.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+using testhost::Host;
+
+constexpr int kPageWidth = Host::kWindowWidth;
+constexpr int kPageHeight = Host::kWindowHeight;
+constexpr int kMargin = 8;        // around the picture and between rows
+constexpr int kCellPadding = 6;   // around a cell's control and label
+constexpr int kLabelGap = 4;      // between a control and its label
+constexpr int kHeadingGap = 4;    // under a heading's rule
+constexpr COLORREF kLabelColour = RGB(0, 0, 0);
+constexpr COLORREF kMarkColour = RGB(0, 120, 215);
+constexpr int kMarkLength = 3;    // of the corner marks around a control's bounds
+constexpr int kZoom = 2;          // the PNG shows every pixel as kZoom x kZoom
+
+struct PlacedCell {
+    const GalleryCell* cell = nullptr;
+    RECT box{};      // the whole cell, picture coordinates
+    RECT control{};  // where the instance goes
+    RECT label{};
+};
+
+struct Row {
+    std::vector<PlacedCell> cells;
+    int height = 0;
+    int top = 0;
+};
+
+struct TextMeasure {
+    HDC dc;
+    HGDIOBJ previousFont;
+    TextMeasure() : dc(CreateCompatibleDC(nullptr)), previousFont(SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT))) {}
+    ~TextMeasure() {
+        SelectObject(dc, previousFont);
+        DeleteDC(dc);
+    }
+    TextMeasure(const TextMeasure&) = delete;
+    TextMeasure& operator=(const TextMeasure&) = delete;
+    SIZE size(const std::string& text) const {
+        SIZE s{0, 0};
+        GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &s);
+        return s;
+    }
+};
+
+void moveRect(RECT& r, int dx, int dy) { OffsetRect(&r, dx, dy); }
+
+// Rows of cells from left to right; a heading always has a row of its own.
+std::vector<Row> layoutRows(const std::vector<GalleryCell>& cells) {
+    TextMeasure measure;
+    const int labelHeight = measure.size("Ag").cy;
+    std::vector<Row> rows;
+    int x = kPageWidth;  // forces a first row
+    for (const GalleryCell& cell : cells) {
+        PlacedCell placed;
+        placed.cell = &cell;
+        if (cell.className.empty()) {
+            Row heading;
+            placed.box = RECT{kMargin, 0, kPageWidth - kMargin, labelHeight + kHeadingGap};
+            placed.label = placed.box;
+            heading.cells.push_back(placed);
+            heading.height = placed.box.bottom;
+            rows.push_back(heading);
+            x = kPageWidth;
+            continue;
+        }
+        const int width = std::max<int>(cell.width, measure.size(cell.label).cx) + 2 * kCellPadding;
+        const int height = cell.height + kLabelGap + labelHeight + 2 * kCellPadding;
+        if (x + width > kPageWidth - kMargin || rows.empty() || rows.back().cells.front().cell->className.empty()) {
+            rows.push_back(Row{});
+            x = kMargin;
+        }
+        placed.box = RECT{x, 0, x + width, height};
+        const int controlLeft = x + (width - cell.width) / 2;
+        placed.control = RECT{controlLeft, kCellPadding, controlLeft + cell.width, kCellPadding + cell.height};
+        placed.label = RECT{x, 0, x + width, labelHeight};  // moved to the row's foot below
+        rows.back().cells.push_back(placed);
+        rows.back().height = std::max(rows.back().height, height);
+        x += width;
+    }
+    // Rows go down the picture; a row never straddles two pages.
+    int y = kMargin;
+    for (Row& row : rows) {
+        const int pageTop = y / kPageHeight * kPageHeight;
+        if (y + row.height > pageTop + kPageHeight && row.height <= kPageHeight) y = pageTop + kPageHeight;
+        row.top = y;
+        for (PlacedCell& placed : row.cells) {
+            moveRect(placed.box, 0, y);
+            moveRect(placed.control, 0, y);
+            const bool heading = placed.cell->className.empty();
+            // The labels of a row share one line at its foot.
+            moveRect(placed.label, 0, heading ? y : y + row.height - kCellPadding - placed.label.bottom);
+        }
+        y += row.height + kMargin;
+    }
+    return rows;
+}
+
+// Draws one page of controls through the host and copies it into the picture.
+void renderPage(Host& host, const std::vector<Row>& rows, int pageTop, uint32_t* picture, int pictureHeight) {
+    host.fillImage(GetSysColor(COLOR_BTNFACE));
+    std::vector<testhost::Instance*> instances;
+    for (const Row& row : rows) {
+        if (row.top < pageTop || row.top >= pageTop + kPageHeight) continue;
+        for (const PlacedCell& placed : row.cells) {
+            const GalleryCell& cell = *placed.cell;
+            if (cell.className.empty()) continue;
+            const RECT& r = placed.control;
+            testhost::Instance* instance =
+                host.create(cell.className, r.left, r.top - pageTop, r.right, r.bottom - pageTop, cell.options);
+            if (!instance) continue;
+            if (cell.setup) cell.setup(host, instance);
+            host.draw(instance);
+            instances.push_back(instance);
+        }
+    }
+    const uint32_t* image = host.imageBits();
+    const int rowsToCopy = std::min(kPageHeight, pictureHeight - pageTop);
+    for (int y = 0; y < rowsToCopy; ++y)
+        std::memcpy(picture + size_t(pageTop + y) * kPageWidth, image + size_t(y) * kPageWidth,
+                    kPageWidth * sizeof(uint32_t));
+    for (testhost::Instance* instance : instances) host.destroy(instance);
+}
+
+// Marks at the four corners just outside a control's bounds.
+void drawCornerMarks(HDC dc, const RECT& c) {
+    const POINT corners[4] = {{c.left - 1, c.top - 1}, {c.right, c.top - 1}, {c.left - 1, c.bottom}, {c.right, c.bottom}};
+    for (const POINT& p : corners) {
+        const int dx = p.x < c.right ? -1 : 1;
+        const int dy = p.y < c.bottom ? -1 : 1;
+        MoveToEx(dc, p.x - dx * (kMarkLength - 1), p.y, nullptr);
+        LineTo(dc, p.x + dx, p.y);
+        MoveToEx(dc, p.x, p.y - dy * (kMarkLength - 1), nullptr);
+        LineTo(dc, p.x, p.y + dy);
+    }
+}
+
+// Labels, headings and corner marks around every control's bounds.
+void annotate(HDC dc, const std::vector<Row>& rows) {
+    HPEN markPen = CreatePen(PS_SOLID, 1, kMarkColour);
+    HPEN rulePen = CreatePen(PS_SOLID, 1, kLabelColour);
+    HGDIOBJ previousPen = SelectObject(dc, markPen);
+    HGDIOBJ previousFont = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    const int previousMode = SetBkMode(dc, TRANSPARENT);
+    const COLORREF previousColour = SetTextColor(dc, kLabelColour);
+    for (const Row& row : rows) {
+        for (const PlacedCell& placed : row.cells) {
+            RECT label = placed.label;
+            const GalleryCell& cell = *placed.cell;
+            if (cell.className.empty()) {
+                DrawTextA(dc, cell.label.c_str(), -1, &label, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
+                SelectObject(dc, rulePen);
+                MoveToEx(dc, placed.box.left, placed.box.bottom - 2, nullptr);
+                LineTo(dc, placed.box.right, placed.box.bottom - 2);
+                SelectObject(dc, markPen);
+                continue;
+            }
+            DrawTextA(dc, cell.label.c_str(), -1, &label, DT_CENTER | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
+            drawCornerMarks(dc, placed.control);
+        }
+    }
+    SetTextColor(dc, previousColour);
+    SetBkMode(dc, previousMode);
+    SelectObject(dc, previousFont);
+    SelectObject(dc, previousPen);
+    DeleteObject(rulePen);
+    DeleteObject(markPen);
+}
+
+// Every pixel as a kZoom x kZoom square, so that small controls can be read.
+std::vector<uint32_t> zoom(const uint32_t* pixels, int width, int height) {
+    std::vector<uint32_t> zoomed(size_t(width) * kZoom * size_t(height) * kZoom);
+    for (int y = 0; y < height * kZoom; ++y)
+        for (int x = 0; x < width * kZoom; ++x)
+            zoomed[size_t(y) * width * kZoom + x] = pixels[size_t(y / kZoom) * width + x / kZoom];
+    return zoomed;
+}
+
+}  // namespace
+
+void Gallery::section(const std::string& title) {
+    GalleryCell heading;
+    heading.label = title;
+    cells.push_back(heading);
+}
+
+void Gallery::cell(const std::string& label, const std::string& className, int width, int height, CellSetup setup,
+                   const testhost::InstanceOptions& options) {
+    GalleryCell c;
+    c.label = label;
+    c.className = className;
+    c.width = std::max(width, 0);
+    c.height = std::max(height, 0);
+    c.setup = std::move(setup);
+    c.options = options;
+    cells.push_back(c);
+}
+
+bool Gallery::render(const std::string& pngPath, std::vector<std::string>& faults) const {
+    Host host;
+    if (!host.load()) {
+        faults.push_back(host.lastError());
+        return false;
+    }
+    const std::vector<Row> rows = layoutRows(cells);
+    const int height = rows.empty() ? 2 * kMargin : rows.back().top + rows.back().height + kMargin;
+
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = kPageWidth;
+    info.bmiHeader.biHeight = -height;  // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP picture = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!picture) {
+        faults.push_back("could not make a picture of " + std::to_string(height) + " rows");
+        return false;
+    }
+    auto* pixels = static_cast<uint32_t*>(bits);
+    for (int pageTop = 0; pageTop < height; pageTop += kPageHeight) renderPage(host, rows, pageTop, pixels, height);
+
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ previous = SelectObject(dc, picture);
+    annotate(dc, rows);
+    GdiFlush();
+    SelectObject(dc, previous);
+    DeleteDC(dc);
+
+    for (const std::string& fault : host.finish()) faults.push_back(fault);
+    const std::vector<uint32_t> zoomed = zoom(pixels, kPageWidth, height);
+    const bool written = testhost::writePng(pngPath, zoomed.data(), kPageWidth * kZoom, height * kZoom);
+    if (!written) faults.push_back("could not write " + pngPath);
+    DeleteObject(picture);
+    return written;
+}
