@@ -5,10 +5,13 @@
 // string.
 //
 // Making a string from a host string (as the bevel button does for captions
-// and rows): copy the bytes and tag them with the host's encoding,
-//     PluginString s = MakePluginString(bytes, byteCount,
+// and rows): copy its text and tag it with the host's encoding for it,
+//     const char* text = HostStringText(hostString);
+//     PluginString s = MakePluginString(text, CStringLength(text),
 //                                       host::ZOKAGetStringEncoding(hostString));
-// then hand it to ToUtf16 or ToUserDefaultEncoding (TextEncodingUtil.h).
+// (the length byte of host storage reads 255 for any text longer than that,
+// so count the bytes), then hand it to ToUtf16 or ToUserDefaultEncoding
+// (TextEncodingUtil.h).
 #pragma once
 
 #include <cstddef>
