@@ -38,3 +38,7 @@ struct Gallery {
 };
 
 void addSeparatorCells(Gallery& gallery);
+void addDisclosureTriangleCells(Gallery& gallery);
+void addPopupArrowCells(Gallery& gallery);
+void addImageWellCells(Gallery& gallery);
+void addPlacardCells(Gallery& gallery);

@@ -13,6 +13,10 @@ int main(int argc, char** argv) {
     }
     Gallery gallery;
     addSeparatorCells(gallery);
+    addDisclosureTriangleCells(gallery);
+    addPopupArrowCells(gallery);
+    addImageWellCells(gallery);
+    addPlacardCells(gallery);
 
     std::vector<std::string> faults;
     const bool written = gallery.render(argv[1], faults);
