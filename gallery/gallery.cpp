@@ -209,6 +209,8 @@ bool Gallery::render(const std::string& pngPath, std::vector<std::string>& fault
         faults.push_back(host.lastError());
         return false;
     }
+    std::vector<std::shared_ptr<void>> prepared;
+    for (const HostPreparation& prepare : preparations) prepared.push_back(prepare(host));
     const std::vector<Row> rows = layoutRows(cells);
     const int height = rows.empty() ? 2 * kMargin : rows.back().top + rows.back().height + kMargin;
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,8 +23,14 @@ struct GalleryCell {
     testhost::InstanceOptions options;
 };
 
+// Runs once right after the plug-in is loaded, before any cell is created.
+// What it returns is kept until the plug-in is unloaded: hooks on the
+// plug-in's imports, for instance.
+using HostPreparation = std::function<std::shared_ptr<void>(testhost::Host&)>;
+
 struct Gallery {
     std::vector<GalleryCell> cells;
+    std::vector<HostPreparation> preparations;
 
     // Starts a new row headed by title.
     void section(const std::string& title);
@@ -42,3 +49,5 @@ void addDisclosureTriangleCells(Gallery& gallery);
 void addPopupArrowCells(Gallery& gallery);
 void addImageWellCells(Gallery& gallery);
 void addPlacardCells(Gallery& gallery);
+void addLittleArrowsCells(Gallery& gallery);
+void addChasingArrowsCells(Gallery& gallery);

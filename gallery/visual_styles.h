@@ -1,0 +1,13 @@
+// Cells drawn as on Windows XP with visual styles on. The plug-in is told it
+// runs on Windows XP for the whole gallery, but only the cells set up with
+// themed() get a theme and the parent's themed background; every other cell
+// draws as it does where visual styles are off.
+#pragma once
+
+#include "gallery.h"
+
+// Adds the hooks to the gallery's preparations, once.
+void useVisualStyles(Gallery& gallery);
+
+// A cell setup that gives the instance its visual style, then runs setup.
+CellSetup themed(CellSetup setup = {});
