@@ -17,9 +17,9 @@ int main(int argc, char** argv) {
     addPopupArrowCells(gallery);
     addImageWellCells(gallery);
     addPlacardCells(gallery);
-
     addLittleArrowsCells(gallery);
     addChasingArrowsCells(gallery);
+
     std::vector<std::string> faults;
     const bool written = gallery.render(argv[1], faults);
     for (const std::string& fault : faults) std::fprintf(stderr, "gallery: %s\n", fault.c_str());

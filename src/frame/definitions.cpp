@@ -6,10 +6,10 @@
 #include <cstddef>
 
 #include "controls/bevel_button/model.h"
-#include "controls/disclosure_triangle.h"
 #include "controls/chasing_arrows.h"
-#include "controls/little_arrows.h"
+#include "controls/disclosure_triangle.h"
 #include "controls/image_well.h"
+#include "controls/little_arrows.h"
 #include "controls/placard.h"
 #include "controls/popup_arrow.h"
 #include "controls/separator.h"
@@ -167,8 +167,17 @@ EventDefinition gLittleArrowsEvents[] = {
 };
 
 const ControlCallbacks kLittleArrowsCallbacks = {
+    .construct = little_arrows::construct,
+    .destruct = little_arrows::destruct,
+    .draw = little_arrows::draw,
+    .mouseDown = little_arrows::mouseDown,
+    .mouseDrag = little_arrows::mouseDrag,
+    .mouseUp = little_arrows::mouseUp,
     .open = LittleArrowsOpen,
     .close = CloseNoOp,
+    .drawOffscreen = little_arrows::drawOffscreen,
+    .mouseExit = little_arrows::mouseExit,
+    .mouseMove = little_arrows::mouseMove,
     .stateChanged = StateChangedNoOp,
     .handleQuery = HandleQueryZero,
 };
@@ -176,23 +185,19 @@ const ControlCallbacks kLittleArrowsCallbacks = {
 // ---- ChasingArrows ----------------------------------------------------------------
 
 const ControlCallbacks kChasingArrowsCallbacks = {
+    .construct = chasing_arrows::construct,
+    .destruct = chasing_arrows::destruct,
+    .draw = chasing_arrows::draw,
     .open = ChasingArrowsOpen,
     .close = CloseNoOp,
+    .idle = chasing_arrows::idle,
+    .drawOffscreen = chasing_arrows::draw,
     .stateChanged = StateChangedNoOp,
     .handleQuery = HandleQueryZero,
 };
 
-    .construct = little_arrows::construct,
-    .destruct = little_arrows::destruct,
-    .draw = little_arrows::draw,
-    .mouseDown = little_arrows::mouseDown,
-    .mouseDrag = little_arrows::mouseDrag,
-    .mouseUp = little_arrows::mouseUp,
 // ---- Separator ----------------------------------------------------------------------
 
-    .drawOffscreen = little_arrows::drawOffscreen,
-    .mouseExit = little_arrows::mouseExit,
-    .mouseMove = little_arrows::mouseMove,
 const ControlCallbacks kSeparatorCallbacks = {
     .construct = separator::construct,
     .destruct = separator::destruct,
@@ -200,13 +205,8 @@ const ControlCallbacks kSeparatorCallbacks = {
     .open = separator::open,
     .close = CloseNoOp,
     .drawOffscreen = separator::drawOffscreen,
-    .construct = chasing_arrows::construct,
-    .destruct = chasing_arrows::destruct,
-    .draw = chasing_arrows::draw,
     .stateChanged = StateChangedNoOp,
     .handleQuery = HandleQueryZero,
-    .idle = chasing_arrows::idle,
-    .drawOffscreen = chasing_arrows::draw,
 };
 
 // ---- ImageWell ------------------------------------------------------------------------
