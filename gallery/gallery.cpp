@@ -214,20 +214,12 @@ bool Gallery::render(const std::string& pngPath, std::vector<std::string>& fault
     const std::vector<Row> rows = layoutRows(cells);
     const int height = rows.empty() ? 2 * kMargin : rows.back().top + rows.back().height + kMargin;
 
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = kPageWidth;
-    info.bmiHeader.biHeight = -height;  // top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP picture = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    uint32_t* pixels = nullptr;
+    HBITMAP picture = testhost::makeTopDownDib(kPageWidth, height, &pixels);
     if (!picture) {
         faults.push_back("could not make a picture of " + std::to_string(height) + " rows");
         return false;
     }
-    auto* pixels = static_cast<uint32_t*>(bits);
     for (int pageTop = 0; pageTop < height; pageTop += kPageHeight) renderPage(host, rows, pageTop, pixels, height);
 
     HDC dc = CreateCompatibleDC(nullptr);

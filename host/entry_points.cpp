@@ -79,20 +79,19 @@ HostString PluginInterpretConstantValue(HostString string) {
     return string;
 }
 
-HostString PluginDefaultControlFont() {
+// A new string whose one lock is the plug-in's, logged under entryPoint.
+HostString defaultString(const std::string Host::*setting, const char* entryPoint) {
     Host::Impl* h = impl();
     if (!h) return nullptr;
-    HostString s = newPluginString(*h, gCurrentHost->defaultFont);
-    gCurrentHost->lockLog.push_back("PluginDefaultControlFont " + h->nameOf(s));
+    HostString s = newPluginString(*h, gCurrentHost->*setting);
+    gCurrentHost->lockLog.push_back(std::string(entryPoint) + " " + h->nameOf(s));
     return s;
 }
 
+HostString PluginDefaultControlFont() { return defaultString(&Host::defaultFont, "PluginDefaultControlFont"); }
+
 HostString PluginDefaultControlCaption() {
-    Host::Impl* h = impl();
-    if (!h) return nullptr;
-    HostString s = newPluginString(*h, gCurrentHost->defaultCaption);
-    gCurrentHost->lockLog.push_back("PluginDefaultControlCaption " + h->nameOf(s));
-    return s;
+    return defaultString(&Host::defaultCaption, "PluginDefaultControlCaption");
 }
 
 int32_t PluginDefaultControlFontSize() { return gCurrentHost ? gCurrentHost->defaultFontSize : 0; }

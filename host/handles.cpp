@@ -124,23 +124,10 @@ HostObject Host::makePicture(int width, int height, std::function<COLORREF(int, 
     h.width = width;
     h.height = height;
     h.drawFlag = drawFlag;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = std::max(width, 1);
-    info.bmiHeader.biHeight = -std::max(height, 1);  // top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    h.bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    h.bits = static_cast<uint32_t*>(bits);
+    h.bitmap = makeTopDownDib(std::max(width, 1), std::max(height, 1), &h.bits);
     if (!h.bitmap) impl_->fault("makePicture: CreateDIBSection failed");
-    for (int y = 0; h.bits && y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            COLORREF c = paint ? paint(x, y) : RGB(0, 0, 0);
-            h.bits[y * width + x] = (uint32_t(GetRValue(c)) << 16) | (uint32_t(GetGValue(c)) << 8) | GetBValue(c);
-        }
-    }
+    for (int y = 0; h.bits && y < height; ++y)
+        for (int x = 0; x < width; ++x) h.bits[y * width + x] = imageColour(paint ? paint(x, y) : RGB(0, 0, 0));
     return reinterpret_cast<HostObject>(&h);
 }
 

@@ -57,7 +57,7 @@ std::string compareDcState(const DcState& before, const DcState& after) {
     return problems;
 }
 
-static HBITMAP makeDib(int width, int height, uint32_t** bits) {
+HBITMAP makeTopDownDib(int width, int height, uint32_t** bits) {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = width;
@@ -110,7 +110,7 @@ HostGraphics makeControlSurface(Host::Impl& impl, const RECT& area, const std::s
     const int width = std::max<int>(area.right - area.left, 1);
     const int height = std::max<int>(area.bottom - area.top, 1);
     uint32_t* bits = nullptr;
-    HBITMAP surface = makeDib(width, height, &bits);
+    HBITMAP surface = makeTopDownDib(width, height, &bits);
     HDC dc = surface ? CreateCompatibleDC(nullptr) : nullptr;
     if (!dc) {
         if (surface) DeleteObject(surface);
@@ -177,12 +177,12 @@ void retireSurface(Host::Impl& impl, Handle& graphics) {
 
 HBITMAP makeWindowImage(uint32_t** bits) {
     HostGdiWork work;
-    return makeDib(Host::kWindowWidth, Host::kWindowHeight, bits);
+    return makeTopDownDib(Host::kWindowWidth, Host::kWindowHeight, bits);
 }
 
 // --- the window image -------------------------------------------------------
 
-static uint32_t imageColour(COLORREF colour) {
+uint32_t imageColour(COLORREF colour) {
     return (uint32_t(GetRValue(colour)) << 16) | (uint32_t(GetGValue(colour)) << 8) | GetBValue(colour);
 }
 

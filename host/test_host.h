@@ -250,6 +250,11 @@ std::string capture(const Host& host, RECT area, const std::map<COLORREF, char>&
 std::map<COLORREF, char> legend(std::initializer_list<std::pair<int, char>> systemColours,
                                 std::initializer_list<std::pair<COLORREF, char>> colours = {});
 
+// A 32-bit top-down DIB section; bits receives its 0x00RRGGBB rows.
+HBITMAP makeTopDownDib(int width, int height, uint32_t** bits);
+// A COLORREF as a pixel of such a bitmap (0x00RRGGBB).
+uint32_t imageColour(COLORREF colour);
+
 // Writes top-down 0x00RRGGBB pixels as a PNG file; false on failure.
 bool writePng(const std::string& path, const uint32_t* bits, int width, int height);
 
