@@ -260,6 +260,10 @@ bool writePng(const std::string& path, const uint32_t* bits, int width, int heig
 
 // Replaces a function that a module imports (by DLL and function name) in its
 // import address table; the original comes back when the hook is destroyed.
+// The DLL name matches in any letter case ("GDI32.dll", "gdi32.dll"). A hook
+// made after load() over one of the GDI functions the host counts receives the
+// host's counting hook as original(): calling it keeps the accounting. Destroy
+// hooks in the reverse order of making them (the usual scope order).
 class ImportHook {
 public:
     ImportHook(HMODULE module, const char* dll, const char* function, void* replacement);

@@ -82,6 +82,38 @@ const ControlCallbacks kProbeCallbacks = [] {
     return c;
 }();
 
+// Methods: the host passes pointer-sized arguments and reads the declared type.
+int32_t probeTwice(ControlInstance*, int32_t n) { return 2 * n; }
+
+HostString probeCaption(ControlInstance*) {
+    return entry<HostString (*)()>("PluginDefaultControlCaption")();
+}
+
+struct ListAssignment {
+    int32_t row;
+    std::string text;
+};
+std::vector<ListAssignment> gListAssignments;
+
+void probeAssignList(ControlInstance*, int32_t row, HostString text) {
+    gListAssignments.push_back({row, std::string(reinterpret_cast<const char*>(text->storage + 1))});
+}
+
+HostString probeList(ControlInstance*, int32_t) { return nullptr; }
+
+// Writes the byte just past the probe's InstanceData.
+void probeScribble(ControlInstance* instance) {
+    reinterpret_cast<unsigned char*>(instance)[gProbeDefinition.dataOffset + 8] = 0;
+}
+
+const MethodDefinition kProbeMethods[] = {
+    {reinterpret_cast<const void*>(&probeTwice), nullptr, "Twice(n As Integer) As Integer"},
+    {reinterpret_cast<const void*>(&probeCaption), nullptr, "Caption As String"},
+    {reinterpret_cast<const void*>(&probeList), reinterpret_cast<const void*>(&probeAssignList),
+     "List(row As Integer) As String"},
+    {reinterpret_cast<const void*>(&probeScribble), nullptr, "Scribble"},
+};
+
 const PropertyDefinition kProbeProperties[] = {
     {"Behavior", "Count", "Integer", 1, kDirectAccess, kDirectAccess, kCountOffset, 0, 0, nullptr},
     {"Behavior", "Flag", "boolean", 1, kDirectAccess, kDirectAccess, kFlagOffset, 0, 0, nullptr},
@@ -101,6 +133,8 @@ void probeMain(HostResolver resolver) {
     gProbeDefinition.instanceDataSize = kProbeDataSize;
     gProbeDefinition.properties = kProbeProperties;
     gProbeDefinition.propertyCount = 2;
+    gProbeDefinition.methods = kProbeMethods;
+    gProbeDefinition.methodCount = 4;
     gProbeDefinition.events = gProbeEvents;
     gProbeDefinition.eventCount = 2;
     gProbeDefinition.callbacks = &kProbeCallbacks;
@@ -121,6 +155,7 @@ protected:
     Host host;
     void SetUp() override {
         gDrawMode = DrawMode::FillBounds;
+        gListAssignments.clear();
         host.start(&probeMain);
     }
 };
@@ -291,6 +326,37 @@ TEST_F(ProbeTest, DirectPropertiesUseTheTypeWidthAtParam) {
     EXPECT_EQ(host.getInteger(probe, "Count"), -7);
     EXPECT_EQ(host.getInteger(probe, "Flag"), 1);
     EXPECT_EQ(host.finish(), std::vector<std::string>{});
+}
+
+TEST_F(ProbeTest, MethodsFollowTheirDeclarations) {
+    Instance* probe = host.create("Probe", 0, 0, 4, 4);
+    EXPECT_EQ(host.call(probe, "Twice", {-21}), -42);
+    auto caption = reinterpret_cast<HostString>(host.call(probe, "Caption"));
+    EXPECT_EQ(host.text(caption), "Untitled");
+    host.releaseString(caption);  // the result's lock passed to the test
+    HostString text = host.makeString("row text");
+    host.callSetter(probe, "List", {3, reinterpret_cast<intptr_t>(text)});
+    ASSERT_EQ(gListAssignments.size(), 1u);
+    EXPECT_EQ(gListAssignments[0].row, 3);
+    EXPECT_EQ(gListAssignments[0].text, "row text");
+    host.releaseString(text);
+    EXPECT_EQ(host.finish(), std::vector<std::string>{});
+}
+
+TEST_F(ProbeTest, WritingPastInstanceDataIsReported) {
+    host.call(host.create("Probe", 0, 0, 4, 4), "Scribble");
+    const std::vector<std::string> faults = host.finish();
+    ASSERT_EQ(faults.size(), 1u) << testhost::joinFaults(faults);
+    EXPECT_TRUE(anyFaultContains(faults, "Probe wrote outside its InstanceData")) << faults[0];
+}
+
+TEST_F(ProbeTest, UnknownInstanceIsAFaultNotACrash) {
+    alignas(16) unsigned char stranger[64] = {};
+    HostRect bounds{1, 2, 3, 4};
+    entry<void (*)(ControlInstance*, HostRect*)>("GetControlBounds")(reinterpret_cast<ControlInstance*>(stranger),
+                                                                   &bounds);
+    EXPECT_EQ(bounds.top, 1) << "the rectangle is left alone";
+    EXPECT_TRUE(anyFaultContains(host.faults(), "GetControlBounds", "does not know"));
 }
 
 // --- surfaces ---------------------------------------------------------------------------
