@@ -45,6 +45,7 @@ struct Gallery {
 };
 
 void addSeparatorCells(Gallery& gallery);
+void addBevelButtonCells(Gallery& gallery);
 void addDisclosureTriangleCells(Gallery& gallery);
 void addPopupArrowCells(Gallery& gallery);
 void addImageWellCells(Gallery& gallery);

@@ -13,6 +13,7 @@ int main(int argc, char** argv) {
     }
     Gallery gallery;
     addSeparatorCells(gallery);
+    addBevelButtonCells(gallery);
     addDisclosureTriangleCells(gallery);
     addPopupArrowCells(gallery);
     addImageWellCells(gallery);

@@ -6,6 +6,7 @@
 #include <cstddef>
 
 #include "controls/bevel_button/model.h"
+#include "controls/bevel_button/painter.h"
 #include "controls/chasing_arrows.h"
 #include "controls/disclosure_triangle.h"
 #include "controls/image_well.h"
@@ -123,8 +124,10 @@ const BindingDefinition kBevelButtonBindings[] = {
 const ControlCallbacks kBevelButtonCallbacks = {
     .construct = bevel_button::construct,
     .destruct = bevel_button::destruct,
+    .draw = bevel_button::draw,
     .open = BevelButtonOpen,
     .close = CloseNoOp,
+    .drawOffscreen = bevel_button::drawOffscreen,
     .constantChanged = bevel_button::constantChanged,
     .defaultsReset = bevel_button::defaultsReset,
     .stateChanged = StateChangedNoOp,
