@@ -5,6 +5,7 @@
 
 #include <cstddef>
 
+#include "controls/bevel_button/interaction.h"
 #include "controls/bevel_button/model.h"
 #include "controls/bevel_button/painter.h"
 #include "controls/chasing_arrows.h"
@@ -125,12 +126,18 @@ const ControlCallbacks kBevelButtonCallbacks = {
     .construct = bevel_button::construct,
     .destruct = bevel_button::destruct,
     .draw = bevel_button::draw,
+    .mouseDown = bevel_button::mouseDown,
+    .mouseDrag = bevel_button::mouseDrag,
+    .mouseUp = bevel_button::mouseUp,
     .open = BevelButtonOpen,
     .close = CloseNoOp,
     .drawOffscreen = bevel_button::drawOffscreen,
     .constantChanged = bevel_button::constantChanged,
     .defaultsReset = bevel_button::defaultsReset,
+    .mouseEnter = bevel_button::mouseEnter,
+    .mouseExit = bevel_button::mouseExit,
     .stateChanged = StateChangedNoOp,
+    .action = bevel_button::action,
     .handleQuery = HandleQueryZero,
 };
 

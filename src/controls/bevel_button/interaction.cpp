@@ -1,0 +1,278 @@
+#include "controls/bevel_button/interaction.h"
+
+#include <cstring>
+#include <new>
+
+#include <windows.h>
+
+#include "controls/bevel_button/painter.h"
+#include "controls/control_events.h"
+#include "frame/definitions.h"
+#include "frame/helpers.h"
+#include "frame/host_services.h"
+#include "support/TextEncodingUtil.h"
+#include "support/string.h"
+
+namespace bevel_button {
+
+// Bevel value of the themed toolbar look.
+static constexpr int32_t kThemedBevel = 4;
+
+static constexpr int32_t kButtonTypeToggle = 1;
+static constexpr int32_t kButtonTypeSticky = 2;
+
+// HasMenu value that opens the menu below the button; every other non-zero
+// value opens it to the right.
+static constexpr int32_t kMenuBelow = 1;
+
+// Top-left corner of the menu at the anchor point; the choice comes back as
+// the result instead of a message.
+static constexpr UINT kPopupFlags = TPM_NONOTIFY | TPM_RETURNCMD;
+
+// GetKeyState's sign bit: the key is down.
+static constexpr SHORT kKeyDown = SHORT(0x8000);
+
+static constexpr const char* kReceiverInterface = "actionNotificationReceiver";
+static constexpr const char* kReceiverRoutine = "PerformAction";
+
+// Whether (x, y) lies within bounds. The release test counts the right and
+// bottom edges as inside, the drag test does not.
+static bool containsPoint(const HostRect& bounds, int32_t x, int32_t y, bool edgesInside) {
+    if (edgesInside) {
+        return bounds.left <= x && x <= bounds.right && bounds.top <= y && y <= bounds.bottom;
+    }
+    return bounds.left <= x && x < bounds.right && bounds.top <= y && y < bounds.bottom;
+}
+
+static HostRect boundsOf(ControlInstance* control) {
+    HostRect bounds{};
+    host::GetControlBounds(control, &bounds);
+    return bounds;
+}
+
+// Shows the new state at once on the control's own surface.
+static void repaint(ControlInstance* control, InstanceData& data, const HostRect& bounds) {
+    paintBevelButton(control, nullptr, data, bounds, false);
+}
+
+static const EventDefinition& eventAt(int32_t index) {
+    return gBevelButtonDefinition.events[index];
+}
+
+// The application's MouseDown or MouseUp handler with control-relative
+// coordinates; false without a handler.
+static bool fireMouseEvent(ControlInstance* control, int32_t eventIndex, int32_t x, int32_t y) {
+    const HostRect bounds = boundsOf(control);
+    auto handler = reinterpret_cast<BooleanMouseEventHandler>(
+        host::GetEventInstance(control, eventAt(eventIndex).hostEventId));
+    return handler != nullptr && handler(control, x - bounds.left, y - bounds.top);
+}
+
+static void notifyReceivers(InstanceData& data) {
+    for (ReceiverNode* node = data.receivers; node != nullptr;) {
+        // Taken before the call: a receiver may unregister itself.
+        ReceiverNode* next = node->next;
+        auto routine = reinterpret_cast<PerformActionRoutine>(
+            host::GetInterfaceRoutine(node->receiver, kReceiverInterface, kReceiverRoutine));
+        if (routine != nullptr) {
+            routine(node->receiver);
+        }
+        node = next;
+    }
+}
+
+char acceleratorChar(const char* text) {
+    char result = 0;
+    for (const char* p = text; *p != '\0'; ++p) {
+        if (*p != '&') {
+            continue;
+        }
+        ++p;
+        if (*p == '&') {
+            continue;  // a literal ampersand
+        }
+        result = (*p >= 'a' && *p <= 'z') ? char(*p - 'a' + 'A') : *p;
+        if (*p == '\0') {
+            break;  // a trailing ampersand
+        }
+    }
+    return result;
+}
+
+// Alt and the caption's accelerator key are both held down.
+static bool acceleratorHeld(const InstanceData& data) {
+    const char key = acceleratorChar(HostStringText(data.caption));
+    if (key == 0) {
+        return false;
+    }
+    // Virtual-key codes are 0 to 255: a byte above 127 is asked for as such,
+    // never as a negative code.
+    const int virtualKey = static_cast<unsigned char>(key);
+    return (GetKeyState(VK_MENU) & kKeyDown) != 0 && (GetKeyState(virtualKey) & kKeyDown) != 0;
+}
+
+void fireAction(ControlInstance* control) {
+    notifyReceivers(dataOf(control));
+    control_events::firePlainEvent(control, eventAt(kActionEvent));
+}
+
+// Appends one text row, converted from the encoding the host reports for it
+// to UTF-16 on NT and to the user's narrow encoding elsewhere.
+static void appendTextRow(HMENU menu, UINT flags, UINT id, HostString text) {
+    const char* bytes = text != nullptr ? host::StringGetCString(text) : nullptr;
+    PluginString row;
+    if (bytes != nullptr) {
+        row = MakePluginString(bytes, CStringLength(bytes), host::ZOKAGetStringEncoding(text));
+    }
+    if (isWindowsNT()) {
+        // Copied by its length into a terminated buffer: a row whose bytes
+        // were tagged UTF-16 need not end in a zero unit.
+        const PluginString wide = ToUtf16(row);
+        const int32_t units = wide.length() / 2;
+        wchar_t* buffer = new (std::nothrow) wchar_t[units + 1];
+        if (buffer == nullptr) {
+            return;
+        }
+        std::memcpy(buffer, wide.wideTextUnchecked(), sizeof(wchar_t) * units);
+        buffer[units] = L'\0';
+        AppendMenuW(menu, flags, id, buffer);
+        delete[] buffer;
+    } else {
+        const PluginString narrow = ToUserDefaultEncoding(row);
+        AppendMenuA(menu, flags, id, narrow.text());
+    }
+}
+
+static HMENU buildMenu(const InstanceData& data) {
+    HMENU menu = CreatePopupMenu();
+    UINT id = kFirstMenuItemId;
+    for (const MenuRow* row = data.rows; row != nullptr; row = row->next, ++id) {
+        if (row->isSeparator) {
+            AppendMenuA(menu, MF_SEPARATOR, id, nullptr);
+            continue;
+        }
+        const bool checked = static_cast<int32_t>(id - kFirstMenuItemId) == data.menuValue;
+        appendTextRow(menu, checked ? MF_CHECKED : MF_STRING, id, row->text);
+    }
+    return menu;
+}
+
+// Runs the popup menu modally at the button's bottom-left corner (HasMenu 1)
+// or top-right corner (any other value); answers the chosen identifier or 0.
+static UINT trackMenu(ControlInstance* control, const InstanceData& data, const HostRect& bounds) {
+    POINT anchor = data.hasMenu == kMenuBelow ? POINT{bounds.left, bounds.bottom}
+                                              : POINT{bounds.right, bounds.top};
+    HWND owner = host::ZOKAGetWindowHandle(host::getControlWindow(control));
+    ClientToScreen(owner, &anchor);
+    HMENU menu = buildMenu(data);
+    const UINT chosen = static_cast<UINT>(TrackPopupMenu(menu, kPopupFlags, anchor.x, anchor.y, 0, owner, nullptr));
+    DestroyMenu(menu);
+    return chosen;
+}
+
+bool mouseDown(ControlInstance* control, int32_t x, int32_t y) {
+    if (!host::ZOKAGetControlEnabled(control)) {
+        return true;
+    }
+    InstanceData& data = dataOf(control);
+    const HostRect bounds = boundsOf(control);
+
+    if (acceleratorHeld(data)) {
+        data.mouseDownHandled = false;
+        if (data.hasMenu == 0) {
+            fireAction(control);
+            data.pressed = false;
+            host::ZOKAInvalidateControl(control);
+            return true;
+        }
+    } else {
+        data.mouseDownHandled = fireMouseEvent(control, kMouseDownEvent, x, y);
+        if (data.mouseDownHandled) {
+            data.pressed = false;
+            return true;
+        }
+    }
+
+    data.pressed = true;
+    repaint(control, data, bounds);
+    if (data.hasMenu == 0) {
+        return true;  // the click goes on in mouseDrag and mouseUp
+    }
+
+    // Stays pressed while the menu is open: the host may repaint meanwhile.
+    const UINT chosen = trackMenu(control, data, bounds);
+    data.pressed = false;
+    repaint(control, data, bounds);
+    if (chosen >= kFirstMenuItemId) {
+        setMenuValue(control, 0, static_cast<int32_t>(chosen - kFirstMenuItemId));
+        fireAction(control);
+    }
+    return false;
+}
+
+void mouseDrag(ControlInstance* control, int32_t x, int32_t y) {
+    InstanceData& data = dataOf(control);
+    if (data.hasMenu != 0 || !host::ZOKAGetControlEnabled(control) || data.mouseDownHandled) {
+        return;
+    }
+    const HostRect bounds = boundsOf(control);
+    const bool inside = containsPoint(bounds, x, y, false);
+    if (inside != data.pressed) {
+        data.pressed = inside;
+        repaint(control, data, bounds);
+    }
+}
+
+void mouseUp(ControlInstance* control, int32_t x, int32_t y) {
+    if (!host::ZOKAGetControlEnabled(control)) {
+        return;
+    }
+    InstanceData& data = dataOf(control);
+    const HostRect bounds = boundsOf(control);
+    if (data.hasMenu != 0) {
+        data.pressed = false;
+        repaint(control, data, bounds);
+        return;
+    }
+
+    if (data.pressed) {
+        data.pressed = false;
+        if (data.buttonType == kButtonTypeToggle) {
+            data.value = !data.value;
+        } else if (data.buttonType == kButtonTypeSticky) {
+            data.value = true;
+        }
+        repaint(control, data, bounds);
+    }
+
+    if (data.mouseDownHandled) {
+        fireMouseEvent(control, kMouseUpEvent, x, y);
+    } else if (containsPoint(bounds, x, y, true)) {
+        fireAction(control);
+    }
+    data.mouseDownHandled = false;
+}
+
+// Hot tracking applies to the themed look only.
+static void setHot(ControlInstance* control, bool hot) {
+    InstanceData& data = dataOf(control);
+    if (data.themeHandle == nullptr || data.bevel != kThemedBevel) {
+        return;
+    }
+    data.hot = hot;
+    host::ZOKAInvalidateControl(control);
+}
+
+void mouseEnter(ControlInstance* control) {
+    setHot(control, true);
+}
+
+void mouseExit(ControlInstance* control) {
+    setHot(control, false);
+}
+
+void action(ControlInstance* control, int32_t) {
+    fireAction(control);
+}
+
+}  // namespace bevel_button

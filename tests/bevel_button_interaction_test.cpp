@@ -1,0 +1,574 @@
+// Bevel button interaction through the real DLL: push, toggle and sticky
+// clicks, dragging, the two inside tests, the MouseDown and MouseUp events,
+// the accelerator, the popup menu (through hooked USER32 menu calls), the
+// receivers before Action, and hot tracking.
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "bevel_button_support.h"
+#include "controls/bevel_button/interaction.h"
+#include "theme_hooks.h"
+
+namespace {
+
+using bevel_test::BevelButtonTest;
+using bevel_test::Expand;
+using testhost::EventCall;
+using testhost::ImportHook;
+
+// ---- hooked USER32 and KERNEL32 calls of the plug-in ----------------------------------
+
+struct TrackCall {
+    HMENU menu = nullptr;
+    UINT flags = 0;
+    int x = 0;
+    int y = 0;
+    int reserved = 0;
+    HWND owner = nullptr;
+    bool hasRect = false;
+    bool pressedMeanwhile = false;
+};
+
+struct Recorder {
+    std::vector<std::string> appended;  // "AppendMenuW 0x8 1002 text"
+    std::vector<TrackCall> tracks;
+    std::vector<HMENU> destroyed;
+    UINT answer = 0;                       // what TrackPopupMenu answers
+    std::function<void()> whileMenuIsOpen;  // run inside TrackPopupMenu
+    const bevel_button::InstanceData* block = nullptr;
+    std::set<int> keysDown;
+    std::vector<int> keysAsked;
+    LANGID language = 0x0409;
+};
+
+Recorder* gRecorder = nullptr;
+
+std::string Narrow(const wchar_t* text) {
+    if (text == nullptr) return "<none>";
+    const int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    std::string bytes(n > 0 ? n - 1 : 0, '\0');
+    if (n > 1) WideCharToMultiByte(CP_UTF8, 0, text, -1, bytes.data(), n, nullptr, nullptr);
+    return bytes;
+}
+
+std::string Hex(UINT value) {
+    char text[16];
+    snprintf(text, sizeof text, "0x%X", value);
+    return text;
+}
+
+BOOL WINAPI AppendMenuWSpy(HMENU menu, UINT flags, UINT_PTR id, LPCWSTR text) {
+    gRecorder->appended.push_back("AppendMenuW " + Hex(flags) + " " + std::to_string(id) + " " + Narrow(text));
+    return AppendMenuW(menu, flags, id, text);
+}
+
+BOOL WINAPI AppendMenuASpy(HMENU menu, UINT flags, UINT_PTR id, LPCSTR text) {
+    gRecorder->appended.push_back("AppendMenuA " + Hex(flags) + " " + std::to_string(id) + " " +
+                                  (text != nullptr ? std::string(text) : std::string("<none>")));
+    return AppendMenuA(menu, flags, id, text);
+}
+
+BOOL WINAPI TrackPopupMenuSpy(HMENU menu, UINT flags, int x, int y, int reserved, HWND owner, const RECT* rect) {
+    TrackCall call{menu, flags, x, y, reserved, owner, rect != nullptr, false};
+    call.pressedMeanwhile = gRecorder->block != nullptr && gRecorder->block->pressed;
+    gRecorder->tracks.push_back(call);
+    if (gRecorder->whileMenuIsOpen) gRecorder->whileMenuIsOpen();
+    return static_cast<BOOL>(gRecorder->answer);
+}
+
+BOOL WINAPI DestroyMenuSpy(HMENU menu) {
+    gRecorder->destroyed.push_back(menu);
+    return DestroyMenu(menu);
+}
+
+SHORT WINAPI GetKeyStateSpy(int key) {
+    gRecorder->keysAsked.push_back(key);
+    return gRecorder->keysDown.count(key) != 0 ? SHORT(0x8000) : SHORT(0);
+}
+
+LANGID WINAPI GetUserDefaultLangIDSpy() { return gRecorder->language; }
+
+constexpr COLORREF kPaper = RGB(0, 128, 0);
+
+class BevelInteractionTest : public BevelButtonTest {
+protected:
+    Recorder recorder;
+    std::vector<std::unique_ptr<ImportHook>> hooks;
+    HostObject receiver = nullptr;
+
+    void SetUp() override {
+        BevelButtonTest::SetUp();
+        if (HasFatalFailure()) return;
+        gRecorder = &recorder;
+        recorder.block = &data();
+        hook("USER32.dll", "AppendMenuW", reinterpret_cast<void*>(&AppendMenuWSpy));
+        hook("USER32.dll", "AppendMenuA", reinterpret_cast<void*>(&AppendMenuASpy));
+        hook("USER32.dll", "TrackPopupMenu", reinterpret_cast<void*>(&TrackPopupMenuSpy));
+        hook("USER32.dll", "DestroyMenu", reinterpret_cast<void*>(&DestroyMenuSpy));
+        hook("USER32.dll", "GetKeyState", reinterpret_cast<void*>(&GetKeyStateSpy));
+        hook("KERNEL32.dll", "GetUserDefaultLangID", reinterpret_cast<void*>(&GetUserDefaultLangIDSpy));
+        receiver = host.makeReceiver();
+        host.call(button, "addActionNotificationReceiver", {arg(receiver)});
+        host.on(button, "Action");
+        host.fillImage(kPaper);
+    }
+
+    void TearDown() override {
+        BevelButtonTest::TearDown();
+        hooks.clear();
+        gRecorder = nullptr;
+    }
+
+    void hook(const char* dll, const char* function, void* spy) {
+        hooks.push_back(std::make_unique<ImportHook>(host.module(), dll, function, spy));
+        EXPECT_TRUE(hooks.back()->installed()) << function;
+    }
+
+    void setCaption(const std::string& text) {
+        HostString caption = host.makeString(text);
+        host.setString(button, "Caption", caption);
+        host.releaseString(caption);
+    }
+
+    // A face pixel away from the caption: shadow-coloured while pushed in.
+    char face() const {
+        const COLORREF c = host.pixel(kLeft + 3, kTop + 3);
+        if (c == GetSysColor(COLOR_BTNSHADOW)) return 'D';
+        if (c == GetSysColor(COLOR_BTNFACE)) return 'F';
+        return c == kPaper ? '.' : '?';
+    }
+
+    // The anchor point in screen coordinates.
+    POINT screen(int x, int y) const {
+        POINT p{x, y};
+        ClientToScreen(host.topWindow(), &p);
+        return p;
+    }
+
+    std::vector<std::string> actionEvents() const {
+        return Expand({"PerformAction {r}", "Action"}, {{"r", name(receiver)}});
+    }
+};
+
+// ---- the accelerator character ---------------------------------------------------------------
+
+TEST(AcceleratorCharTest, TheLastSingleAmpersandWins) {
+    struct Case {
+        const char* text;
+        char expected;
+    };
+    static const Case kCases[] = {
+        {"&Save", 'S'}, {"&save", 'S'}, {"&&S", 0},    {"a&b&c", 'C'},   {"&", 0},     {"abc&", 0},
+        {"&a&", 0},     {"&&&x", 'X'},  {"", 0},       {"&1", '1'},      {"&&", 0},    {"&&&", 0},
+        {"x&&", 0},     {"&-", '-'},    {"&\xE9", '\xE9'}, {"S&ave &As", 'A'},
+    };
+    for (const Case& c : kCases)
+        EXPECT_EQ(int(bevel_button::acceleratorChar(c.text)), int(c.expected)) << '"' << c.text << '"';
+}
+
+// ---- clicks ------------------------------------------------------------------------------------
+
+TEST_F(BevelInteractionTest, ClickOutcomeByButtonType) {
+    struct Case {
+        int32_t buttonType;
+        int32_t valueAfterFirst;
+        int32_t valueAfterSecond;
+    };
+    static const Case kCases[] = {{0, 0, 0}, {1, 1, 0}, {2, 1, 1}, {9, 0, 0}, {-1, 0, 0}};
+    for (const Case& c : kCases) {
+        host.setInteger(button, "ButtonType", c.buttonType);
+        host.setInteger(button, "Value", 0);
+        for (int32_t expected : {c.valueAfterFirst, c.valueAfterSecond}) {
+            host.events.clear();
+            int32_t valueAtAction = -1;
+            bool pressedAtAction = true;
+            host.on(button, "Action", [&](const EventCall&) {
+                valueAtAction = data().value;
+                pressedAtAction = data().pressed;
+                return false;
+            });
+            EXPECT_TRUE(host.mouseDown(button, 20, 20));
+            EXPECT_TRUE(data().pressed);
+            EXPECT_EQ(face(), 'D') << "pushed in at once";
+            host.mouseUp(button, 20, 20);
+            EXPECT_FALSE(data().pressed);
+            EXPECT_EQ(host.getInteger(button, "Value"), expected) << "ButtonType " << c.buttonType;
+            EXPECT_EQ(eventNames(), actionEvents()) << "ButtonType " << c.buttonType;
+            // The new Value and picture come before the receivers and Action.
+            EXPECT_EQ(valueAtAction, expected);
+            EXPECT_FALSE(pressedAtAction);
+            EXPECT_EQ(face(), expected ? 'D' : 'F');
+        }
+    }
+}
+
+TEST_F(BevelInteractionTest, DraggingOutAndReleasingOutsideFiresNothing) {
+    host.setInteger(button, "ButtonType", 1);
+    host.mouseDown(button, 20, 20);
+    host.mouseDrag(button, 200, 20);
+    EXPECT_FALSE(data().pressed);
+    EXPECT_EQ(face(), 'F');
+    host.mouseUp(button, 200, 20);
+    EXPECT_TRUE(host.events.empty());
+    EXPECT_EQ(host.getInteger(button, "Value"), 0);
+}
+
+TEST_F(BevelInteractionTest, DraggingBackInRestoresThePushedLookAndTheClickCounts) {
+    host.setInteger(button, "ButtonType", 1);
+    host.mouseDown(button, 20, 20);
+    host.mouseDrag(button, 20, 5);
+    EXPECT_FALSE(data().pressed);
+    host.mouseDrag(button, 21, 21);
+    EXPECT_TRUE(data().pressed);
+    EXPECT_EQ(face(), 'D');
+    host.mouseUp(button, 21, 21);
+    EXPECT_EQ(host.getInteger(button, "Value"), 1);
+    EXPECT_EQ(eventNames(), actionEvents());
+}
+
+TEST_F(BevelInteractionTest, TheRightAndBottomEdgesAreOutsideForDragsButInsideForTheRelease) {
+    host.setInteger(button, "ButtonType", 1);
+    struct Case {
+        int x;
+        int y;
+        bool dragInside;
+        bool releaseInside;
+    };
+    static const Case kCases[] = {
+        {kRight - 1, kBottom - 1, true, true}, {kRight, 20, false, true},     {20, kBottom, false, true},
+        {kRight, kBottom, false, true},        {kRight + 1, 20, false, false}, {20, kBottom + 1, false, false},
+        {kLeft, kTop, true, true},             {kLeft - 1, 20, false, false},  {20, kTop - 1, false, false},
+    };
+    for (const Case& c : kCases) {
+        host.setInteger(button, "Value", 0);
+        host.events.clear();
+        host.mouseDown(button, 20, 20);
+        host.mouseDrag(button, c.x, c.y);
+        EXPECT_EQ(data().pressed, c.dragInside) << c.x << "," << c.y;
+        host.mouseUp(button, c.x, c.y);
+        // Value follows the drag test, Action the release test.
+        EXPECT_EQ(host.getInteger(button, "Value"), c.dragInside ? 1 : 0) << c.x << "," << c.y;
+        EXPECT_EQ(eventNames(), c.releaseInside ? actionEvents() : std::vector<std::string>{})
+            << c.x << "," << c.y;
+    }
+}
+
+TEST_F(BevelInteractionTest, AMouseDownHandlerThatTakesTheClickGetsTheMouseUpInstead) {
+    host.setInteger(button, "ButtonType", 1);
+    host.on(button, "MouseDown", [](const EventCall&) { return true; });
+    host.on(button, "MouseUp");
+    EXPECT_TRUE(host.mouseDown(button, 15, 17));
+    EXPECT_FALSE(data().pressed);
+    EXPECT_EQ(face(), '.') << "not painted";
+    host.mouseDrag(button, 16, 18);
+    EXPECT_FALSE(data().pressed);
+    host.mouseUp(button, 25, 19);
+    EXPECT_EQ(host.getInteger(button, "Value"), 0);
+    EXPECT_EQ(eventNames(), (std::vector<std::string>{"MouseDown 5 7", "MouseUp 15 9"}));
+    EXPECT_FALSE(data().mouseDownHandled);
+}
+
+TEST_F(BevelInteractionTest, AMouseDownHandlerThatDeclinesLeavesTheClickToTheButton) {
+    host.on(button, "MouseDown", [](const EventCall&) { return false; });
+    EXPECT_TRUE(host.mouseDown(button, 12, 30));
+    EXPECT_TRUE(data().pressed);
+    host.mouseUp(button, 12, 30);
+    std::vector<std::string> expected{"MouseDown 2 20"};
+    for (const std::string& e : actionEvents()) expected.push_back(e);
+    EXPECT_EQ(eventNames(), expected);
+}
+
+TEST(BevelDisabledTest, ADisabledButtonAnswersTrueAndDoesNothing) {
+    testhost::Host host;
+    ASSERT_TRUE(host.load()) << host.lastError();
+    testhost::InstanceOptions options;
+    options.enabled = false;
+    testhost::Instance* button = host.create("BevelButton", 10, 10, 70, 32, options);
+    ASSERT_NE(button, nullptr);
+    host.on(button, "MouseDown", [](const EventCall&) { return false; });
+    host.on(button, "MouseUp");
+    host.on(button, "Action");
+    host.setInteger(button, "ButtonType", 1);
+    const int repaints = button->invalidations;
+    EXPECT_TRUE(host.mouseDown(button, 20, 20));
+    host.mouseDrag(button, 21, 20);
+    host.mouseUp(button, 20, 20);
+    EXPECT_TRUE(host.events.empty());
+    EXPECT_EQ(host.getInteger(button, "Value"), 0);
+    EXPECT_EQ(button->invalidations, repaints);
+    const auto& block = *reinterpret_cast<const bevel_button::InstanceData*>(button->data());
+    EXPECT_FALSE(block.pressed);
+    const std::vector<std::string> faults = host.finish();
+    EXPECT_TRUE(faults.empty()) << testhost::joinFaults(faults);
+}
+
+TEST_F(BevelInteractionTest, ReceiversAreToldMostRecentFirstBeforeAction) {
+    HostObject later = host.makeReceiver();
+    host.call(button, "addActionNotificationReceiver", {arg(later)});
+    host.mouseDown(button, 20, 20);
+    host.mouseUp(button, 20, 20);
+    EXPECT_EQ(eventNames(), Expand({"PerformAction {later}", "PerformAction {first}", "Action"},
+                                   {{"later", name(later)}, {"first", name(receiver)}}));
+    host.events.clear();
+    host.action(button, 12345);
+    EXPECT_EQ(eventNames(), Expand({"PerformAction {later}", "PerformAction {first}", "Action"},
+                                   {{"later", name(later)}, {"first", name(receiver)}}));
+    host.off(button, "Action");
+    host.events.clear();
+    host.action(button);
+    EXPECT_EQ(performed(), (std::vector<std::string>{name(later), name(receiver)})) << "without an Action handler";
+}
+
+// ---- the accelerator ---------------------------------------------------------------------------
+
+TEST_F(BevelInteractionTest, AltAndTheAcceleratorActWithoutAPushedLook) {
+    setCaption("&save");
+    host.on(button, "MouseDown", [](const EventCall&) { return false; });
+    recorder.keysDown = {VK_MENU, 'S'};
+    const int repaints = button->invalidations;
+    EXPECT_TRUE(host.mouseDown(button, 20, 20));
+    EXPECT_EQ(eventNames(), actionEvents()) << "no MouseDown event";
+    EXPECT_FALSE(data().pressed);
+    EXPECT_FALSE(data().mouseDownHandled);
+    EXPECT_EQ(face(), '.') << "no immediate repaint";
+    EXPECT_EQ(button->invalidations - repaints, 1);
+    EXPECT_TRUE(recorder.tracks.empty());
+}
+
+TEST_F(BevelInteractionTest, TheAcceleratorNeedsAltAndTheKey) {
+    struct Case {
+        const char* caption;
+        std::set<int> keys;
+        bool activates;
+    };
+    static const Case kCases[] = {
+        {"&Save", {VK_MENU, 'S'}, true}, {"&Save", {'S'}, false},      {"&Save", {VK_MENU}, false},
+        {"&&Save", {VK_MENU, 'S'}, false}, {"Save&", {VK_MENU, 'S'}, false}, {"Save", {VK_MENU, 'S'}, false},
+        {"E&xit", {VK_MENU, 'X'}, true}, {"&7", {VK_MENU, '7'}, true},
+    };
+    host.on(button, "MouseDown", [](const EventCall&) { return false; });
+    for (const Case& c : kCases) {
+        setCaption(c.caption);
+        recorder.keysDown = c.keys;
+        host.events.clear();
+        host.mouseDown(button, 20, 20);
+        // An activation is a mouseDown alone; a click goes on to mouseUp.
+        if (!c.activates) host.mouseUp(button, 20, 20);
+        std::vector<std::string> expected;
+        if (!c.activates) expected.push_back("MouseDown 10 10");
+        for (const std::string& e : actionEvents()) expected.push_back(e);
+        EXPECT_EQ(eventNames(), expected) << c.caption;
+    }
+}
+
+TEST_F(BevelInteractionTest, KeysAreAskedOnlyForAnAcceleratorAndNeverWithANegativeCode) {
+    struct Case {
+        const char* caption;
+        std::vector<int> asked;
+    };
+    static const Case kCases[] = {
+        {"Plain", {}}, {"&", {}}, {"&&&", {}}, {"", {}}, {"&q", {VK_MENU}}, {"&\xE9", {VK_MENU}},
+    };
+    for (const Case& c : kCases) {
+        setCaption(c.caption);
+        recorder.keysAsked.clear();
+        recorder.keysDown.clear();
+        host.mouseDown(button, 20, 20);
+        host.mouseUp(button, 20, 20);
+        EXPECT_EQ(recorder.keysAsked, c.asked) << c.caption;
+    }
+    setCaption("&\xE9");
+    recorder.keysAsked.clear();
+    recorder.keysDown = {VK_MENU};
+    host.mouseDown(button, 20, 20);
+    host.mouseUp(button, 20, 20);
+    EXPECT_EQ(recorder.keysAsked, (std::vector<int>{VK_MENU, 0xE9}));
+}
+
+TEST_F(BevelInteractionTest, TheAcceleratorOfAMenuButtonOpensTheMenu) {
+    setCaption("&Go");
+    host.setInteger(button, "HasMenu", 1);
+    host.on(button, "MouseDown", [](const EventCall&) { return false; });
+    recorder.keysDown = {VK_MENU, 'G'};
+    EXPECT_FALSE(host.mouseDown(button, 20, 20));
+    EXPECT_EQ(recorder.tracks.size(), 1u);
+    EXPECT_TRUE(host.events.empty()) << "no MouseDown event, no choice";
+}
+
+// ---- the popup menu ----------------------------------------------------------------------------
+
+TEST_F(BevelInteractionTest, TheMenuShowsTheRowsWithSeparatorAndCheckMarkAndStoresTheChoice) {
+    HostString alpha = host.makeString("alpha");
+    HostString beta = host.makeString("beta");
+    host.call(button, "AddRow", {arg(alpha)});
+    host.call(button, "AddSeparator");
+    host.call(button, "AddRow", {arg(beta)});
+    host.setInteger(button, "HasMenu", 1);
+    host.setInteger(button, "MenuValue", 2);
+    recorder.answer = 1002;
+    char faceWhileOpen = 0;
+    recorder.whileMenuIsOpen = [&] {
+        host.draw(button);  // the host may paint while the menu runs
+        faceWhileOpen = face();
+    };
+
+    EXPECT_FALSE(host.mouseDown(button, 20, 20));
+    static const std::vector<std::string> kAppended = {
+        "AppendMenuW 0x0 1000 alpha",
+        "AppendMenuA 0x800 1001 <none>",
+        "AppendMenuW 0x8 1002 beta",
+    };
+    EXPECT_SEQUENCE(kAppended, recorder.appended);
+    ASSERT_EQ(recorder.tracks.size(), 1u);
+    const TrackCall& track = recorder.tracks[0];
+    const POINT below = screen(kLeft, kBottom);
+    EXPECT_EQ(track.flags, 0x180u);
+    EXPECT_EQ(track.x, below.x);
+    EXPECT_EQ(track.y, below.y);
+    EXPECT_EQ(track.reserved, 0);
+    EXPECT_EQ(track.owner, host.topWindow());
+    EXPECT_FALSE(track.hasRect);
+    EXPECT_TRUE(track.pressedMeanwhile);
+    EXPECT_EQ(faceWhileOpen, 'D');
+    EXPECT_EQ(recorder.destroyed, std::vector<HMENU>{track.menu});
+    EXPECT_FALSE(data().pressed);
+    EXPECT_EQ(face(), 'F') << "repainted released";
+    EXPECT_EQ(host.getInteger(button, "MenuValue"), 2);
+    EXPECT_EQ(eventNames(), actionEvents());
+
+    // Another choice, then none.
+    host.events.clear();
+    recorder.answer = 1000;
+    EXPECT_FALSE(host.mouseDown(button, 20, 20));
+    EXPECT_EQ(host.getInteger(button, "MenuValue"), 0);
+    EXPECT_EQ(eventNames(), actionEvents());
+    host.events.clear();
+    recorder.appended.clear();
+    recorder.answer = 0;
+    EXPECT_FALSE(host.mouseDown(button, 20, 20));
+    EXPECT_SEQUENCE((std::vector<std::string>{"AppendMenuW 0x8 1000 alpha", "AppendMenuA 0x800 1001 <none>",
+                                              "AppendMenuW 0x0 1002 beta"}),
+                    recorder.appended);
+    EXPECT_EQ(host.getInteger(button, "MenuValue"), 0);
+    EXPECT_TRUE(host.events.empty());
+    // Releasing a menu button fires nothing.
+    host.mouseUp(button, 20, 20);
+    EXPECT_TRUE(host.events.empty());
+    EXPECT_EQ(recorder.destroyed.size(), 3u);
+}
+
+TEST_F(BevelInteractionTest, EveryOtherMenuModeOpensToTheRight) {
+    for (int32_t mode : {2, 3, -1, 100}) {
+        recorder.tracks.clear();
+        host.setInteger(button, "HasMenu", mode);
+        EXPECT_FALSE(host.mouseDown(button, 20, 20));
+        ASSERT_EQ(recorder.tracks.size(), 1u) << mode;
+        const POINT right = screen(kRight, kTop);
+        EXPECT_EQ(recorder.tracks[0].x, right.x) << mode;
+        EXPECT_EQ(recorder.tracks[0].y, right.y) << mode;
+    }
+}
+
+TEST_F(BevelInteractionTest, AMenuWithoutRowsOpensEmptyAndChangesNothing) {
+    host.setInteger(button, "HasMenu", 1);
+    host.setInteger(button, "MenuValue", 4);
+    EXPECT_FALSE(host.mouseDown(button, 20, 20));
+    EXPECT_TRUE(recorder.appended.empty());
+    EXPECT_EQ(recorder.tracks.size(), 1u);
+    EXPECT_EQ(host.getInteger(button, "MenuValue"), 4);
+    EXPECT_TRUE(host.events.empty());
+}
+
+TEST_F(BevelInteractionTest, ASeparatorGivenTextStaysASeparatorAndNilRowsAreEmptyItems) {
+    HostString x = host.makeString("x");
+    host.call(button, "AddSeparator");
+    host.callSetter(button, "List", {0, arg(x)});
+    host.call(button, "AddRow", {0});
+    host.setInteger(button, "HasMenu", 1);
+    host.setInteger(button, "MenuValue", -1);
+    host.mouseDown(button, 20, 20);
+    EXPECT_SEQUENCE((std::vector<std::string>{"AppendMenuA 0x800 1000 <none>", "AppendMenuW 0x0 1001 "}),
+                    recorder.appended);
+}
+
+TEST_F(BevelInteractionTest, RowTextsAreConvertedFromTheirOwnEncoding) {
+    HostString utf8 = host.makeString("caf\xC3\xA9");
+    HostString latin1 = host.makeString("caf\xE9", 0xFFFF04E4);  // code page 1252
+    HostString invalid = host.makeString("\xFF\xFE\xC3");
+    for (HostString s : {utf8, latin1, invalid}) host.call(button, "AddRow", {arg(s)});
+    host.setInteger(button, "HasMenu", 2);
+    host.setInteger(button, "MenuValue", 9);
+    host.mouseDown(button, 20, 20);
+    ASSERT_EQ(recorder.appended.size(), 3u);
+    EXPECT_EQ(recorder.appended[0], "AppendMenuW 0x0 1000 caf\xC3\xA9");
+    EXPECT_EQ(recorder.appended[1], "AppendMenuW 0x0 1001 caf\xC3\xA9");
+    EXPECT_EQ(recorder.appended[2].rfind("AppendMenuW 0x0 1002 ", 0), 0u) << recorder.appended[2];
+}
+
+TEST_F(BevelInteractionTest, HundredsOfRowsGetConsecutiveIdentifiers) {
+    HostString row = host.makeString("row");
+    constexpr int kRows = 400;
+    for (int i = 0; i < kRows; ++i) host.call(button, "AddRow", {arg(row)});
+    host.setInteger(button, "HasMenu", 1);
+    recorder.answer = 1000 + kRows - 1;
+    host.setInteger(button, "MenuValue", 0);
+    EXPECT_FALSE(host.mouseDown(button, 20, 20));
+    ASSERT_EQ(recorder.appended.size(), size_t(kRows));
+    EXPECT_EQ(recorder.appended.front(), "AppendMenuW 0x8 1000 row");
+    EXPECT_EQ(recorder.appended.back(), "AppendMenuW 0x0 " + std::to_string(1000 + kRows - 1) + " row");
+    EXPECT_EQ(host.getInteger(button, "MenuValue"), kRows - 1);
+}
+
+// ---- hot tracking --------------------------------------------------------------------------------
+
+TEST_F(BevelInteractionTest, HotTrackingFollowsTheMouseOnThemedToolbarButtonsOnly) {
+    struct Case {
+        bool themed;
+        int32_t bevel;
+        bool tracks;
+    };
+    static const Case kCases[] = {{true, 4, true}, {true, 0, false}, {true, 2, false}, {false, 4, false}};
+    // A stand-in theme: the library is never bound here, so nothing uses it.
+    const HANDLE standIn = reinterpret_cast<HANDLE>(intptr_t(0x7E57));
+    for (const Case& c : kCases) {
+        data().themeHandle = c.themed ? standIn : nullptr;
+        host.setInteger(button, "Bevel", c.bevel);
+        int repaints = button->invalidations;
+        host.mouseEnter(button);
+        EXPECT_EQ(data().hot, c.tracks) << c.themed << " " << c.bevel;
+        EXPECT_EQ(button->invalidations - repaints, c.tracks ? 1 : 0);
+        data().hot = true;
+        repaints = button->invalidations;
+        host.mouseExit(button);
+        EXPECT_EQ(data().hot, !c.tracks) << c.themed << " " << c.bevel;
+        EXPECT_EQ(button->invalidations - repaints, c.tracks ? 1 : 0);
+        data().hot = false;
+    }
+    data().themeHandle = nullptr;
+}
+
+// ---- the narrow text path --------------------------------------------------------------------------
+
+TEST_F(BevelInteractionTest, ElsewhereThanNtRowsGoInTheUsersNarrowEncoding) {
+    themehooks::ThemeSpy spy(host.module(), {VER_PLATFORM_WIN32_WINDOWS, 4, 10});
+    ASSERT_TRUE(spy.installed());
+    HostString utf8 = host.makeString("caf\xC3\xA9");
+    HostString ascii = host.makeString("plain", 0x0600);
+    host.call(button, "AddRow", {arg(utf8)});
+    host.call(button, "AddSeparator");
+    host.call(button, "AddRow", {arg(ascii)});
+    host.setInteger(button, "HasMenu", 1);
+    recorder.language = 0x0409;
+    host.mouseDown(button, 20, 20);
+    EXPECT_SEQUENCE((std::vector<std::string>{"AppendMenuA 0x8 1000 caf\xE9", "AppendMenuA 0x800 1001 <none>",
+                                              "AppendMenuA 0x0 1002 plain"}),
+                    recorder.appended);
+}
+
+}  // namespace
