@@ -27,7 +27,7 @@ protected:
         spy = std::make_unique<ThemeSpy>(host.module(), version);
         ASSERT_TRUE(spy->installed());
         uxthemeCountBefore = LoaderCount(GetModuleHandleA("uxtheme.dll"));
-        ASSERT_GT(uxthemeCountBefore, 0) << "uxtheme.dll is not loaded in the test program";
+        ASSERT_GT(uxthemeCountBefore, 0) << "no load count for uxtheme.dll";
     }
 
     int UxthemeCount() const { return LoaderCount(GetModuleHandleA("uxtheme.dll")); }

@@ -79,6 +79,9 @@ public:
     DWORD tick = 0;
 
 private:
+    // The spy's own reference keeps uxtheme.dll loaded while it watches, so
+    // its handle and load count stay meaningful.
+    HMODULE uxtheme_;
     testhost::ImportHook versionHook_;
     testhost::ImportHook loadHook_;
     testhost::ImportHook freeHook_;
@@ -217,6 +220,7 @@ inline DWORD WINAPI GetTickCountSpy() {
 
 inline ThemeSpy::ThemeSpy(HMODULE module, SystemVersion systemVersion)
     : version(systemVersion),
+      uxtheme_(LoadLibraryA("uxtheme.dll")),
       versionHook_(module, "KERNEL32.dll", "GetVersionExA", reinterpret_cast<void*>(detail::GetVersionExASpy)),
       loadHook_(module, "KERNEL32.dll", "LoadLibraryA", reinterpret_cast<void*>(detail::LoadLibraryASpy)),
       freeHook_(module, "KERNEL32.dll", "FreeLibrary", reinterpret_cast<void*>(detail::FreeLibrarySpy)),
@@ -227,10 +231,11 @@ inline ThemeSpy::ThemeSpy(HMODULE module, SystemVersion systemVersion)
 
 inline ThemeSpy::~ThemeSpy() {
     detail::current() = nullptr;
+    if (uxtheme_) FreeLibrary(uxtheme_);
 }
 
 inline bool ThemeSpy::installed() const {
-    return versionHook_.installed() && loadHook_.installed() && freeHook_.installed() && lookupHook_.installed() &&
+    return uxtheme_ != nullptr && versionHook_.installed() && loadHook_.installed() && freeHook_.installed() && lookupHook_.installed() &&
            tickHook_.installed();
 }
 
