@@ -270,6 +270,29 @@ TEST(ImportHookTest, InstallsAndRestores) {
     EXPECT_FALSE(missing.installed());
 }
 
+int gTestBrushes = 0;
+void* gNextCreateSolidBrush = nullptr;
+
+HBRUSH WINAPI countingCreateSolidBrush(COLORREF colour) {
+    ++gTestBrushes;
+    return reinterpret_cast<HBRUSH (*)(COLORREF)>(gNextCreateSolidBrush)(colour);
+}
+
+TEST_F(ProbeTest, ATestHookChainsToTheHostsAccounting) {
+    gDrawMode = DrawMode::LeakBrush;
+    gTestBrushes = 0;
+    {
+        testhost::ImportHook hook(host.module(), "gdi32.dll", "CreateSolidBrush",
+                                  reinterpret_cast<void*>(&countingCreateSolidBrush));
+        ASSERT_TRUE(hook.installed());
+        gNextCreateSolidBrush = hook.original();
+        host.draw(host.create("Probe", 12, 3, 16, 5));
+    }
+    EXPECT_EQ(gTestBrushes, 1);
+    EXPECT_EQ(host.gdiCreated(), 1) << "the host's own hook was skipped";
+    EXPECT_EQ(host.faults().size(), 1u) << "the leaked brush went unnoticed";
+}
+
 // --- events -------------------------------------------------------------------------
 
 using EventRoutine = bool (*)(ControlInstance*, int32_t, int32_t);
@@ -458,6 +481,10 @@ TEST(HostLoadTest, EveryLoadStartsAFreshPlugin) {
         EXPECT_EQ(host.versions, std::vector<int32_t>{6}) << "round " << round;
         EXPECT_EQ(host.resolveCount("RegisterPluginVersion"), 1) << "round " << round;
         EXPECT_EQ(host.registered.size(), 8u);
+        // The accounting hooks sit on the library's own imports.
+        host.draw(host.create("Separator", 10, 10, 74, 14));
+        EXPECT_GT(host.gdiCreated(), 0);
+        EXPECT_EQ(host.gdiLive(), 0);
         EXPECT_EQ(host.finish(), std::vector<std::string>{});
     }
 }
