@@ -26,6 +26,10 @@ Handle* handleFor(const void* handle, HandleKind kind, const char* entryPoint) {
         h->fault(std::string(entryPoint) + " given " + h->nameOf(handle) + h->context());
         return nullptr;
     }
+    if (found->released && kind != HandleKind::Graphics) {
+        h->fault(std::string(entryPoint) + " given " + h->nameOf(handle) + " after its last release" + h->context());
+        return nullptr;
+    }
     return found;
 }
 
@@ -273,7 +277,8 @@ void ZOKASetAccelerator(ControlInstance* control, HostString caption) {
     Instance* instance = instanceFor(control, "ZOKASetAccelerator");
     if (!instance) return;
     ++instance->acceleratorCalls;
-    instance->accelerator = gCurrentHost->text(caption);
+    Handle* h = handleFor(caption, HandleKind::String, "ZOKASetAccelerator");
+    instance->accelerator = h ? gCurrentHost->text(caption) : std::string();
 }
 
 int32_t GetTabPanelVisible(ControlInstance* control) {

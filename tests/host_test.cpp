@@ -235,6 +235,18 @@ TEST_F(ProbeTest, BalancedLocksAndDescriptionsPass) {
     EXPECT_EQ(host.finish(), std::vector<std::string>{});
 }
 
+TEST_F(ProbeTest, AStringUsedAfterItsLastReleaseIsReported) {
+    HostString s = host.makeString("gone");
+    host.releaseString(s);
+    EXPECT_EQ(entry<const char* (*)(HostString)>("StringGetCString")(s), nullptr);
+    entry<void (*)(HostString)>("ZOKALockString")(s);
+    const std::vector<std::string> faults = host.finish();
+    EXPECT_TRUE(anyFaultContains(faults, "StringGetCString given string#1 after its last release"))
+        << testhost::joinFaults(faults);
+    EXPECT_TRUE(anyFaultContains(faults, "ZOKALockString of string#1 after its last release"))
+        << testhost::joinFaults(faults);
+}
+
 TEST_F(ProbeTest, StringRecordLayout) {
     HostString s = host.makeString("abc", 0x0000FFFF);
     ASSERT_NE(s, nullptr);
@@ -397,6 +409,18 @@ TEST_F(ProbeTest, DrawComposesOnlyTheControlArea) {
               "..####..\n"
               "..####..\n"
               "........\n");
+    EXPECT_EQ(host.finish(), std::vector<std::string>{});
+}
+
+TEST_F(ProbeTest, CaptureMarksUnknownColoursAndPixelsOutsideTheImage) {
+    host.fillImage(kPaper);
+    Instance* probe = host.create("Probe", 0, 0, 2, 1);
+    host.draw(probe);
+    EXPECT_EQ(testhost::capture(host, RECT{-1, -1, 3, 1}, {{kInk, '#'}}),
+              "    \n"
+              " ##?\n");
+    EXPECT_EQ(testhost::capture(host, RECT{Host::kWindowWidth - 1, 0, Host::kWindowWidth + 1, 1}, kInkLegend),
+              ". \n");
     EXPECT_EQ(host.finish(), std::vector<std::string>{});
 }
 
