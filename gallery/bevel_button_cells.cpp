@@ -3,6 +3,7 @@
 
 #include "controls/bevel_button/model.h"
 #include "gallery.h"
+#include "visual_styles.h"
 
 namespace {
 
@@ -13,6 +14,8 @@ constexpr int kWidth = 60;
 constexpr int kHeight = 22;
 constexpr int kIconWidth = 64;
 constexpr int kIconHeight = 40;
+// Bevel value of the themed toolbar look.
+constexpr int32_t kThemedBevel = 4;
 
 void setText(Host& host, Instance* b, const std::string& property, const std::string& text) {
     HostString s = host.makeString(text);
@@ -68,6 +71,36 @@ CellSetup withFont(const std::string& font, int32_t size, bool bold, bool italic
     };
 }
 
+// A themed button; hot tracking needs the themed bevel set before the mouse
+// comes in.
+CellSetup themedButton(const std::string& caption, bool value, bool hot, bool pressed, int32_t hasMenu = 0) {
+    return themed([=](Host& host, Instance* b) {
+        setText(host, b, "Caption", caption);
+        host.setInteger(b, "Bevel", kThemedBevel);
+        host.setInteger(b, "HasMenu", hasMenu);
+        host.setInteger(b, "Value", value);
+        if (hot) host.mouseEnter(b);
+        if (pressed) host.mouseDown(b, b->bounds.left + kWidth / 2, b->bounds.top + kHeight / 2);
+    });
+}
+
+void addThemedCells(Gallery& gallery) {
+    useVisualStyles(gallery);
+    gallery.section("BevelButton: themed (Bevel 4)");
+    gallery.cell("normal", "BevelButton", kWidth, kHeight, themedButton("OK", false, false, false));
+    gallery.cell("hot", "BevelButton", kWidth, kHeight, themedButton("OK", false, true, false));
+    gallery.cell("pressed", "BevelButton", kWidth, kHeight, themedButton("OK", false, true, true));
+    gallery.cell("checked", "BevelButton", kWidth, kHeight, themedButton("On", true, false, false));
+    gallery.cell("hot checked", "BevelButton", kWidth, kHeight, themedButton("On", true, true, false));
+    testhost::InstanceOptions disabled;
+    disabled.enabled = false;
+    gallery.cell("disabled", "BevelButton", kWidth, kHeight, themedButton("Off", false, false, false), disabled);
+    for (int32_t hasMenu = 1; hasMenu <= 2; ++hasMenu) {
+        gallery.cell("HasMenu " + std::to_string(hasMenu), "BevelButton", kWidth, kHeight,
+                     themedButton("Menu", false, false, false, hasMenu));
+    }
+}
+
 }  // namespace
 
 void addBevelButtonCells(Gallery& gallery) {
@@ -119,6 +152,8 @@ void addBevelButtonCells(Gallery& gallery) {
                          host.setInteger(b, "HasMenu", hasMenu);
                      });
     }
+
+    addThemedCells(gallery);
 
     gallery.section("BevelButton: fonts");
     struct Face {
