@@ -82,7 +82,7 @@ static void noteDeleted(HGDIOBJ object) {
     if (impl->gdiLive.erase(object) > 0) ++impl->gdiDeleted;
 }
 
-struct GdiHookSpec {
+struct GdiHookEntry {
     const char* name;
     void* replacement;
 };
@@ -119,18 +119,18 @@ struct GdiDeleteHook<I, BOOL (*)(A)> {
 };
 
 template <int I, typename Fn>
-static GdiHookSpec creator(const char* name, Fn) {
+static GdiHookEntry creator(const char* name, Fn) {
     GdiCreateHook<I, Fn>::name = name;
-    return GdiHookSpec{name, reinterpret_cast<void*>(&GdiCreateHook<I, Fn>::call)};
+    return GdiHookEntry{name, reinterpret_cast<void*>(&GdiCreateHook<I, Fn>::call)};
 }
 
 template <int I, typename Fn>
-static GdiHookSpec deleter(const char* name, Fn) {
-    return GdiHookSpec{name, reinterpret_cast<void*>(&GdiDeleteHook<I, Fn>::call)};
+static GdiHookEntry deleter(const char* name, Fn) {
+    return GdiHookEntry{name, reinterpret_cast<void*>(&GdiDeleteHook<I, Fn>::call)};
 }
 
-static const GdiHookSpec* gdiHookTable() {
-    static const GdiHookSpec table[kGdiHookCount] = {
+static const GdiHookEntry* gdiHookTable() {
+    static const GdiHookEntry table[kGdiHookCount] = {
         creator<0>("CreatePen", &CreatePen),
         creator<1>("CreatePenIndirect", &CreatePenIndirect),
         creator<2>("CreateSolidBrush", &CreateSolidBrush),
@@ -156,7 +156,7 @@ static const GdiHookSpec* gdiHookTable() {
 
 void installGdiHooks(Host::Impl& impl, HMODULE module) {
     static const char* const kGdiDll = "GDI32.dll";
-    const GdiHookSpec* table = gdiHookTable();
+    const GdiHookEntry* table = gdiHookTable();
     for (int i = 0; i < kGdiHookCount; ++i) {
         auto hook = std::make_unique<ImportHook>(module, kGdiDll, table[i].name, table[i].replacement);
         if (!hook->installed()) continue;
