@@ -37,6 +37,7 @@ struct TrackCall {
 
 struct Recorder {
     std::vector<std::string> appended;  // "AppendMenuW 0x8 1002 text"
+    std::vector<std::string> menuCalls;  // every menu-related call, by name, in order
     std::vector<TrackCall> tracks;
     std::vector<HMENU> destroyed;
     UINT answer = 0;                       // what TrackPopupMenu answers
@@ -63,18 +64,31 @@ std::string Hex(UINT value) {
     return text;
 }
 
+HMENU WINAPI CreatePopupMenuSpy() {
+    gRecorder->menuCalls.push_back("CreatePopupMenu");
+    return CreatePopupMenu();
+}
+
+BOOL WINAPI ClientToScreenSpy(HWND window, POINT* point) {
+    gRecorder->menuCalls.push_back("ClientToScreen");
+    return ClientToScreen(window, point);
+}
+
 BOOL WINAPI AppendMenuWSpy(HMENU menu, UINT flags, UINT_PTR id, LPCWSTR text) {
+    gRecorder->menuCalls.push_back("AppendMenuW");
     gRecorder->appended.push_back("AppendMenuW " + Hex(flags) + " " + std::to_string(id) + " " + Narrow(text));
     return AppendMenuW(menu, flags, id, text);
 }
 
 BOOL WINAPI AppendMenuASpy(HMENU menu, UINT flags, UINT_PTR id, LPCSTR text) {
+    gRecorder->menuCalls.push_back("AppendMenuA");
     gRecorder->appended.push_back("AppendMenuA " + Hex(flags) + " " + std::to_string(id) + " " +
                                   (text != nullptr ? std::string(text) : std::string("<none>")));
     return AppendMenuA(menu, flags, id, text);
 }
 
 BOOL WINAPI TrackPopupMenuSpy(HMENU menu, UINT flags, int x, int y, int reserved, HWND owner, const RECT* rect) {
+    gRecorder->menuCalls.push_back("TrackPopupMenu");
     TrackCall call{menu, flags, x, y, reserved, owner, rect != nullptr, false};
     call.pressedMeanwhile = gRecorder->block != nullptr && gRecorder->block->pressed;
     gRecorder->tracks.push_back(call);
@@ -83,6 +97,7 @@ BOOL WINAPI TrackPopupMenuSpy(HMENU menu, UINT flags, int x, int y, int reserved
 }
 
 BOOL WINAPI DestroyMenuSpy(HMENU menu) {
+    gRecorder->menuCalls.push_back("DestroyMenu");
     gRecorder->destroyed.push_back(menu);
     return DestroyMenu(menu);
 }
@@ -111,6 +126,8 @@ protected:
         hook("USER32.dll", "AppendMenuA", reinterpret_cast<void*>(&AppendMenuASpy));
         hook("USER32.dll", "TrackPopupMenu", reinterpret_cast<void*>(&TrackPopupMenuSpy));
         hook("USER32.dll", "DestroyMenu", reinterpret_cast<void*>(&DestroyMenuSpy));
+        hook("USER32.dll", "CreatePopupMenu", reinterpret_cast<void*>(&CreatePopupMenuSpy));
+        hook("USER32.dll", "ClientToScreen", reinterpret_cast<void*>(&ClientToScreenSpy));
         hook("USER32.dll", "GetKeyState", reinterpret_cast<void*>(&GetKeyStateSpy));
         hook("KERNEL32.dll", "GetUserDefaultLangID", reinterpret_cast<void*>(&GetUserDefaultLangIDSpy));
         receiver = host.makeReceiver();
@@ -461,6 +478,20 @@ TEST_F(BevelInteractionTest, TheMenuShowsTheRowsWithSeparatorAndCheckMarkAndStor
     host.mouseUp(button, 20, 20);
     EXPECT_TRUE(host.events.empty());
     EXPECT_EQ(recorder.destroyed.size(), 3u);
+}
+
+// The menu is made and filled first; only then is its place worked out and
+// the menu run, and it is destroyed once it closes.
+TEST_F(BevelInteractionTest, TheMenuIsBuiltBeforeItsAnchorIsPlaced) {
+    HostString alpha = host.makeString("alpha");
+    host.call(button, "AddRow", {arg(alpha)});
+    host.call(button, "AddSeparator");
+    host.setInteger(button, "HasMenu", 1);
+    EXPECT_FALSE(host.mouseDown(button, 20, 20));
+    static const std::vector<std::string> kCalls = {
+        "CreatePopupMenu", "AppendMenuW", "AppendMenuA", "ClientToScreen", "TrackPopupMenu", "DestroyMenu",
+    };
+    EXPECT_SEQUENCE(kCalls, recorder.menuCalls);
 }
 
 TEST_F(BevelInteractionTest, EveryOtherMenuModeOpensToTheRight) {

@@ -160,11 +160,11 @@ static HMENU buildMenu(const InstanceData& data) {
 // Runs the popup menu modally at the button's bottom-left corner (HasMenu 1)
 // or top-right corner (any other value); answers the chosen identifier or 0.
 static UINT trackMenu(ControlInstance* control, const InstanceData& data, const HostRect& bounds) {
+    HMENU menu = buildMenu(data);
     POINT anchor = data.hasMenu == kMenuBelow ? POINT{bounds.left, bounds.bottom}
                                               : POINT{bounds.right, bounds.top};
     HWND owner = host::ZOKAGetWindowHandle(host::getControlWindow(control));
     ClientToScreen(owner, &anchor);
-    HMENU menu = buildMenu(data);
     const UINT chosen = static_cast<UINT>(TrackPopupMenu(menu, kPopupFlags, anchor.x, anchor.y, 0, owner, nullptr));
     DestroyMenu(menu);
     return chosen;
