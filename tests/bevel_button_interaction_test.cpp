@@ -558,30 +558,108 @@ TEST_F(BevelInteractionTest, HundredsOfRowsGetConsecutiveIdentifiers) {
 
 // ---- hot tracking --------------------------------------------------------------------------------
 
-TEST_F(BevelInteractionTest, HotTrackingFollowsTheMouseOnThemedToolbarButtonsOnly) {
-    struct Case {
-        bool themed;
-        int32_t bevel;
-        bool tracks;
-    };
-    static const Case kCases[] = {{true, 4, true}, {true, 0, false}, {true, 2, false}, {false, 4, false}};
-    // A stand-in theme: the library is never bound here, so nothing uses it.
-    const HANDLE standIn = reinterpret_cast<HANDLE>(intptr_t(0x7E57));
-    for (const Case& c : kCases) {
-        data().themeHandle = c.themed ? standIn : nullptr;
-        host.setInteger(button, "Bevel", c.bevel);
-        int repaints = button->invalidations;
-        host.mouseEnter(button);
-        EXPECT_EQ(data().hot, c.tracks) << c.themed << " " << c.bevel;
-        EXPECT_EQ(button->invalidations - repaints, c.tracks ? 1 : 0);
-        data().hot = true;
-        repaints = button->invalidations;
-        host.mouseExit(button);
-        EXPECT_EQ(data().hot, !c.tracks) << c.themed << " " << c.bevel;
-        EXPECT_EQ(button->invalidations - repaints, c.tracks ? 1 : 0);
-        data().hot = false;
+// Buttons made while the system reports Windows XP, so that each opens its
+// own "Toolbar" theme through the real uxtheme (with recording wrappers).
+class BevelHotTrackingTest : public HostTest {
+protected:
+    std::unique_ptr<themehooks::ThemeSpy> theme;
+
+    void SetUp() override {
+        HostTest::SetUp();
+        if (HasFatalFailure()) return;
+        theme = std::make_unique<themehooks::ThemeSpy>(host.module());
+        ASSERT_TRUE(theme->installed());
     }
-    data().themeHandle = nullptr;
+
+    void TearDown() override {
+        HostTest::TearDown();
+        theme.reset();
+    }
+
+    // The uxtheme drawing calls since the last look: "parent" for the parent
+    // background, the toolbar state for the button's own background.
+    std::string drawn(HANDLE toolbar) {
+        std::string seen;
+        for (const themehooks::ThemeCall& call : theme->calls) {
+            if (call.function == "DrawThemeParentBackground") seen += "parent ";
+            if (call.function == "DrawThemeBackground") {
+                seen += std::string(call.theme == toolbar ? "" : "(another theme) ") + "state " +
+                        std::to_string(call.state) + " ";
+            }
+        }
+        theme->calls.clear();
+        return seen.empty() ? "-" : seen.substr(0, seen.size() - 1);
+    }
+};
+
+TEST_F(BevelHotTrackingTest, HotTrackingFollowsTheMouseOnThemedToolbarButtonsOnly) {
+    testhost::Instance* b = host.create("BevelButton", 10, 10, 70, 32);
+    ASSERT_NE(b, nullptr);
+    const std::vector<themehooks::ThemeCall> opens = theme->callsOf("OpenThemeData");
+    ASSERT_EQ(opens.size(), 1u);
+    EXPECT_EQ(opens[0].classList, L"Toolbar");
+    const HANDLE toolbar = opens[0].theme;
+    ASSERT_NE(toolbar, nullptr) << "no \"Toolbar\" theme";
+    theme->calls.clear();
+
+    auto& block = *reinterpret_cast<bevel_button::InstanceData*>(b->data());
+    // Each step, then what the button asked of the host and what the next
+    // paint drew: TS_NORMAL 1 (over the parent), TS_HOT 2, TS_PRESSED 3,
+    // TS_HOTCHECKED 6; "-" when the classic look was painted.
+    std::vector<std::string> seen;
+    auto step = [&](const std::string& what, const std::function<void()>& act) {
+        const int before = b->invalidations;
+        act();
+        const std::string immediate = drawn(toolbar);  // painted at once by the mouse callbacks
+        host.draw(b);
+        seen.push_back(what + ": hot " + std::to_string(block.hot) + ", repaints " +
+                       std::to_string(b->invalidations - before) + ", at once " + immediate + ", paint " +
+                       drawn(toolbar));
+    };
+    step("Bevel 4", [&] { host.setInteger(b, "Bevel", 4); });
+    step("enter", [&] { host.mouseEnter(b); });
+    step("down", [&] { host.mouseDown(b, 20, 20); });
+    step("up", [&] { host.mouseUp(b, 20, 20); });
+    step("Value", [&] { host.setInteger(b, "Value", 1); });
+    step("exit", [&] { host.mouseExit(b); });
+    step("Value off", [&] { host.setInteger(b, "Value", 0); });
+    step("Bevel 0", [&] { host.setInteger(b, "Bevel", 0); });
+    step("enter", [&] { host.mouseEnter(b); });
+    step("Bevel 2", [&] { host.setInteger(b, "Bevel", 2); });
+    step("exit", [&] { block.hot = true; host.mouseExit(b); });
+    static const std::vector<std::string> kSeen = {
+        "Bevel 4: hot 0, repaints 0, at once -, paint parent state 1",
+        "enter: hot 1, repaints 1, at once -, paint state 2",
+        "down: hot 1, repaints 0, at once state 3, paint state 3",
+        "up: hot 1, repaints 0, at once state 2, paint state 2",
+        "Value: hot 1, repaints 1, at once -, paint state 6",
+        "exit: hot 0, repaints 1, at once -, paint state 5",
+        "Value off: hot 0, repaints 1, at once -, paint parent state 1",
+        "Bevel 0: hot 0, repaints 0, at once -, paint -",
+        "enter: hot 0, repaints 0, at once -, paint -",
+        "Bevel 2: hot 0, repaints 0, at once -, paint -",
+        "exit: hot 1, repaints 0, at once -, paint -",
+    };
+    EXPECT_SEQUENCE(kSeen, seen);
+}
+
+TEST_F(BevelHotTrackingTest, AButtonWithoutAToolbarThemeDoesNotTrack) {
+    theme->openAnswersNull = true;
+    testhost::Instance* b = host.create("BevelButton", 10, 10, 70, 32);
+    ASSERT_NE(b, nullptr);
+    ASSERT_EQ(theme->callsOf("OpenThemeData").size(), 1u);
+    theme->calls.clear();
+    auto& block = *reinterpret_cast<bevel_button::InstanceData*>(b->data());
+    host.setInteger(b, "Bevel", 4);
+    host.mouseEnter(b);
+    EXPECT_FALSE(block.hot);
+    EXPECT_EQ(b->invalidations, 0);
+    host.draw(b);
+    EXPECT_EQ(drawn(nullptr), "-") << "classic look";
+    block.hot = true;
+    host.mouseExit(b);
+    EXPECT_TRUE(block.hot);
+    EXPECT_EQ(b->invalidations, 0);
 }
 
 // ---- the narrow text path --------------------------------------------------------------------------
