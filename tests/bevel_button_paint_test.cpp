@@ -876,11 +876,22 @@ TEST_F(BevelThemedTest, DisabledThemedDrawsNoBackgroundButTheCaption) {
     ASSERT_NE(handle, nullptr);
     host.setInteger(b, "HasMenu", 1);
     host.draw(b);
-    EXPECT_EQ(Calls(), std::vector<std::string>{});
-    EXPECT_EQ(spy->texts.size(), 2u) << "disabled: caption twice";
-    EXPECT_EQ(spy->polygons.size(), 1u);
-    // Nothing of the classic frame: the bounds' corner keeps the paper.
-    EXPECT_EQ(host.pixel(100, 50), kPaper);
+    EXPECT_EQ(Calls(), std::vector<std::string>{}) << "no background, no parent background";
+    ASSERT_EQ(spy->texts.size(), 2u) << "disabled: caption twice";
+    EXPECT_EQ(spy->texts[0].colour, GetSysColor(COLOR_BTNHIGHLIGHT));
+    EXPECT_EQ(spy->texts[1].colour, GetSysColor(COLOR_BTNSHADOW));
+    EXPECT_EQ(spy->texts[0].rect.left, spy->texts[1].rect.left + 1);
+    EXPECT_EQ(spy->texts[0].rect.top, spy->texts[1].rect.top + 1);
+    // The small themed arrow, centred on the face (101, 51, 159, 71).
+    ASSERT_EQ(spy->polygons.size(), 1u);
+    std::string arrow;
+    for (const POINT& p : spy->polygons[0]) arrow += "(" + std::to_string(p.x) + "," + std::to_string(p.y) + ")";
+    EXPECT_EQ(arrow, "(149,60)(153,60)(151,62)");
+    // Neither frame nor face: the bounds' corners and the face's edges keep
+    // the paper.
+    for (const POINT p : {POINT{100, 50}, POINT{159, 71}, POINT{101, 51}, POINT{158, 70}, POINT{103, 69}}) {
+        EXPECT_EQ(host.pixel(p.x, p.y), kPaper) << p.x << "," << p.y;
+    }
 }
 
 TEST_F(BevelThemedTest, PressedThemedCaptionKeepsTheTextColour) {
