@@ -211,6 +211,10 @@ TEST(Pool, DoubleFreeShowsAsInconsistentLists) {
 // The heap as the test program imports it, refusing chunk-sized requests
 // while refuseChunks is set and noting every block it hands out and takes back.
 bool refuseChunks = false;
+// While set, requests of a gigabyte and more are noted and served with a
+// small block, so sizes near the top of the int32 range can be tried.
+bool standInForHugeBlocks = false;
+size_t lastHugeRequest = 0;
 int liveHeapBlocks = 0;
 using MallocFunction = void* (*)(size_t);
 using FreeFunction = void (*)(void*);
@@ -220,6 +224,12 @@ FreeFunction realFree = nullptr;
 void* scriptedMalloc(size_t size) {
     if (refuseChunks && size == static_cast<size_t>(kChunk)) {
         return nullptr;
+    }
+    constexpr size_t kHuge = size_t{1} << 30;
+    constexpr size_t kStandInBytes = 16;
+    if (standInForHugeBlocks && size >= kHuge) {
+        lastHugeRequest = size;
+        size = kStandInBytes;
     }
     void* block = realMalloc(size);
     if (block != nullptr) ++liveHeapBlocks;
@@ -242,7 +252,10 @@ struct ScriptedHeap {
         liveHeapBlocks = 0;
         refuseChunks = true;
     }
-    ~ScriptedHeap() { refuseChunks = false; }
+    ~ScriptedHeap() {
+        refuseChunks = false;
+        standInForHugeBlocks = false;
+    }
 };
 
 // Uses up the current chunk for class-k requests so that the next one of
@@ -274,7 +287,8 @@ TEST(PoolOutOfMemory, ABodyThatCannotBeHadGivesBackItsBuffer) {
     {
         ScriptedHeap heap;
         ASSERT_TRUE(heap.freeHook.installed());
-        s.assignBytes("x", 300);
+        static const char text[300] = {'x'};
+        s.assignBytes(text, 300);
         EXPECT_EQ(s.body, nullptr);
         EXPECT_EQ(liveHeapBlocks, 0);  // the buffer went back
     }
@@ -291,6 +305,33 @@ TEST(PoolOutOfMemory, ABufferThatCannotBeHadLeavesTheHandleNull) {
         EXPECT_EQ(liveHeapBlocks, 0);
     }
     EXPECT_STREQ(s.text(), "");
+}
+
+// Sizes whose rounding up to a whole class would overflow int32 are heap
+// sizes like any other of 253 bytes and more, both ways. (A class computed by
+// adding 3 first overflows: the constant checks below then do not compile.)
+static_assert(poolSizeClass(INT32_MAX) == 536870912, "INT32_MAX rounds up within range");
+static_assert(poolSizeClass(INT32_MAX - 2) == 536870912, "INT32_MAX - 2 rounds up within range");
+static_assert(poolSizeClass(INT32_MAX - 3) == 536870911, "INT32_MAX - 3 is a whole class");
+
+TEST(PoolOutOfMemory, SizesAtTheTopOfTheRangeGoToTheHeap) {
+    for (int32_t size : {INT32_MAX - 2, INT32_MAX - 1, INT32_MAX}) {
+        SCOPED_TRACE(size);
+        const SmallBlockPool before = snapshot();
+        ScriptedHeap heap;
+        ASSERT_TRUE(heap.mallocHook.installed());
+        ASSERT_TRUE(heap.freeHook.installed());
+        standInForHugeBlocks = true;
+        lastHugeRequest = 0;
+        void* block = poolAllocate(size);
+        EXPECT_NE(block, nullptr);
+        EXPECT_EQ(lastHugeRequest, static_cast<size_t>(size));
+        EXPECT_EQ(liveHeapBlocks, 1);
+        poolFree(block, size);
+        EXPECT_EQ(liveHeapBlocks, 0);
+        EXPECT_TRUE(sameState(before, poolState()));
+    }
+    EXPECT_TRUE(poolFreeListsConsistent());
 }
 
 }  // namespace
