@@ -614,8 +614,9 @@ TEST_F(Encoding, JapaneseEncodingsConvertThroughShiftJis) {
 
 // --- robustness ------------------------------------------------------------------------------
 
-// A result is sound when its text lies inside its buffer, ends with a 0 byte
-// and, for UTF-16 that this module made, with a zero unit.
+// A result is sound when its text lies inside its buffer, its length byte
+// reads its length (255 for longer texts), the text ends with a 0 byte and,
+// for UTF-16 that this module made, with a zero unit.
 void expectSound(const char* operation, const PluginString& result, const PluginString& source) {
     SCOPED_TRACE(operation);
     if (result.body == nullptr) return;
@@ -624,6 +625,7 @@ void expectSound(const char* operation, const PluginString& result, const Plugin
     ASSERT_GE(body.length, 0);
     ASSERT_LE(body.length + 2, body.bufferSize);
     ASSERT_EQ(body.buffer[body.length + 1], 0);
+    ASSERT_EQ(body.buffer[0], body.length > 255 ? 255 : body.length);
     if (body.encoding == EncodingUtf16 && result.body != source.body) {
         ASSERT_EQ(body.length % 2, 0);
         ASSERT_LE(body.length + 3, body.bufferSize);
