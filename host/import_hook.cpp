@@ -94,25 +94,27 @@ static void* gGdiNext[kGdiHookCount];
 template <int I, typename Fn>
 struct GdiCreateHook;
 
+// GDI's functions are WINAPI (__stdcall on i686); the hooks that stand in
+// for them in the import table must be too.
 template <int I, typename R, typename... A>
-struct GdiCreateHook<I, R (*)(A...)> {
+struct GdiCreateHook<I, R(WINAPI*)(A...)> {
     static const char* name;
-    static R call(A... arguments) {
-        R result = reinterpret_cast<R (*)(A...)>(gGdiNext[I])(arguments...);
+    static R WINAPI call(A... arguments) {
+        R result = reinterpret_cast<R(WINAPI*)(A...)>(gGdiNext[I])(arguments...);
         noteCreated(reinterpret_cast<HGDIOBJ>(result), name);
         return result;
     }
 };
 template <int I, typename R, typename... A>
-const char* GdiCreateHook<I, R (*)(A...)>::name = nullptr;
+const char* GdiCreateHook<I, R(WINAPI*)(A...)>::name = nullptr;
 
 template <int I, typename Fn>
 struct GdiDeleteHook;
 
 template <int I, typename A>
-struct GdiDeleteHook<I, BOOL (*)(A)> {
-    static BOOL call(A object) {
-        BOOL result = reinterpret_cast<BOOL (*)(A)>(gGdiNext[I])(object);
+struct GdiDeleteHook<I, BOOL(WINAPI*)(A)> {
+    static BOOL WINAPI call(A object) {
+        BOOL result = reinterpret_cast<BOOL(WINAPI*)(A)>(gGdiNext[I])(object);
         if (result) noteDeleted(reinterpret_cast<HGDIOBJ>(object));
         return result;
     }

@@ -287,7 +287,7 @@ void* gNextCreateSolidBrush = nullptr;
 
 HBRUSH WINAPI countingCreateSolidBrush(COLORREF colour) {
     ++gTestBrushes;
-    return reinterpret_cast<HBRUSH (*)(COLORREF)>(gNextCreateSolidBrush)(colour);
+    return reinterpret_cast<HBRUSH(WINAPI*)(COLORREF)>(gNextCreateSolidBrush)(colour);
 }
 
 TEST_F(ProbeTest, ATestHookChainsToTheHostsAccounting) {
