@@ -33,9 +33,7 @@ void setIcon(Host& host, Instance* b) {
     host.releaseObject(icon);
 }
 
-void press(Instance* b) {
-    b->at<bool>(offsetof(bevel_button::InstanceData, pressed)) = true;
-}
+void press(Instance* b) { b->at<bool>(offsetof(bevel_button::InstanceData, pressed)) = true; }
 
 CellSetup withCaption(const std::string& caption, int32_t bevel = 1, bool pressed = false) {
     return [caption, bevel, pressed](Host& host, Instance* b) {
@@ -163,7 +161,8 @@ void addBevelButtonCells(Gallery& gallery) {
     const Face kFaces[] = {{"System", 12}, {"Geneva", 12},    {"Courier", 12},
                            {"Times", 14},  {"Helvetica", 12}, {"SmallSystem", 12}};
     for (const Face& face : kFaces) {
-        gallery.cell(face.name, "BevelButton", kWidth + 30, kHeight, withFont(face.name, face.size, false, false, false));
+        gallery.cell(face.name, "BevelButton", kWidth + 30, kHeight,
+                     withFont(face.name, face.size, false, false, false));
     }
     gallery.cell("bold", "BevelButton", kWidth + 30, kHeight, withFont("Helvetica", 12, true, false, false));
     gallery.cell("italic", "BevelButton", kWidth + 30, kHeight, withFont("Times", 14, false, true, false));

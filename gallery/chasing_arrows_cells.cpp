@@ -29,7 +29,7 @@ void addChasingArrowsCells(Gallery& gallery) {
     testhost::InstanceOptions inTab;
     inTab.insideTabControl = true;
     for (int frame = 0; frame < kFrames; ++frame) {
-        gallery.cell("themed in tab " + std::to_string(frame), "ChasingArrows", kSize, kSize,
-                     themed(advance(frame)), inTab);
+        gallery.cell("themed in tab " + std::to_string(frame), "ChasingArrows", kSize, kSize, themed(advance(frame)),
+                     inTab);
     }
 }

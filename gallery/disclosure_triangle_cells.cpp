@@ -25,9 +25,8 @@ void addDisclosureTriangleCells(Gallery& gallery) {
     gallery.cell("left", "DisclosureTriangle", kSize, kSize, withFacingAndValue(1, 0));
     gallery.cell("expanded", "DisclosureTriangle", kSize, kSize, withFacingAndValue(0, 1));
     // Pressed is what a press inside shows until the release.
-    gallery.cell("pressed", "DisclosureTriangle", kSize, kSize, [](Host&, Instance* t) {
-        t->at<uint8_t>(offsetof(disclosure_triangle::InstanceData, pressed)) = 1;
-    });
+    gallery.cell("pressed", "DisclosureTriangle", kSize, kSize,
+                 [](Host&, Instance* t) { t->at<uint8_t>(offsetof(disclosure_triangle::InstanceData, pressed)) = 1; });
     testhost::InstanceOptions disabled;
     disabled.enabled = false;
     gallery.cell("disabled", "DisclosureTriangle", kSize, kSize, {}, disabled);

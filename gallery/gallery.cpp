@@ -11,14 +11,14 @@ using testhost::Host;
 
 constexpr int kPageWidth = Host::kWindowWidth;
 constexpr int kPageHeight = Host::kWindowHeight;
-constexpr int kMargin = 8;        // around the picture and between rows
-constexpr int kCellPadding = 6;   // around a cell's control and label
-constexpr int kLabelGap = 4;      // between a control and its label
-constexpr int kHeadingGap = 4;    // under a heading's rule
+constexpr int kMargin = 8;       // around the picture and between rows
+constexpr int kCellPadding = 6;  // around a cell's control and label
+constexpr int kLabelGap = 4;     // between a control and its label
+constexpr int kHeadingGap = 4;   // under a heading's rule
 constexpr COLORREF kLabelColour = RGB(0, 0, 0);
 constexpr COLORREF kMarkColour = RGB(0, 120, 215);
-constexpr int kMarkLength = 3;    // of the corner marks around a control's bounds
-constexpr int kZoom = 2;          // the PNG shows every pixel as kZoom x kZoom
+constexpr int kMarkLength = 3;  // of the corner marks around a control's bounds
+constexpr int kZoom = 2;        // the PNG shows every pixel as kZoom x kZoom
 
 struct PlacedCell {
     const GalleryCell* cell = nullptr;
@@ -131,7 +131,8 @@ void renderPage(Host& host, const std::vector<Row>& rows, int pageTop, uint32_t*
 
 // Marks at the four corners just outside a control's bounds.
 void drawCornerMarks(HDC dc, const RECT& c) {
-    const POINT corners[4] = {{c.left - 1, c.top - 1}, {c.right, c.top - 1}, {c.left - 1, c.bottom}, {c.right, c.bottom}};
+    const POINT corners[4] = {
+        {c.left - 1, c.top - 1}, {c.right, c.top - 1}, {c.left - 1, c.bottom}, {c.right, c.bottom}};
     for (const POINT& p : corners) {
         const int dx = p.x < c.right ? -1 : 1;
         const int dy = p.y < c.bottom ? -1 : 1;

@@ -35,8 +35,8 @@ struct Gallery {
     // Starts a new row headed by title.
     void section(const std::string& title);
     // One instance of className, width x height pixels, labelled underneath.
-    void cell(const std::string& label, const std::string& className, int width, int height,
-              CellSetup setup = {}, const testhost::InstanceOptions& options = {});
+    void cell(const std::string& label, const std::string& className, int width, int height, CellSetup setup = {},
+              const testhost::InstanceOptions& options = {});
 
     // Draws every cell and writes the picture as a PNG file. Host faults are
     // added to faults. False when the plug-in cannot be loaded or the file

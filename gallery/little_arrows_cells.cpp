@@ -33,9 +33,7 @@ void addStates(Gallery& gallery, const char* look, CellSetup (*wrap)(CellSetup))
     gallery.cell(prefix + "disabled", "LittleArrows", kWidth, kHeight, wrap({}), disabled);
 }
 
-CellSetup classic(CellSetup setup) {
-    return setup;
-}
+CellSetup classic(CellSetup setup) { return setup; }
 
 }  // namespace
 

@@ -15,12 +15,10 @@ constexpr DWORD kXPBuild = 2600;
 // What DrawThemeParentBackground answers when it paints nothing.
 constexpr HRESULT kNothingPainted = S_FALSE;
 
-bool gOpenThemes = false;          // OpenThemeData gives real themes only while set
-std::set<HWND> gThemedWindows;     // windows whose parent background is painted
+bool gOpenThemes = false;       // OpenThemeData gives real themes only while set
+std::set<HWND> gThemedWindows;  // windows whose parent background is painted
 
-HMODULE uxtheme() {
-    return GetModuleHandleA("uxtheme.dll");
-}
+HMODULE uxtheme() { return GetModuleHandleA("uxtheme.dll"); }
 
 template <typename Function>
 Function real(const char* name) {

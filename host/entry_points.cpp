@@ -94,9 +94,7 @@ HostString defaultString(const std::string Host::*setting, const char* entryPoin
 
 HostString PluginDefaultControlFont() { return defaultString(&Host::defaultFont, "PluginDefaultControlFont"); }
 
-HostString PluginDefaultControlCaption() {
-    return defaultString(&Host::defaultCaption, "PluginDefaultControlCaption");
-}
+HostString PluginDefaultControlCaption() { return defaultString(&Host::defaultCaption, "PluginDefaultControlCaption"); }
 
 int32_t PluginDefaultControlFontSize() { return gCurrentHost ? gCurrentHost->defaultFontSize : 0; }
 

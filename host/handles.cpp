@@ -8,11 +8,16 @@ namespace testhost {
 
 static const char* kindName(HandleKind kind) {
     switch (kind) {
-    case HandleKind::String: return "string";
-    case HandleKind::Picture: return "picture";
-    case HandleKind::Graphics: return "graphics";
-    case HandleKind::Receiver: return "receiver";
-    case HandleKind::Window: return "window";
+        case HandleKind::String:
+            return "string";
+        case HandleKind::Picture:
+            return "picture";
+        case HandleKind::Graphics:
+            return "graphics";
+        case HandleKind::Receiver:
+            return "receiver";
+        case HandleKind::Window:
+            return "window";
     }
     return "handle";
 }
@@ -160,8 +165,7 @@ void pluginLock(Host::Impl& impl, const void* handle, const char* entryPoint, in
         return;
     }
     if (h->released) {
-        impl.fault(std::string(entryPoint) + " of " + impl.nameOf(handle) + " after its last release" +
-                   impl.context());
+        impl.fault(std::string(entryPoint) + " of " + impl.nameOf(handle) + " after its last release" + impl.context());
         return;
     }
     h->refs += delta;

@@ -60,7 +60,7 @@ struct Handle {
     HBITMAP surface = nullptr;  // the control-sized bitmap, or null over the window image
     HGDIOBJ previousBitmap = nullptr;
     uint32_t* surfaceBits = nullptr;
-    RECT area{};        // window coordinates the surface covers
+    RECT area{};  // window coordinates the surface covers
     int surfaceWidth = 0;
     bool composeOnRelease = false;
     DcState initialState;
@@ -76,9 +76,9 @@ struct LiveGdiObject {
 struct Host::Impl {
     Host* owner = nullptr;
     HMODULE module = nullptr;
-    bool ownsModule = false;          // loaded with LoadLibrary (not start())
+    bool ownsModule = false;  // loaded with LoadLibrary (not start())
     std::string modulePath;
-    std::string temporaryCopy;        // deleted after unloading
+    std::string temporaryCopy;  // deleted after unloading
     std::string lastError;
 
     std::set<std::string> withheld;

@@ -154,8 +154,7 @@ void retireSurface(Host::Impl& impl, Handle& graphics) {
     if (!graphics.dc) return;
     HostGdiWork work;
     const std::string problems = compareDcState(graphics.initialState, captureDcState(graphics.dc));
-    if (!problems.empty())
-        impl.fault(graphics.purpose + " did not restore the device context: " + problems);
+    if (!problems.empty()) impl.fault(graphics.purpose + " did not restore the device context: " + problems);
     if (graphics.composeOnRelease) {
         copyArea(impl.imageBits, graphics.surfaceBits, graphics.surfaceWidth, graphics.area, graphics.area, true);
         // Surfaces still lent out over the same place show the new pixels too,
@@ -203,9 +202,7 @@ const uint32_t* Host::imageBits() const {
     return impl_->imageBits;
 }
 
-bool Host::saveImage(const std::string& path) const {
-    return writePng(path, imageBits(), kWindowWidth, kWindowHeight);
-}
+bool Host::saveImage(const std::string& path) const { return writePng(path, imageBits(), kWindowWidth, kWindowHeight); }
 
 // Draws a picture's bitmap stretched into destination on dc.
 void drawPictureBitmap(Handle& picture, HDC dc, const HostRect& destination) {

@@ -28,9 +28,7 @@ constexpr int32_t kTrailingGuardBytes = 16;
 std::vector<std::string> hostEntryPointNames();
 void checkHandleBalance(Host::Impl& impl);
 
-unsigned char* Instance::data() const {
-    return reinterpret_cast<unsigned char*>(control) + definition->dataOffset;
-}
+unsigned char* Instance::data() const { return reinterpret_cast<unsigned char*>(control) + definition->dataOffset; }
 
 Instance* Host::Impl::find(ControlInstance* control, const char* caller) {
     for (auto& instance : instances)
@@ -62,8 +60,7 @@ struct CallbackScope {
                 ++it;
                 continue;
             }
-            impl.fault(impl.callbackStack.back() + " left a GDI object from " + it->second.creator +
-                       " undeleted");
+            impl.fault(impl.callbackStack.back() + " left a GDI object from " + it->second.creator + " undeleted");
             it = impl.gdiLive.erase(it);
         }
         impl.callbackStack.pop_back();
@@ -92,9 +89,9 @@ Host::Host() : impl_(std::make_unique<Impl>()) {
     impl_->owner = this;
     gCurrentHost = this;
     registerWindowClasses();
-    impl_->topWindow = CreateWindowExW(0, kWindowClass, L"ClassicControls test host", WS_POPUP | WS_VISIBLE, 0, 0,
-                                       kWindowWidth, kWindowHeight, nullptr, nullptr, GetModuleHandleW(nullptr),
-                                       nullptr);
+    impl_->topWindow =
+        CreateWindowExW(0, kWindowClass, L"ClassicControls test host", WS_POPUP | WS_VISIBLE, 0, 0, kWindowWidth,
+                        kWindowHeight, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     impl_->image = makeWindowImage(&impl_->imageBits);
     if (!impl_->topWindow || !impl_->image) impl_->fault("the host could not make its window or window image");
     if (!impl_->image) {
@@ -170,8 +167,8 @@ bool Host::load() {
     impl_->ownsModule = true;
     impl_->modulePath = loadPath;
     installGdiHooks(*impl_, module);
-    auto pluginMain = reinterpret_cast<void (*)(HostResolver)>(
-        reinterpret_cast<void*>(GetProcAddress(module, "ZOKAPluginMain")));
+    auto pluginMain =
+        reinterpret_cast<void (*)(HostResolver)>(reinterpret_cast<void*>(GetProcAddress(module, "ZOKAPluginMain")));
     if (!pluginMain) {
         impl_->lastError = loadPath + " exports no ZOKAPluginMain";
         return false;
@@ -274,9 +271,8 @@ Instance* Host::create(const std::string& className, int left, int top, int righ
     instance->background = options.background;
     HWND parent = impl_->topWindow;
     if (options.insideTabControl) {
-        instance->tabControl = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0,
-                                               0, 1, 1, impl_->topWindow, nullptr, GetModuleHandleW(nullptr),
-                                               nullptr);
+        instance->tabControl = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 1,
+                                               1, impl_->topWindow, nullptr, GetModuleHandleW(nullptr), nullptr);
         if (!instance->tabControl) impl_->fault("create: could not make the SysTabControl32 window");
         parent = instance->tabControl ? instance->tabControl : parent;
     }
@@ -347,8 +343,8 @@ static void paintWith(Host::Impl& impl, Instance& instance, const char* callback
                       void (*slot)(ControlInstance*, HostGraphics), bool onScreen) {
     CallbackScope scope(impl, instance, callback);
     const std::string purpose = instance.className + "." + callback;
-    HostGraphics graphics = onScreen ? makeControlSurface(impl, areaOf(instance), purpose)
-                                     : makeImageSurface(impl, purpose);
+    HostGraphics graphics =
+        onScreen ? makeControlSurface(impl, areaOf(instance), purpose) : makeImageSurface(impl, purpose);
     Handle* h = impl.findHandle(graphics);
     if (!h) return;
     h->refs = 1;
@@ -395,15 +391,21 @@ static void plainCallback(Host::Impl& impl, Instance* instance, const char* name
     (c->*slot)(instance->control);
 }
 
-void Host::mouseDrag(Instance* i, int x, int y) { pointCallback(*impl_, i, "mouseDrag", &ControlCallbacks::mouseDrag, x, y); }
+void Host::mouseDrag(Instance* i, int x, int y) {
+    pointCallback(*impl_, i, "mouseDrag", &ControlCallbacks::mouseDrag, x, y);
+}
 void Host::mouseUp(Instance* i, int x, int y) { pointCallback(*impl_, i, "mouseUp", &ControlCallbacks::mouseUp, x, y); }
-void Host::mouseMove(Instance* i, int x, int y) { pointCallback(*impl_, i, "mouseMove", &ControlCallbacks::mouseMove, x, y); }
+void Host::mouseMove(Instance* i, int x, int y) {
+    pointCallback(*impl_, i, "mouseMove", &ControlCallbacks::mouseMove, x, y);
+}
 void Host::mouseEnter(Instance* i) { plainCallback(*impl_, i, "mouseEnter", &ControlCallbacks::mouseEnter); }
 void Host::mouseExit(Instance* i) { plainCallback(*impl_, i, "mouseExit", &ControlCallbacks::mouseExit); }
 void Host::idle(Instance* i) { plainCallback(*impl_, i, "idle", &ControlCallbacks::idle); }
 void Host::open(Instance* i) { plainCallback(*impl_, i, "open", &ControlCallbacks::open); }
 void Host::close(Instance* i) { plainCallback(*impl_, i, "close", &ControlCallbacks::close); }
-void Host::constantChanged(Instance* i) { plainCallback(*impl_, i, "constantChanged", &ControlCallbacks::constantChanged); }
+void Host::constantChanged(Instance* i) {
+    plainCallback(*impl_, i, "constantChanged", &ControlCallbacks::constantChanged);
+}
 void Host::defaultsReset(Instance* i) { plainCallback(*impl_, i, "defaultsReset", &ControlCallbacks::defaultsReset); }
 void Host::stateChanged(Instance* i) { plainCallback(*impl_, i, "stateChanged", &ControlCallbacks::stateChanged); }
 
@@ -434,15 +436,17 @@ const PropertyDefinition* Host::property(const Instance* instance, const std::st
 }
 
 // The property, or a fault naming what the test asked for.
-static const PropertyDefinition* propertyFor(Host& host, Host::Impl& impl, Instance* instance,
-                                             const std::string& name, const char* caller) {
+static const PropertyDefinition* propertyFor(Host& host, Host::Impl& impl, Instance* instance, const std::string& name,
+                                             const char* caller) {
     if (!known(impl, instance, caller)) return nullptr;
     const PropertyDefinition* p = host.property(instance, name);
     if (!p) impl.fault(std::string(caller) + ": " + instance->className + " has no property " + name);
     return p;
 }
 
-static std::string propertyScopeName(const char* kind, const std::string& name) { return std::string(kind) + " " + name; }
+static std::string propertyScopeName(const char* kind, const std::string& name) {
+    return std::string(kind) + " " + name;
+}
 
 int32_t Host::getInteger(Instance* instance, const std::string& name) {
     const PropertyDefinition* p = propertyFor(*this, *impl_, instance, name, "getInteger");
@@ -457,8 +461,7 @@ int32_t Host::getInteger(Instance* instance, const std::string& name) {
     }
     const std::string scopeName = propertyScopeName("getter", name);
     CallbackScope scope(*impl_, *instance, scopeName.c_str());
-    const int32_t value =
-        reinterpret_cast<IntegerGetter>(const_cast<void*>(p->getter))(instance->control, p->param);
+    const int32_t value = reinterpret_cast<IntegerGetter>(const_cast<void*>(p->getter))(instance->control, p->param);
     return boolean ? int32_t(uint8_t(value)) : value;
 }
 
@@ -585,15 +588,21 @@ static intptr_t callWithArguments(const void* function, ControlInstance* control
     void* f = const_cast<void*>(function);
     using P = intptr_t;
     switch (a.size()) {
-    case 0: return reinterpret_cast<P (*)(ControlInstance*)>(f)(control);
-    case 1: return reinterpret_cast<P (*)(ControlInstance*, P)>(f)(control, a[0]);
-    case 2: return reinterpret_cast<P (*)(ControlInstance*, P, P)>(f)(control, a[0], a[1]);
-    case 3: return reinterpret_cast<P (*)(ControlInstance*, P, P, P)>(f)(control, a[0], a[1], a[2]);
-    case 4: return reinterpret_cast<P (*)(ControlInstance*, P, P, P, P)>(f)(control, a[0], a[1], a[2], a[3]);
-    case 5: return reinterpret_cast<P (*)(ControlInstance*, P, P, P, P, P)>(f)(control, a[0], a[1], a[2], a[3], a[4]);
-    default:
-        return reinterpret_cast<P (*)(ControlInstance*, P, P, P, P, P, P)>(f)(control, a[0], a[1], a[2], a[3], a[4],
-                                                                              a[5]);
+        case 0:
+            return reinterpret_cast<P (*)(ControlInstance*)>(f)(control);
+        case 1:
+            return reinterpret_cast<P (*)(ControlInstance*, P)>(f)(control, a[0]);
+        case 2:
+            return reinterpret_cast<P (*)(ControlInstance*, P, P)>(f)(control, a[0], a[1]);
+        case 3:
+            return reinterpret_cast<P (*)(ControlInstance*, P, P, P)>(f)(control, a[0], a[1], a[2]);
+        case 4:
+            return reinterpret_cast<P (*)(ControlInstance*, P, P, P, P)>(f)(control, a[0], a[1], a[2], a[3]);
+        case 5:
+            return reinterpret_cast<P (*)(ControlInstance*, P, P, P, P, P)>(f)(control, a[0], a[1], a[2], a[3], a[4]);
+        default:
+            return reinterpret_cast<P (*)(ControlInstance*, P, P, P, P, P, P)>(f)(control, a[0], a[1], a[2], a[3], a[4],
+                                                                                  a[5]);
     }
 }
 

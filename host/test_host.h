@@ -24,8 +24,8 @@ constexpr TextEncoding kHostDefaultEncoding = 0x08000100;
 
 struct EventCall {
     ControlInstance* instance = nullptr;
-    std::string name;            // "Action", "MouseDown", "PerformAction", ...
-    std::vector<int32_t> args;   // the event's own arguments, after the instance
+    std::string name;               // "Action", "MouseDown", "PerformAction", ...
+    std::vector<int32_t> args;      // the event's own arguments, after the instance
     HostObject receiver = nullptr;  // set for "PerformAction"
 };
 
@@ -65,7 +65,8 @@ struct Instance {
 
     // The InstanceData block.
     unsigned char* data() const;
-    template <typename T> T& at(int32_t offset) const {
+    template <typename T>
+    T& at(int32_t offset) const {
         return *reinterpret_cast<T*>(data() + offset);
     }
 };
@@ -88,7 +89,7 @@ public:
     // Calls an in-process ZOKAPluginMain (white-box tests that link the
     // plug-in's sources) with this host's resolver.
     void start(void (*pluginMain)(HostResolver));
-    HMODULE module() const;   // the plug-in's module (the test program itself after start())
+    HMODULE module() const;  // the plug-in's module (the test program itself after start())
     void unload();
 
     // --- the resolver ------------------------------------------------------
@@ -100,8 +101,8 @@ public:
     int resolveCount(const std::string& entryPoint) const;  // times the plug-in asked
 
     // --- registration ------------------------------------------------------
-    std::vector<int32_t> versions;                     // RegisterPluginVersion arguments
-    std::vector<ControlDefinition*> registered;        // in registration order
+    std::vector<int32_t> versions;               // RegisterPluginVersion arguments
+    std::vector<ControlDefinition*> registered;  // in registration order
     ControlDefinition* definition(const std::string& className) const;
 
     // --- host settings the plug-in asks for ----------------------------------
@@ -131,8 +132,8 @@ public:
     // at the same time see each other's pixels as on one screen. Each surface's
     // device context must come back with its pen, brush, font, bitmap, text and
     // background colours, background mode, text alignment and clip region.
-    void draw(Instance* instance);            // control-sized surface, composed into the window image
-    void drawOffscreen(Instance* instance);   // a surface over the whole window image
+    void draw(Instance* instance);           // control-sized surface, composed into the window image
+    void drawOffscreen(Instance* instance);  // a surface over the whole window image
     bool mouseDown(Instance* instance, int x, int y);
     void mouseDrag(Instance* instance, int x, int y);
     void mouseUp(Instance* instance, int x, int y);
@@ -187,12 +188,11 @@ public:
     void releaseString(HostString s);  // drops the test's own reference
     int stringRefs(HostString s) const;
     // A picture backed by a real bitmap, filled by paint(x, y) per pixel.
-    HostObject makePicture(int width, int height, std::function<COLORREF(int, int)> paint,
-                           uint8_t drawFlag = 0);
+    HostObject makePicture(int width, int height, std::function<COLORREF(int, int)> paint, uint8_t drawFlag = 0);
     HostObject makeReceiver();
     void releaseObject(HostObject o);  // drops the test's own reference
     int objectRefs(HostObject o) const;
-    int descriptionLocks(HostObject picture) const;   // lockPictureDescription depth
+    int descriptionLocks(HostObject picture) const;  // lockPictureDescription depth
     std::vector<DrawPictureCall> pictureDraws;
     // Every lock/unlock/description call on objects and strings, in order,
     // as "ZOKALockObject <id>" and the like; tests check orders with it.
@@ -221,7 +221,7 @@ public:
     std::vector<std::string> finish();
 
     // --- more ------------------------------------------------------------------
-    std::string lastError() const;   // why load() failed
+    std::string lastError() const;  // why load() failed
     // GDI objects the plug-in created (through the hooked imports) in all,
     // and those not deleted yet.
     int gdiCreated() const;

@@ -36,11 +36,11 @@ struct TrackCall {
 };
 
 struct Recorder {
-    std::vector<std::string> appended;  // "AppendMenuW 0x8 1002 text"
+    std::vector<std::string> appended;   // "AppendMenuW 0x8 1002 text"
     std::vector<std::string> menuCalls;  // every menu-related call, by name, in order
     std::vector<TrackCall> tracks;
     std::vector<HMENU> destroyed;
-    UINT answer = 0;                       // what TrackPopupMenu answers
+    UINT answer = 0;                        // what TrackPopupMenu answers
     std::function<void()> whileMenuIsOpen;  // run inside TrackPopupMenu
     const bevel_button::InstanceData* block = nullptr;
     std::set<int> keysDown;
@@ -181,8 +181,8 @@ TEST(AcceleratorCharTest, TheLastSingleAmpersandWins) {
         char expected;
     };
     static const Case kCases[] = {
-        {"&Save", 'S'}, {"&save", 'S'}, {"&&S", 0},    {"a&b&c", 'C'},   {"&", 0},     {"abc&", 0},
-        {"&a&", 0},     {"&&&x", 'X'},  {"", 0},       {"&1", '1'},      {"&&", 0},    {"&&&", 0},
+        {"&Save", 'S'}, {"&save", 'S'}, {"&&S", 0},        {"a&b&c", 'C'},     {"&", 0},  {"abc&", 0},
+        {"&a&", 0},     {"&&&x", 'X'},  {"", 0},           {"&1", '1'},        {"&&", 0}, {"&&&", 0},
         {"x&&", 0},     {"&-", '-'},    {"&\xE9", '\xE9'}, {"S&ave &As", 'A'},
     };
     for (const Case& c : kCases)
@@ -258,9 +258,15 @@ TEST_F(BevelInteractionTest, TheRightAndBottomEdgesAreOutsideForDragsButInsideFo
         bool releaseInside;
     };
     static const Case kCases[] = {
-        {kRight - 1, kBottom - 1, true, true}, {kRight, 20, false, true},     {20, kBottom, false, true},
-        {kRight, kBottom, false, true},        {kRight + 1, 20, false, false}, {20, kBottom + 1, false, false},
-        {kLeft, kTop, true, true},             {kLeft - 1, 20, false, false},  {20, kTop - 1, false, false},
+        {kRight - 1, kBottom - 1, true, true},
+        {kRight, 20, false, true},
+        {20, kBottom, false, true},
+        {kRight, kBottom, false, true},
+        {kRight + 1, 20, false, false},
+        {20, kBottom + 1, false, false},
+        {kLeft, kTop, true, true},
+        {kLeft - 1, 20, false, false},
+        {20, kTop - 1, false, false},
     };
     for (const Case& c : kCases) {
         host.setInteger(button, "Value", 0);
@@ -271,8 +277,7 @@ TEST_F(BevelInteractionTest, TheRightAndBottomEdgesAreOutsideForDragsButInsideFo
         host.mouseUp(button, c.x, c.y);
         // Value follows the drag test, Action the release test.
         EXPECT_EQ(host.getInteger(button, "Value"), c.dragInside ? 1 : 0) << c.x << "," << c.y;
-        EXPECT_EQ(eventNames(), c.releaseInside ? actionEvents() : std::vector<std::string>{})
-            << c.x << "," << c.y;
+        EXPECT_EQ(eventNames(), c.releaseInside ? actionEvents() : std::vector<std::string>{}) << c.x << "," << c.y;
     }
 }
 
@@ -365,9 +370,9 @@ TEST_F(BevelInteractionTest, TheAcceleratorNeedsAltAndTheKey) {
         bool activates;
     };
     static const Case kCases[] = {
-        {"&Save", {VK_MENU, 'S'}, true}, {"&Save", {'S'}, false},      {"&Save", {VK_MENU}, false},
+        {"&Save", {VK_MENU, 'S'}, true},   {"&Save", {'S'}, false},          {"&Save", {VK_MENU}, false},
         {"&&Save", {VK_MENU, 'S'}, false}, {"Save&", {VK_MENU, 'S'}, false}, {"Save", {VK_MENU, 'S'}, false},
-        {"E&xit", {VK_MENU, 'X'}, true}, {"&7", {VK_MENU, '7'}, true},
+        {"E&xit", {VK_MENU, 'X'}, true},   {"&7", {VK_MENU, '7'}, true},
     };
     host.on(button, "MouseDown", [](const EventCall&) { return false; });
     for (const Case& c : kCases) {
@@ -626,7 +631,10 @@ TEST_F(BevelHotTrackingTest, HotTrackingFollowsTheMouseOnThemedToolbarButtonsOnl
     step("Bevel 0", [&] { host.setInteger(b, "Bevel", 0); });
     step("enter", [&] { host.mouseEnter(b); });
     step("Bevel 2", [&] { host.setInteger(b, "Bevel", 2); });
-    step("exit", [&] { block.hot = true; host.mouseExit(b); });
+    step("exit", [&] {
+        block.hot = true;
+        host.mouseExit(b);
+    });
     static const std::vector<std::string> kSeen = {
         "Bevel 4: hot 0, repaints 0, at once -, paint parent state 1",
         "enter: hot 1, repaints 1, at once -, paint state 2",

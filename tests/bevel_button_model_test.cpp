@@ -20,7 +20,8 @@ protected:
     HostString makeString(const std::string& text) { return host.makeString(text); }
 
     HostObject makeIcon(int width, int height, uint8_t flag = 0) {
-        return host.makePicture(width, height, [](int, int) { return RGB(255, 0, 0); }, flag);
+        return host.makePicture(
+            width, height, [](int, int) { return RGB(255, 0, 0); }, flag);
     }
 
     // Rows a, b and c.
@@ -51,8 +52,8 @@ TEST_F(BevelModelTest, ConstructTakesTheHostDefaultsWithoutFurtherLocks) {
     EXPECT_EQ(host.getInteger(fresh, "TextSize"), 10);
     EXPECT_EQ(host.getInteger(fresh, "CaptionPlacement"), 1);
     EXPECT_EQ(host.getInteger(fresh, "CaptionAlign"), 3);
-    for (const char* zero : {"CaptionDelta", "IconAlign", "IconDX", "IconDY", "Bevel", "HasMenu", "Value",
-                             "MenuValue", "ButtonType", "Bold", "Italic", "Underline"})
+    for (const char* zero : {"CaptionDelta", "IconAlign", "IconDX", "IconDY", "Bevel", "HasMenu", "Value", "MenuValue",
+                             "ButtonType", "Bold", "Italic", "Underline"})
         EXPECT_EQ(host.getInteger(fresh, zero), 0) << zero;
     EXPECT_EQ(host.getPicture(fresh, "Icon"), nullptr);
     EXPECT_EQ(block.rows, nullptr);
@@ -161,11 +162,11 @@ TEST_F(BevelModelTest, OnlyTheVisiblePropertySettersAskForARepaint) {
         bool repaints;
     };
     static const Case kIntegerCases[] = {
-        {"CaptionAlign", 1, true},  {"CaptionPlacement", 2, true}, {"CaptionDelta", 4, true},
-        {"IconAlign", 9, true},     {"IconDX", 2, true},           {"IconDY", 3, true},
-        {"Value", 1, true},         {"MenuValue", 2, false},       {"TextSize", 14, false},
-        {"Bold", 1, false},         {"Italic", 1, false},          {"Underline", 1, false},
-        {"Bevel", 2, false},        {"HasMenu", 1, false},         {"ButtonType", 1, false},
+        {"CaptionAlign", 1, true}, {"CaptionPlacement", 2, true}, {"CaptionDelta", 4, true},
+        {"IconAlign", 9, true},    {"IconDX", 2, true},           {"IconDY", 3, true},
+        {"Value", 1, true},        {"MenuValue", 2, false},       {"TextSize", 14, false},
+        {"Bold", 1, false},        {"Italic", 1, false},          {"Underline", 1, false},
+        {"Bevel", 2, false},       {"HasMenu", 1, false},         {"ButtonType", 1, false},
     };
     for (const Case& c : kIntegerCases) {
         const int before = button->invalidations;
@@ -295,9 +296,9 @@ TEST_F(BevelModelTest, TextFontSetterReplacesTheNameWithoutARepaint) {
     const size_t mark = host.lockLog.size();
     const int before = button->invalidations;
     host.setString(button, "TextFont", font);
-    EXPECT_SEQUENCE(Expand({"ZOKALockString {new}", "ZOKAUnlockString {old}"},
-                           {{"new", name(font)}, {"old", name(old)}}),
-                    logSince(mark));
+    EXPECT_SEQUENCE(
+        Expand({"ZOKALockString {new}", "ZOKAUnlockString {old}"}, {{"new", name(font)}, {"old", name(old)}}),
+        logSince(mark));
     EXPECT_EQ(button->invalidations, before);
     EXPECT_EQ(host.getString(button, "TextFont"), "Courier");
 }
@@ -494,10 +495,10 @@ TEST_F(BevelModelTest, DeleteAllRowsReleasesEveryText) {
     EXPECT_EQ(host.stringRefs(a), 3);
     const size_t mark = host.lockLog.size();
     host.call(button, "DeleteAllRows");
-    EXPECT_SEQUENCE(Expand({"ZOKAUnlockString {a}", "ZOKAUnlockString {a}", "ZOKAUnlockString nil",
-                            "ZOKAUnlockString {b}"},
-                           {{"a", name(a)}, {"b", name(b)}}),
-                    logSince(mark));
+    EXPECT_SEQUENCE(
+        Expand({"ZOKAUnlockString {a}", "ZOKAUnlockString {a}", "ZOKAUnlockString nil", "ZOKAUnlockString {b}"},
+               {{"a", name(a)}, {"b", name(b)}}),
+        logSince(mark));
     EXPECT_EQ(data().rows, nullptr);
     EXPECT_EQ(host.call(button, "List", {0}), 0);
     EXPECT_EQ(host.stringRefs(a), 1);

@@ -28,8 +28,8 @@ using themehooks::ThemeSpy;
 
 constexpr COLORREF kPaper = RGB(0, 128, 0);
 constexpr COLORREF kBlack = RGB(0, 0, 0);
-constexpr COLORREF kDarkGrey = RGB(64, 64, 64);   // the stock DKGRAY_BRUSH
-constexpr COLORREF kEdgeGrey = RGB(85, 85, 85);   // the pushed-in top-left line
+constexpr COLORREF kDarkGrey = RGB(64, 64, 64);  // the stock DKGRAY_BRUSH
+constexpr COLORREF kEdgeGrey = RGB(85, 85, 85);  // the pushed-in top-left line
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 
 // 'W' button highlight, 'D' button shadow, 'F' button face, 'K' black,
@@ -40,8 +40,7 @@ std::map<COLORREF, char> Legend() {
 }
 
 RECT BoundsOf(const Instance* b, int margin = 0) {
-    return RECT{b->bounds.left - margin, b->bounds.top - margin, b->bounds.right + margin,
-                b->bounds.bottom + margin};
+    return RECT{b->bounds.left - margin, b->bounds.top - margin, b->bounds.right + margin, b->bounds.bottom + margin};
 }
 
 std::string RectText(const RECT& r) {
@@ -151,8 +150,8 @@ HFONT WINAPI CreateFontSpy(int height, int width, int escapement, int orientatio
     gRecorder->fonts.push_back(FontCall{height, width, escapement, orientation, weight, italic, underline, strikeOut,
                                         charset, outPrecision, clipPrecision, quality, pitchAndFamily,
                                         face ? std::string(face) : std::string("(null)")});
-    using Real = HFONT(WINAPI*)(int, int, int, int, int, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD,
-                                LPCSTR);
+    using Real =
+        HFONT(WINAPI*)(int, int, int, int, int, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD, LPCSTR);
     return Next<Real>(kCreateFont)(height, width, escapement, orientation, weight, italic, underline, strikeOut,
                                    charset, outPrecision, clipPrecision, quality, pitchAndFamily, face);
 }
@@ -162,9 +161,7 @@ BOOL WINAPI PolygonSpy(HDC dc, const POINT* points, int count) {
     return Next<BOOL(WINAPI*)(HDC, const POINT*, int)>(kPolygon)(dc, points, count);
 }
 
-LANGID WINAPI LanguageSpy() {
-    return gRecorder->language;
-}
+LANGID WINAPI LanguageSpy() { return gRecorder->language; }
 
 // Hooks the plug-in's text, font and polygon imports while it lives.
 class PaintSpy : public Recorder {
@@ -414,7 +411,8 @@ protected:
     }
     Instance* CreateLaidOut(const std::string& caption = "Go") { return Create(100, 50, 160, 72, caption, 0); }
     HostObject Icon(uint8_t flag = 0x5A) {
-        return host.makePicture(16, 16, [](int, int) { return RGB(200, 0, 0); }, flag);
+        return host.makePicture(
+            16, 16, [](int, int) { return RGB(200, 0, 0); }, flag);
     }
 };
 
@@ -465,7 +463,7 @@ struct IconRow {
 // IconDX 2, IconDY 3, a 16 x 16 icon on the face (102, 52, 158, 70): centred
 // x0 = 122, y0 = 53.
 const IconRow kIconRows[] = {
-    {0, 104, 53}, {1, 122, 53}, {2, 104, 53}, {3, 140, 53}, {4, 122, 55},  {5, 122, 51},   {6, 104, 55},
+    {0, 104, 53}, {1, 122, 53}, {2, 104, 53}, {3, 140, 53},  {4, 122, 55},  {5, 122, 51},       {6, 104, 55},
     {7, 104, 51}, {8, 140, 55}, {9, 140, 51}, {10, 122, 53}, {-1, 122, 53}, {INT_MAX, 122, 53},
 };
 
@@ -526,28 +524,18 @@ struct CaptionRow {
 // CaptionDelta 4; with an icon, IconAlign 1 puts it at (122, 53). Centred
 // caption: x = 102 + (56 - width) / 2, y = 52 + (18 - 10 - 3 - 1) / 2 = 54.
 const CaptionRow kCaptionRows[] = {
-    {true, 1, 3, 20, 120, 54},   // the construct defaults: centred
-    {true, 0, 0, 20, 106, 54},   // left: 102 + 4
-    {true, 1, 1, 20, 134, 54},   // right: 158 - 20 - 4
-    {true, 1, 2, 20, 106, 54},
-    {true, 2, 0, 20, 142, 54},   // right of the icon: 122 + 16 + 4, alignment ignored
-    {true, 2, 1, 20, 142, 54},
-    {true, 3, 3, 20, 98, 54},    // left of the icon: 122 - 20 - 4
-    {true, 3, 0, 20, 98, 54},
-    {true, 4, 3, 20, 120, 71},   // below: 53 + 16 + 2
-    {true, 4, 0, 20, 106, 71},
-    {true, 4, 1, 20, 134, 71},
-    {true, 5, 3, 20, 120, 37},   // above: 53 - 3 - 1 - 10 - 2
-    {true, 5, 2, 20, 106, 37},
-    {true, 6, 3, 20, 120, 54},   // unknown placement: nothing
-    {true, -1, 1, 20, 134, 54},
-    {false, 2, 3, 20, 120, 54},  // without an icon placement does nothing
-    {false, 3, 1, 20, 134, 54},
-    {false, 4, 0, 20, 106, 54},
-    {false, 5, 3, 20, 120, 54},
-    {false, 1, 4, 20, 120, 54},  // unknown alignment: centred
-    {false, 1, -2, 20, 120, 54},
-    {false, 1, 3, 101, 80, 54},  // (56 - 101) / 2 truncates toward zero to -22
+    {true, 1, 3, 20, 120, 54},                               // the construct defaults: centred
+    {true, 0, 0, 20, 106, 54},                               // left: 102 + 4
+    {true, 1, 1, 20, 134, 54},                               // right: 158 - 20 - 4
+    {true, 1, 2, 20, 106, 54},   {true, 2, 0, 20, 142, 54},  // right of the icon: 122 + 16 + 4, alignment ignored
+    {true, 2, 1, 20, 142, 54},   {true, 3, 3, 20, 98, 54},   // left of the icon: 122 - 20 - 4
+    {true, 3, 0, 20, 98, 54},    {true, 4, 3, 20, 120, 71},  // below: 53 + 16 + 2
+    {true, 4, 0, 20, 106, 71},   {true, 4, 1, 20, 134, 71},  {true, 5, 3, 20, 120, 37},  // above: 53 - 3 - 1 - 10 - 2
+    {true, 5, 2, 20, 106, 37},   {true, 6, 3, 20, 120, 54},                              // unknown placement: nothing
+    {true, -1, 1, 20, 134, 54},  {false, 2, 3, 20, 120, 54},  // without an icon placement does nothing
+    {false, 3, 1, 20, 134, 54},  {false, 4, 0, 20, 106, 54}, {false, 5, 3, 20, 120, 54},
+    {false, 1, 4, 20, 120, 54},                               // unknown alignment: centred
+    {false, 1, -2, 20, 120, 54}, {false, 1, 3, 101, 80, 54},  // (56 - 101) / 2 truncates toward zero to -22
     {false, 1, 3, 0, 130, 54},
 };
 
@@ -578,7 +566,7 @@ struct AmpersandRow {
 };
 
 const AmpersandRow kAmpersandRows[] = {
-    {"A&&B&c", L"A&Bc"}, {"&File", L"File"}, {"&&&&", L"&&"}, {"&&&", L"&"},
+    {"A&&B&c", L"A&Bc"}, {"&File", L"File"}, {"&&&&", L"&&"},     {"&&&", L"&"},
     {"abc&", L"abc"},    {"&", L""},         {"plain", L"plain"},
 };
 
@@ -624,7 +612,7 @@ TEST_F(BevelPaintTest, AmpersandTakesNoWidth) {
 TEST_F(BevelPaintTest, NarrowTextOnNonNTSystemsInTheUsersEncoding) {
     ThemeSpy version(host.module(), themehooks::SystemVersion{VER_PLATFORM_WIN32_WINDOWS, 4, 10});
     ASSERT_TRUE(version.installed());
-    spy->language = 0x0411;  // Japanese: Shift-JIS
+    spy->language = 0x0411;                                                   // Japanese: Shift-JIS
     Instance* b = Create(100, 50, 200, 72, "\xE6\x97\xA5&&\xE6\x9C\xAC", 0);  // two kanji around "&&"
     ASSERT_NE(b, nullptr);
     host.draw(b);
@@ -656,8 +644,8 @@ const FontRow kFontRows[] = {
     {"geneva", 9, "MS Sans Serif", -9},
     {"SmallSystem", 12, "Times New Roman", -11},
     {"SMALLSYSTEM", 0, "Times New Roman", -11},
-    {"SmallSystem", 20, "Times New Roman", -17},   // 13 points
-    {"SmallSystem", -3, "Times New Roman", 3},     // -2 points
+    {"SmallSystem", 20, "Times New Roman", -17},  // 13 points
+    {"SmallSystem", -3, "Times New Roman", 3},    // -2 points
     {"Courier", 14, "Courier New", -14},
     {"Times", 18, "Times New Roman", -18},
     {"Helvetica", 11, "Arial", -11},
@@ -666,8 +654,8 @@ const FontRow kFontRows[] = {
     {"Tahoma", 13, "Tahoma", -13},
     {"", 12, "", -12},
     {nullptr, 12, "", -12},
-    {"Geneva", -12, "MS Sans Serif", 12},           // a negative size asks for a cell height
-    {"Geneva", INT_MIN, "MS Sans Serif", 2048},     // held to the largest height
+    {"Geneva", -12, "MS Sans Serif", 12},        // a negative size asks for a cell height
+    {"Geneva", INT_MIN, "MS Sans Serif", 2048},  // held to the largest height
     {"Geneva", INT_MAX, "MS Sans Serif", -2048},
     {"SmallSystem", INT_MIN, "Times New Roman", 2048},
 };
@@ -685,8 +673,8 @@ TEST_F(BevelPaintTest, FontTableAndSizeRules) {
         host.setInteger(b, "TextSize", row.textSize);
         spy->fonts.clear();
         host.draw(b);
-        const std::string what = std::string(row.textFont ? row.textFont : "(nil)") + " " +
-                                 std::to_string(row.textSize);
+        const std::string what =
+            std::string(row.textFont ? row.textFont : "(nil)") + " " + std::to_string(row.textSize);
         ASSERT_EQ(spy->fonts.size(), 1u) << what;
         const FontCall& f = spy->fonts[0];
         EXPECT_EQ(f.face, row.face) << what;
@@ -1017,7 +1005,13 @@ TEST_F(BevelPaintTest, FarOffIconIsNotWrappedIntoView) {
 TEST_F(BevelPaintTest, AwkwardCaptionsAndFonts) {
     Instance* b = Create(100, 50, 160, 72, "", 0);
     ASSERT_NE(b, nullptr);
-    const std::string kCaptions[] = {std::string(300, 'x'), "&&&&", "abc&", "&", "\xFF\xFE" "A\xC3", "\xC3\xA9t\xC3\xA9"};
+    const std::string kCaptions[] = {std::string(300, 'x'),
+                                     "&&&&",
+                                     "abc&",
+                                     "&",
+                                     "\xFF\xFE"
+                                     "A\xC3",
+                                     "\xC3\xA9t\xC3\xA9"};
     for (const std::string& caption : kCaptions) {
         SetCaption(b, caption);
         spy->texts.clear();
@@ -1030,7 +1024,9 @@ TEST_F(BevelPaintTest, AwkwardCaptionsAndFonts) {
     host.draw(b);
     ASSERT_EQ(spy->texts.size(), 1u);
     EXPECT_EQ(spy->texts[0].wide.size(), 300u);
-    SetCaption(b, "\xFF\xFE" "A\xC3");
+    SetCaption(b,
+               "\xFF\xFE"
+               "A\xC3");
     spy->texts.clear();
     host.draw(b);
     ASSERT_EQ(spy->texts.size(), 1u);

@@ -45,11 +45,11 @@ inline std::string Difference(const std::vector<std::string>& expected, const st
     return text;
 }
 
-#define EXPECT_SEQUENCE(expected, recorded)                                                        \
-    do {                                                                                           \
-        const std::vector<std::string> expected_ = (expected);                                     \
-        const std::vector<std::string> recorded_ = (recorded);                                     \
-        EXPECT_EQ(expected_, recorded_) << bevel_test::Difference(expected_, recorded_);           \
+#define EXPECT_SEQUENCE(expected, recorded)                                              \
+    do {                                                                                 \
+        const std::vector<std::string> expected_ = (expected);                           \
+        const std::vector<std::string> recorded_ = (recorded);                           \
+        EXPECT_EQ(expected_, recorded_) << bevel_test::Difference(expected_, recorded_); \
     } while (0)
 
 // A fixture with one bevel button of the default size at (10, 10).
@@ -69,9 +69,7 @@ protected:
         ASSERT_NE(button, nullptr);
     }
 
-    bevel_button::InstanceData& data() const {
-        return *reinterpret_cast<bevel_button::InstanceData*>(button->data());
-    }
+    bevel_button::InstanceData& data() const { return *reinterpret_cast<bevel_button::InstanceData*>(button->data()); }
 
     // The lock log from mark on.
     std::vector<std::string> logSince(size_t mark) const {

@@ -21,9 +21,7 @@ constexpr int32_t kFrameIndexOffset = 4;
 // The plug-in's outline calls, as "Polygon x,y x,y x,y", "MoveToEx x,y", "LineTo x,y".
 std::vector<std::string> gShapes;
 
-std::string Point(int x, int y) {
-    return std::to_string(x) + "," + std::to_string(y);
-}
+std::string Point(int x, int y) { return std::to_string(x) + "," + std::to_string(y); }
 
 BOOL WINAPI RecordPolygon(HDC dc, const POINT* points, int count) {
     std::string call = "Polygon";
@@ -131,11 +129,10 @@ TEST_F(ChasingArrowsTest, EightVisibleIdlesComeBackToTheStart) {
         EXPECT_EQ(host.pixel(20 + heads[step].x, 30 + heads[step].y), kBlack) << "not on screen, step " << step;
     }
     EXPECT_EQ(Capture(square), start);
-    EXPECT_EQ(gShapes, (std::vector<std::string>{
-                           "Polygon 31,37 34,39 35,37", "MoveToEx 25,33", "LineTo 26,32", "LineTo 29,32",
-                           "LineTo 31,33", "LineTo 33,36", "LineTo 33,39", "Polygon 24,38 21,36 20,38",
-                           "MoveToEx 30,42", "LineTo 29,43", "LineTo 26,43", "LineTo 24,42", "LineTo 22,39",
-                           "LineTo 22,36"}));
+    EXPECT_EQ(gShapes, (std::vector<std::string>{"Polygon 31,37 34,39 35,37", "MoveToEx 25,33", "LineTo 26,32",
+                                                 "LineTo 29,32", "LineTo 31,33", "LineTo 33,36", "LineTo 33,39",
+                                                 "Polygon 24,38 21,36 20,38", "MoveToEx 30,42", "LineTo 29,43",
+                                                 "LineTo 26,43", "LineTo 24,42", "LineTo 22,39", "LineTo 22,36"}));
 }
 
 TEST_F(ChasingArrowsTest, HiddenControlOrTabPanelStandsStill) {
@@ -195,8 +192,7 @@ TEST_F(ChasingArrowsTest, OnWindowsXPTheParentsBackgroundGoesUnderTheArrows) {
     ASSERT_EQ(parents.size(), 2u);
     for (const themehooks::ThemeCall& call : parents) {
         EXPECT_EQ(call.window, arrows->window);
-        EXPECT_EQ(Point(call.rect.left, call.rect.top) + " " + Point(call.rect.right, call.rect.bottom),
-                  "40,40 56,56");
+        EXPECT_EQ(Point(call.rect.left, call.rect.top) + " " + Point(call.rect.right, call.rect.bottom), "40,40 56,56");
     }
     // Frame 1's stored head, on top of whatever the parent painted.
     EXPECT_EQ(host.pixel(40 + 11, 40 + 8), kBlack);

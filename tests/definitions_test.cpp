@@ -17,9 +17,7 @@ constexpr bool kIs64 = sizeof(void*) == 8;
 
 // Picks the value of a layout number for this build: the 32-bit plug-in
 // keeps the host's published offsets; the 64-bit one widens handles.
-constexpr int32_t Layout(int32_t i686, int32_t x64) {
-    return kIs64 ? x64 : i686;
-}
+constexpr int32_t Layout(int32_t i686, int32_t x64) { return kIs64 ? x64 : i686; }
 
 struct ExpectedClass {
     const char* name;
@@ -68,8 +66,7 @@ const std::vector<std::string> kBevel = {"=#468", "=#469", "=#470", "=#241", "=#
 const std::vector<std::string> kButtonType = {"=#471", "=#472", "=#473"};
 const std::vector<std::string> kMenu = {"=#494", "=#495", "=#496"};
 const std::vector<std::string> kFacing = {"=#497", "=#498"};
-const std::vector<std::string> kArrowFacing = {"=#499", "=#500", "=#501", "=#502",
-                                               "=#503", "=#504", "=#505", "=#506"};
+const std::vector<std::string> kArrowFacing = {"=#499", "=#500", "=#501", "=#502", "=#503", "=#504", "=#505", "=#506"};
 
 const ExpectedProperty kExpectedProperties[] = {
     {"BevelButton", "Appearance", "Caption", "String", 0, 'f', 'f', 0, {}},
@@ -109,8 +106,8 @@ struct ExpectedEvents {
 };
 
 const ExpectedEvents kExpectedEvents[] = {
-    {"BevelButton", {"MouseUp(X As Integer, Y As Integer) As Boolean",
-                     "MouseDown(X As Integer, Y As Integer) As Boolean", "Action"}},
+    {"BevelButton",
+     {"MouseUp(X As Integer, Y As Integer) As Boolean", "MouseDown(X As Integer, Y As Integer) As Boolean", "Action"}},
     {"DisclosureTriangle", {"Action"}},
     {"LittleArrows", {"Up", "Down"}},
     {"ImageWell", {kMouseEvents[0], kMouseEvents[1], kMouseEvents[2]}},
@@ -134,7 +131,7 @@ const char* const kBevelButtonMethods[] = {
 // PopupArrow, Placard, Separator. O: the class's own function; n: a shared
 // or per-class function that does nothing; z: answers 0; '.': null.
 const char* const kColumnClasses[] = {"BevelButton", "DisclosureTriangle", "LittleArrows", "ChasingArrows",
-                                      "ImageWell", "PopupArrow", "Placard", "Separator"};
+                                      "ImageWell",   "PopupArrow",         "Placard",      "Separator"};
 const char* const kCallbackTable[25] = {
     /*  0 construct       */ "OOOO...n",
     /*  1 destruct        */ "O.OOO..n",
@@ -178,9 +175,7 @@ bool StillToCome(const std::string& className, const std::string& what) {
     return false;
 }
 
-std::string Text(const char* s) {
-    return s ? std::string(s) : std::string("(null)");
-}
+std::string Text(const char* s) { return s ? std::string(s) : std::string("(null)"); }
 
 void* const* Slots(const ControlDefinition* definition) {
     return reinterpret_cast<void* const*>(definition->callbacks);

@@ -53,21 +53,21 @@ void fillBounds(HDC dc, ControlInstance* instance) {
 void probeDraw(ControlInstance* instance, HostGraphics graphics) {
     HDC dc = entry<HDC (*)(HostGraphics)>("ZOKAGraphicsDC")(graphics);
     switch (gDrawMode) {
-    case DrawMode::FillBounds:
-        fillBounds(dc, instance);
-        break;
-    case DrawMode::LeavePen:
-        SelectObject(dc, GetStockObject(WHITE_PEN));
-        break;
-    case DrawMode::LeakBrush:
-        CreateSolidBrush(kInk);
-        break;
-    case DrawMode::BorrowGraphics: {
-        HostGraphics own = entry<HostGraphics (*)(ControlInstance*)>("ZOKAGetControlGraphics")(instance);
-        fillBounds(entry<HDC (*)(HostGraphics)>("ZOKAGraphicsDC")(own), instance);
-        entry<void (*)(HostObject)>("ZOKAUnlockObject")(own);
-        break;
-    }
+        case DrawMode::FillBounds:
+            fillBounds(dc, instance);
+            break;
+        case DrawMode::LeavePen:
+            SelectObject(dc, GetStockObject(WHITE_PEN));
+            break;
+        case DrawMode::LeakBrush:
+            CreateSolidBrush(kInk);
+            break;
+        case DrawMode::BorrowGraphics: {
+            HostGraphics own = entry<HostGraphics (*)(ControlInstance*)>("ZOKAGetControlGraphics")(instance);
+            fillBounds(entry<HDC (*)(HostGraphics)>("ZOKAGraphicsDC")(own), instance);
+            entry<void (*)(HostObject)>("ZOKAUnlockObject")(own);
+            break;
+        }
     }
 }
 
@@ -85,9 +85,7 @@ const ControlCallbacks kProbeCallbacks = [] {
 // Methods: the host passes pointer-sized arguments and reads the declared type.
 int32_t probeTwice(ControlInstance*, int32_t n) { return 2 * n; }
 
-HostString probeCaption(ControlInstance*) {
-    return entry<HostString (*)()>("PluginDefaultControlCaption")();
-}
+HostString probeCaption(ControlInstance*) { return entry<HostString (*)()>("PluginDefaultControlCaption")(); }
 
 struct ListAssignment {
     int32_t row;
@@ -228,9 +226,9 @@ TEST_F(ProbeTest, BalancedLocksAndDescriptionsPass) {
     entry<void (*)(HostObject)>("unlockPictureDescription")(picture);
     entry<void (*)(HostObject)>("ZOKAUnlockObject")(picture);
     entry<void (*)(HostString)>("ZOKAUnlockString")(nullptr);  // accepted
-    const std::vector<std::string> expectedLog = {
-        "ZOKALockObject picture#1", "lockPictureDescription picture#1", "unlockPictureDescription picture#1",
-        "ZOKAUnlockObject picture#1", "ZOKAUnlockString nil"};
+    const std::vector<std::string> expectedLog = {"ZOKALockObject picture#1", "lockPictureDescription picture#1",
+                                                  "unlockPictureDescription picture#1", "ZOKAUnlockObject picture#1",
+                                                  "ZOKAUnlockString nil"};
     EXPECT_EQ(host.lockLog, expectedLog);
     EXPECT_EQ(host.finish(), std::vector<std::string>{});
 }
@@ -338,8 +336,8 @@ TEST_F(ProbeTest, PerformActionRoutineRecordsTheReceiver) {
     HostObject receiver = host.makeReceiver();
     auto routine = entry<void* (*)(HostObject, const char*, const char*)>("GetInterfaceRoutine");
     EXPECT_EQ(routine(receiver, "actionNotificationReceiver", "Other"), nullptr);
-    auto perform = reinterpret_cast<PerformActionRoutine>(
-        routine(receiver, "actionNotificationReceiver", "PerformAction"));
+    auto perform =
+        reinterpret_cast<PerformActionRoutine>(routine(receiver, "actionNotificationReceiver", "PerformAction"));
     ASSERT_NE(perform, nullptr);
     perform(receiver);
     ASSERT_EQ(host.events.size(), 1u);
@@ -389,7 +387,7 @@ TEST_F(ProbeTest, UnknownInstanceIsAFaultNotACrash) {
     alignas(16) unsigned char stranger[64] = {};
     HostRect bounds{1, 2, 3, 4};
     entry<void (*)(ControlInstance*, HostRect*)>("GetControlBounds")(reinterpret_cast<ControlInstance*>(stranger),
-                                                                   &bounds);
+                                                                     &bounds);
     EXPECT_EQ(bounds.top, 1) << "the rectangle is left alone";
     EXPECT_TRUE(anyFaultContains(host.faults(), "GetControlBounds", "does not know"));
 }
@@ -419,8 +417,7 @@ TEST_F(ProbeTest, CaptureMarksUnknownColoursAndPixelsOutsideTheImage) {
     EXPECT_EQ(testhost::capture(host, RECT{-1, -1, 3, 1}, {{kInk, '#'}}),
               "    \n"
               " ##?\n");
-    EXPECT_EQ(testhost::capture(host, RECT{Host::kWindowWidth - 1, 0, Host::kWindowWidth + 1, 1}, kInkLegend),
-              ". \n");
+    EXPECT_EQ(testhost::capture(host, RECT{Host::kWindowWidth - 1, 0, Host::kWindowWidth + 1, 1}, kInkLegend), ". \n");
     EXPECT_EQ(host.finish(), std::vector<std::string>{});
 }
 

@@ -99,13 +99,9 @@ const std::string kTooWide = Rows({
     "............",
 });
 
-COLORREF Marked(int x, int y) {
-    return x == 0 || y == 0 ? kPictureEdge : kPictureBody;
-}
+COLORREF Marked(int x, int y) { return x == 0 || y == 0 ? kPictureEdge : kPictureBody; }
 
-HostRect Rect(int16_t top, int16_t left, int16_t bottom, int16_t right) {
-    return HostRect{top, left, bottom, right};
-}
+HostRect Rect(int16_t top, int16_t left, int16_t bottom, int16_t right) { return HostRect{top, left, bottom, right}; }
 
 std::string Text(const HostRect& r) {
     return "{top " + std::to_string(r.top) + ", left " + std::to_string(r.left) + ", bottom " +
@@ -123,8 +119,7 @@ protected:
                                                          {kPictureEdge, 'B'},
                                                          {kPictureBody, 'R'}})) {}
 
-    Instance* Create(int left = kLeft, int top = kTop, int right = kRight, int bottom = kBottom,
-                     bool enabled = true) {
+    Instance* Create(int left = kLeft, int top = kTop, int right = kRight, int bottom = kBottom, bool enabled = true) {
         return ControlTest::Create(left, top, right, bottom, enabled);
     }
 
@@ -286,8 +281,7 @@ TEST_F(ImageWellTest, DestroyingAWellGivesBackTheDescriptionThenThePicture) {
     host.lockLog.clear();
     host.destroy(well);
     const std::string p = host.nameOf(picture);
-    EXPECT_EQ(host.lockLog,
-              (std::vector<std::string>{"unlockPictureDescription " + p, "ZOKAUnlockObject " + p}));
+    EXPECT_EQ(host.lockLog, (std::vector<std::string>{"unlockPictureDescription " + p, "ZOKAUnlockObject " + p}));
     ExpectClean();
 }
 
@@ -491,9 +485,8 @@ TEST(ImageWellPainterTest, PlacementCentresEachDirectionThatFitsAndAnchorsTheOth
     for (const Case& c : cases) {
         RECT placed{};
         ASSERT_TRUE(image_well::placePicture(interior, c.width, c.height, &placed)) << c.width << " x " << c.height;
-        EXPECT_TRUE(EqualRect(&placed, &c.expected))
-            << c.width << " x " << c.height << ": " << placed.left << "," << placed.top << "," << placed.right
-            << "," << placed.bottom;
+        EXPECT_TRUE(EqualRect(&placed, &c.expected)) << c.width << " x " << c.height << ": " << placed.left << ","
+                                                     << placed.top << "," << placed.right << "," << placed.bottom;
     }
     RECT unused{};
     EXPECT_FALSE(image_well::placePicture(RECT{12, 22, 12, 26}, 4, 2, &unused)) << "empty interior";

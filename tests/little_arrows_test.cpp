@@ -24,8 +24,7 @@ constexpr themehooks::SystemVersion kWindows2000 = {VER_PLATFORM_WIN32_NT, 5, 0}
 // 'D' dark grey, 'L' light grey, '.' untouched.
 std::map<COLORREF, char> Legend() {
     return testhost::legend({{COLOR_BTNFACE, 'F'}, {COLOR_BTNHIGHLIGHT, 'H'}, {COLOR_BTNSHADOW, 'S'}},
-                            {{RGB(0, 0, 0), 'K'}, {RGB(64, 64, 64), 'D'}, {RGB(192, 192, 192), 'L'},
-                             {kPaper, '.'}});
+                            {{RGB(0, 0, 0), 'K'}, {RGB(64, 64, 64), 'D'}, {RGB(192, 192, 192), 'L'}, {kPaper, '.'}});
 }
 
 // The control's 13 x 23 pixels plus one column and one row beyond.
@@ -318,15 +317,12 @@ TEST_F(LittleArrowsRepeatTest, RepeatsAtMostEverySixteenMillisecondsAndNotOverTh
         size_t firedSoFar;
     };
     static const Step kSteps[] = {
-        {10000 + 500, 45, 2},  // first repeat
-        {10000 + 505, 45, 2},
-        {10000 + 515, 45, 2},  // 15 ms after the last repeat
-        {10000 + 516, 45, 3},  // 16 ms
-        {10000 + 600, 55, 3},  // over the down half: nothing
-        {10000 + 700, 55, 3},
-        {10000 + 800, 45, 4},  // back on the up half: repeats again
-        {10000 + 810, 45, 4},
-        {10000 + 832, 45, 5},
+        {10000 + 500, 45, 2},                        // first repeat
+        {10000 + 505, 45, 2}, {10000 + 515, 45, 2},  // 15 ms after the last repeat
+        {10000 + 516, 45, 3},                        // 16 ms
+        {10000 + 600, 55, 3},                        // over the down half: nothing
+        {10000 + 700, 55, 3}, {10000 + 800, 45, 4},  // back on the up half: repeats again
+        {10000 + 810, 45, 4}, {10000 + 832, 45, 5},
     };
     for (const Step& step : kSteps) {
         At(step.at);

@@ -76,13 +76,11 @@ const std::string kDisabled = Rows({
 class PlacardTest : public ControlTest {
 protected:
     PlacardTest()
-        : ControlTest("Placard", testhost::legend({{COLOR_BTNFACE, 'F'},
-                                                   {COLOR_BTNHIGHLIGHT, 'H'},
-                                                   {COLOR_BTNSHADOW, 'S'},
-                                                   {COLOR_3DDKSHADOW, 'D'}},
-                                                  {{RGB(0, 0, 0), 'K'},
-                                                   {RGB(153, 153, 153), 'G'},
-                                                   {RGB(238, 238, 238), 'E'}})) {}
+        : ControlTest(
+              "Placard",
+              testhost::legend(
+                  {{COLOR_BTNFACE, 'F'}, {COLOR_BTNHIGHLIGHT, 'H'}, {COLOR_BTNSHADOW, 'S'}, {COLOR_3DDKSHADOW, 'D'}},
+                  {{RGB(0, 0, 0), 'K'}, {RGB(153, 153, 153), 'G'}, {RGB(238, 238, 238), 'E'}})) {}
 
     Instance* Create(int left, int top, int right, int bottom, bool enabled = true) {
         return ControlTest::Create(left, top, right, bottom, enabled);

@@ -39,9 +39,7 @@ SmallBlockPool snapshot() {
     return copy;
 }
 
-bool sameState(const SmallBlockPool& a, const SmallBlockPool& b) {
-    return std::memcmp(&a, &b, sizeof a) == 0;
-}
+bool sameState(const SmallBlockPool& a, const SmallBlockPool& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 // Requests of each size and the class whose list they use.
 struct SizeClassCase {
@@ -49,8 +47,7 @@ struct SizeClassCase {
     int32_t sizeClass;
 };
 constexpr SizeClassCase kSizeClasses[] = {
-    {1, 1}, {2, 1}, {3, 1}, {4, 1}, {5, 2}, {8, 2}, {9, 3},
-    {20, 5}, {100, 25}, {249, 63}, {252, 63},
+    {1, 1}, {2, 1}, {3, 1}, {4, 1}, {5, 2}, {8, 2}, {9, 3}, {20, 5}, {100, 25}, {249, 63}, {252, 63},
 };
 
 TEST(Pool, EachSizeUsesItsClassList) {

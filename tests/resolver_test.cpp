@@ -15,18 +15,40 @@ using testhost::Instance;
 
 // Every entry point a host offers the plug-in, by its published name.
 const char* const kEntryPoints[] = {
-    "RegisterPluginVersion", "PluginRegisterControl", "StringGetCString", "PluginInterpretConstantValue",
-    "PluginDefaultControlFont", "PluginDefaultControlCaption", "PluginDefaultControlFontSize", "ZOKALockObject",
-    "ZOKAUnlockObject", "ZOKALockString", "ZOKAUnlockString", "GetInterfaceRoutine", "lockPictureDescription",
-    "unlockPictureDescription", "drawPicturePrimitive", "GetEventInstance", "GetControlBounds",
-    "GetControlVisible", "ZOKAGetControlEnabled", "ZOKAGetControlGraphics", "ZOKAGetWin32Charset",
-    "ZOKAGraphicsDC", "ZOKAInvalidateControl", "ZOKASetSpecialBackground", "getControlWindow",
-    "ZOKASetAccelerator", "GetTabPanelVisible", "ZOKAGetControlHandle", "ZOKAGetWindowHandle",
+    "RegisterPluginVersion",
+    "PluginRegisterControl",
+    "StringGetCString",
+    "PluginInterpretConstantValue",
+    "PluginDefaultControlFont",
+    "PluginDefaultControlCaption",
+    "PluginDefaultControlFontSize",
+    "ZOKALockObject",
+    "ZOKAUnlockObject",
+    "ZOKALockString",
+    "ZOKAUnlockString",
+    "GetInterfaceRoutine",
+    "lockPictureDescription",
+    "unlockPictureDescription",
+    "drawPicturePrimitive",
+    "GetEventInstance",
+    "GetControlBounds",
+    "GetControlVisible",
+    "ZOKAGetControlEnabled",
+    "ZOKAGetControlGraphics",
+    "ZOKAGetWin32Charset",
+    "ZOKAGraphicsDC",
+    "ZOKAInvalidateControl",
+    "ZOKASetSpecialBackground",
+    "getControlWindow",
+    "ZOKASetAccelerator",
+    "GetTabPanelVisible",
+    "ZOKAGetControlHandle",
+    "ZOKAGetWindowHandle",
     "ZOKAGetStringEncoding",
 };
 
-const char* const kClasses[] = {"BevelButton", "ChasingArrows", "LittleArrows", "Placard",
-                                "Separator", "PopupArrow", "DisclosureTriangle", "ImageWell"};
+const char* const kClasses[] = {"BevelButton", "ChasingArrows", "LittleArrows",       "Placard",
+                                "Separator",   "PopupArrow",    "DisclosureTriangle", "ImageWell"};
 
 // Drives one instance of every class through every callback the class has.
 // Returns how many instances were made.
@@ -104,8 +126,7 @@ TEST(Resolver, AnyOneEntryPointMissingBreaksNothing) {
         // back; every other host must end balanced.
         const std::string missing = name;
         const std::vector<std::string> faults = host.finish();
-        if (missing != "ZOKAUnlockObject" && missing != "ZOKAUnlockString" &&
-            missing != "unlockPictureDescription") {
+        if (missing != "ZOKAUnlockObject" && missing != "ZOKAUnlockString" && missing != "unlockPictureDescription") {
             EXPECT_TRUE(faults.empty()) << ::testing::PrintToString(faults);
         }
     }

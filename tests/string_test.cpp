@@ -10,13 +10,9 @@
 
 namespace {
 
-std::string textOf(const PluginString& s) {
-    return std::string(s.text(), static_cast<size_t>(s.length()));
-}
+std::string textOf(const PluginString& s) { return std::string(s.text(), static_cast<size_t>(s.length())); }
 
-int32_t classOf(int32_t size) {
-    return (size + 3) / 4;
-}
+int32_t classOf(int32_t size) { return (size + 3) / 4; }
 
 TEST(PluginString, ABodyHoldsLengthByteTextAndNul) {
     PluginString s = MakePluginString("abc", 3, EncodingAscii);
@@ -217,7 +213,7 @@ TEST(PluginString, TruncateRewritesLengthByteAndEnd) {
     EXPECT_EQ(s.body->buffer[0], 10);
     EXPECT_EQ(s.body->buffer[11], 0);
     EXPECT_EQ(s.body->bufferSize, 302);  // freed with the size it was made with
-    s.truncate(11);  // longer than the text: ignored
+    s.truncate(11);                      // longer than the text: ignored
     EXPECT_EQ(s.length(), 10);
 }
 

@@ -47,9 +47,7 @@ std::u16string unitsOf(const PluginString& s) {
 // --- scripted system functions --------------------------------------------------
 
 LANGID scriptedLanguage = 1033;
-LANGID WINAPI scriptedGetUserDefaultLangID() {
-    return scriptedLanguage;
-}
+LANGID WINAPI scriptedGetUserDefaultLangID() { return scriptedLanguage; }
 
 int systemConversions = 0;
 using MultiByteToWideCharFunction = int(WINAPI*)(UINT, DWORD, LPCCH, int, LPWSTR, int);
@@ -62,8 +60,8 @@ int WINAPI countingMultiByteToWideChar(UINT cp, DWORD flags, LPCCH in, int n, LP
     return realMultiByteToWideChar(cp, flags, in, n, out, m);
 }
 
-int WINAPI countingWideCharToMultiByte(UINT cp, DWORD flags, LPCWCH in, int n, LPSTR out, int m,
-                                       LPCCH defaultChar, LPBOOL usedDefault) {
+int WINAPI countingWideCharToMultiByte(UINT cp, DWORD flags, LPCWCH in, int n, LPSTR out, int m, LPCCH defaultChar,
+                                       LPBOOL usedDefault) {
     ++systemConversions;
     return realWideCharToMultiByte(cp, flags, in, n, out, m, defaultChar, usedDefault);
 }
@@ -110,19 +108,17 @@ struct CodePageCase {
 
 // Tags whose code page the system is asked about.
 constexpr CodePageCase kSystemCodePages[] = {
-    {0x0000, 10000}, {0x0001, 10001}, {0x0002, 10002}, {0x0003, 10003}, {0x0004, 10004},
-    {0x0005, 10005}, {0x0006, 10006}, {0x0007, 10007}, {0x0015, 10021}, {0x0019, 10008},
-    {0x001D, 10029}, {0x0023, 10081}, {0x0024, 10082}, {0x0025, 10079}, {0x0026, 10010},
-    {0x0201, 28591}, {0x0202, 28592}, {0x0203, 28593}, {0x0204, 28594}, {0x0205, 28595},
-    {0x0206, 708},   {0x0207, 28597}, {0x0208, 28598}, {0x0209, 28599}, {0x020F, 28605},
-    {0x0400, 437},   {0x0405, 737},   {0x0406, 775},   {0x0410, 850},   {0x0411, 851},
-    {0x0412, 852},   {0x0413, 855},   {0x0414, 857},   {0x0415, 860},   {0x0416, 861},
-    {0x0417, 862},   {0x0418, 863},   {0x0419, 864},   {0x041A, 865},   {0x041B, 866},
-    {0x041C, 869},   {0x041D, 874},   {0x0420, 932},   {0x0421, 936},   {0x0422, 949},
-    {0x0423, 950},   {0x0500, 1252},  {0x0501, 1250},  {0x0502, 1251},  {0x0503, 1253},
-    {0x0504, 1254},  {0x0505, 1255},  {0x0506, 1256},  {0x0507, 1257},  {0x0508, 1258},
-    {0x0510, 1361},  {0x0600, 1252},  {0x0631, 936},   {0x0A01, 932},   {0x0C01, 37},
-    {0x0C02, 37},    {0x04000500, 1252},  // the format variant does not matter
+    {0x0000, 10000},     {0x0001, 10001},    {0x0002, 10002}, {0x0003, 10003}, {0x0004, 10004}, {0x0005, 10005},
+    {0x0006, 10006},     {0x0007, 10007},    {0x0015, 10021}, {0x0019, 10008}, {0x001D, 10029}, {0x0023, 10081},
+    {0x0024, 10082},     {0x0025, 10079},    {0x0026, 10010}, {0x0201, 28591}, {0x0202, 28592}, {0x0203, 28593},
+    {0x0204, 28594},     {0x0205, 28595},    {0x0206, 708},   {0x0207, 28597}, {0x0208, 28598}, {0x0209, 28599},
+    {0x020F, 28605},     {0x0400, 437},      {0x0405, 737},   {0x0406, 775},   {0x0410, 850},   {0x0411, 851},
+    {0x0412, 852},       {0x0413, 855},      {0x0414, 857},   {0x0415, 860},   {0x0416, 861},   {0x0417, 862},
+    {0x0418, 863},       {0x0419, 864},      {0x041A, 865},   {0x041B, 866},   {0x041C, 869},   {0x041D, 874},
+    {0x0420, 932},       {0x0421, 936},      {0x0422, 949},   {0x0423, 950},   {0x0500, 1252},  {0x0501, 1250},
+    {0x0502, 1251},      {0x0503, 1253},     {0x0504, 1254},  {0x0505, 1255},  {0x0506, 1256},  {0x0507, 1257},
+    {0x0508, 1258},      {0x0510, 1361},     {0x0600, 1252},  {0x0631, 936},   {0x0A01, 932},   {0x0C01, 37},
+    {0x0C02, 37},        {0x04000500, 1252},  // the format variant does not matter
     {kDirect1252, 1252}, {0xFFFF03B5, 949},
 };
 
@@ -144,8 +140,9 @@ TEST_F(Encoding, CodePagesTheSystemIsAskedAbout) {
 
 TEST_F(Encoding, CodePagesAcceptedWithoutAsking) {
     const CodePageCase cases[] = {
-        {EncodingUtf16, 1200}, {0x0101, 1200}, {0x0103, 1200}, {0x04000100, 1200},
-        {EncodingUtf8, 65001}, {EncodingEucJp, 900000}, {EncodingIso2022Jp, 900001},
+        {EncodingUtf16, 1200},       {0x0101, 1200},        {0x0103, 1200},
+        {0x04000100, 1200},          {EncodingUtf8, 65001}, {EncodingEucJp, 900000},
+        {EncodingIso2022Jp, 900001},
     };
     for (const CodePageCase& c : cases) {
         SCOPED_TRACE(c.encoding);
@@ -156,8 +153,8 @@ TEST_F(Encoding, CodePagesAcceptedWithoutAsking) {
 }
 
 TEST_F(Encoding, BasesWithoutACodePage) {
-    for (TextEncoding e : {0x0008u, 0x0102u, 0x0200u, 0x0300u, 0x0401u, 0x0509u, 0x0601u, 0x0A02u,
-                           0x7FFFu, 0x08000300u}) {
+    for (TextEncoding e :
+         {0x0008u, 0x0102u, 0x0200u, 0x0300u, 0x0401u, 0x0509u, 0x0601u, 0x0A02u, 0x7FFFu, 0x08000300u}) {
         SCOPED_TRACE(e);
         uint32_t codePage = 77;
         EXPECT_FALSE(EncodingToCodePage(e, codePage));
@@ -174,8 +171,16 @@ TEST_F(ScriptedLanguage, UserLanguageTable) {
         LANGID language;
         TextEncoding encoding;
     } cases[] = {
-        {1028, 0x0423}, {2052, 0x0423}, {3076, 0x0423}, {4100, 0x0423}, {1041, 0x0A01},
-        {1033, 0x0500}, {1042, 0x0500}, {1049, 0x0500}, {1031, 0x0500}, {0, 0x0500},
+        {1028, 0x0423},
+        {2052, 0x0423},
+        {3076, 0x0423},
+        {4100, 0x0423},
+        {1041, 0x0A01},
+        {1033, 0x0500},
+        {1042, 0x0500},
+        {1049, 0x0500},
+        {1031, 0x0500},
+        {0, 0x0500},
         {0x0411 + 0x0400, 0x0500},
     };
     for (const auto& c : cases) {
@@ -513,7 +518,10 @@ TEST_F(Encoding, CompareStrings) {
 
 TEST_F(Encoding, CompareStringsAcrossEncodings) {
     const PluginString western = make(Bytes{'G', 'r', 0xFC, 0xDF, 'e'}, 0x0500);
-    const PluginString utf8 = make("Gr\xC3\xBC\xC3\x9F" "e", EncodingUtf8);
+    const PluginString utf8 = make(
+        "Gr\xC3\xBC\xC3\x9F"
+        "e",
+        EncodingUtf8);
     const PluginString wide = makeWide(u"GR\u00FC\u00DFE");
     EXPECT_EQ(CompareStrings(western, utf8), 0);
     EXPECT_EQ(CompareStrings(western, wide), 0);
@@ -549,8 +557,8 @@ TEST(JapaneseConverters, ShiftJisToEucJp) {
 
 TEST(JapaneseConverters, ShiftJisToIso2022Jp) {
     const Bytes sjis = {'a', 0x82, 0xA0, 0x8A, 0xBF, 0xB1, 'b', '\r', 0x82, 0xA0};
-    const Bytes iso = {'a', ESC, '$', 'B', 0x24, 0x22, 0x34, 0x41, ESC, '(', 'I', 0x31,
-                       ESC, '(', 'J', 'b', '\r', ESC, '$', 'B', 0x24, 0x22, ESC, '(', 'J'};
+    const Bytes iso = {'a', ESC, '$', 'B',  0x24, 0x22, 0x34, 0x41, ESC,  '(', 'I', 0x31, ESC,
+                       '(', 'J', 'b', '\r', ESC,  '$',  'B',  0x24, 0x22, ESC, '(', 'J'};
     PluginString out = ShiftJisToIso2022Jp(make(sjis, EncodingShiftJis));
     EXPECT_EQ(bytesOf(out), iso);
     EXPECT_EQ(out.encoding(), EncodingSystem);  // escape sequences
@@ -560,8 +568,8 @@ TEST(JapaneseConverters, ShiftJisToIso2022Jp) {
 }
 
 TEST(JapaneseConverters, Iso2022JpToShiftJis) {
-    const Bytes iso = {'a', ESC, '$', 'B', 0x24, 0x22, 0x34, 0x41, ESC, '(', 'I', 0x31,
-                       '\n', 0x31, ESC, 'K', 0x24, 0x22, ESC, '(', 'B', 'c'};
+    const Bytes iso = {'a',  ESC,  '$',  'B', 0x24, 0x22, 0x34, 0x41, ESC, '(', 'I',
+                       0x31, '\n', 0x31, ESC, 'K',  0x24, 0x22, ESC,  '(', 'B', 'c'};
     const Bytes sjis = {'a', 0x82, 0xA0, 0x8A, 0xBF, 0xB1, '\n', 0x31, 0x82, 0xA0, 'c'};
     EXPECT_EQ(bytesOf(Iso2022JpToShiftJis(make(iso, EncodingIso2022Jp))), sjis);
 }
@@ -589,8 +597,7 @@ TEST(JapaneseConverters, TruncatedInputStaysInside) {
     EXPECT_EQ(bytesOf(EucJpToShiftJis(make(Bytes{0x8E}, EncodingEucJp))), (Bytes{0x8E}));
     EXPECT_EQ(bytesOf(ShiftJisToEucJp(make(Bytes{0x82}, EncodingShiftJis))), (Bytes{0x82}));
     EXPECT_EQ(bytesOf(Iso2022JpToShiftJis(make(Bytes{'a', ESC}, EncodingIso2022Jp))), (Bytes{'a'}));
-    EXPECT_EQ(bytesOf(Iso2022JpToShiftJis(make(Bytes{ESC, '$', 'B', 0x24}, EncodingIso2022Jp))),
-              (Bytes{0x24}));
+    EXPECT_EQ(bytesOf(Iso2022JpToShiftJis(make(Bytes{ESC, '$', 'B', 0x24}, EncodingIso2022Jp))), (Bytes{0x24}));
     EXPECT_EQ(ShiftJisToIso2022Jp(PluginString()).body, nullptr);
 }
 
@@ -635,10 +642,31 @@ void expectSound(const char* operation, const PluginString& result, const Plugin
 
 TEST_F(Encoding, RandomTextThroughEveryOperation) {
     const TextEncoding tags[] = {
-        EncodingSystem, EncodingAscii, EncodingUtf16, EncodingUtf8, 0x0500, 0x0A01, 0x0420,
-        0x0423,         0x0421,        0x0422,        0x0501,       0x0502, 0x0507, 0x0400,
-        0x0000,         0x0007,        0x0300,        EncodingEucJp, EncodingIso2022Jp,
-        kDirect1252,    0xFFFF0001,    0x0C01,        0x0101,       0x0200, 0xFFFFFFFF,
+        EncodingSystem,
+        EncodingAscii,
+        EncodingUtf16,
+        EncodingUtf8,
+        0x0500,
+        0x0A01,
+        0x0420,
+        0x0423,
+        0x0421,
+        0x0422,
+        0x0501,
+        0x0502,
+        0x0507,
+        0x0400,
+        0x0000,
+        0x0007,
+        0x0300,
+        EncodingEucJp,
+        EncodingIso2022Jp,
+        kDirect1252,
+        0xFFFF0001,
+        0x0C01,
+        0x0101,
+        0x0200,
+        0xFFFFFFFF,
     };
     std::mt19937 random(20240605);
     auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
@@ -647,8 +675,7 @@ TEST_F(Encoding, RandomTextThroughEveryOperation) {
         Bytes bytes(static_cast<size_t>(length));
         const int alphabet = pick(3);  // seven-bit, any byte, Shift-JIS-like
         for (unsigned char& b : bytes) {
-            b = static_cast<unsigned char>(alphabet == 0 ? pick(0x80) : alphabet == 1 ? pick(256)
-                                                                          : 0x81 + pick(0x7C));
+            b = static_cast<unsigned char>(alphabet == 0 ? pick(0x80) : alphabet == 1 ? pick(256) : 0x81 + pick(0x7C));
         }
         return make(bytes, tags[pick(sizeof tags / sizeof tags[0])]);
     };

@@ -110,9 +110,8 @@ TEST_F(ThemeTest, EachThemedControlHoldsOneLibraryReference) {
     EXPECT_EQ(spy->loads, 2);
     EXPECT_EQ(UxthemeCount(), uxthemeCountBefore + 2);
     EXPECT_EQ(spy->lookups, (std::vector<std::string>{"OpenThemeData", "CloseThemeData", "DrawThemeBackground",
-                                                      "DrawThemeParentBackground", "OpenThemeData",
-                                                      "CloseThemeData", "DrawThemeBackground",
-                                                      "DrawThemeParentBackground"}));
+                                                      "DrawThemeParentBackground", "OpenThemeData", "CloseThemeData",
+                                                      "DrawThemeBackground", "DrawThemeParentBackground"}));
     host.destroy(a);
     EXPECT_EQ(spy->frees, 1);
     EXPECT_EQ(UxthemeCount(), uxthemeCountBefore + 1);
@@ -259,9 +258,9 @@ struct Surface {
 // The only test in this program that binds in-process, so it starts unbound.
 TEST(ThemeWrappers, FixedResultsWhileUnboundAndRealCallsWhileBound) {
     testhost::ImportHook loadHook(GetModuleHandleA(nullptr), "KERNEL32.dll", "LoadLibraryA",
-                              reinterpret_cast<void*>(InProcessLoadLibraryA));
+                                  reinterpret_cast<void*>(InProcessLoadLibraryA));
     testhost::ImportHook freeHook(GetModuleHandleA(nullptr), "KERNEL32.dll", "FreeLibrary",
-                              reinterpret_cast<void*>(InProcessFreeLibrary));
+                                  reinterpret_cast<void*>(InProcessFreeLibrary));
     ASSERT_TRUE(loadHook.installed());
     ASSERT_TRUE(freeHook.installed());
     gRealLoadLibraryA = reinterpret_cast<decltype(&LoadLibraryA)>(loadHook.original());
@@ -273,8 +272,7 @@ TEST(ThemeWrappers, FixedResultsWhileUnboundAndRealCallsWhileBound) {
     auto expectUnbound = [&](const char* when) {
         EXPECT_EQ(ThemeOpen(nullptr, L"Spin"), nullptr) << when;
         EXPECT_EQ(ThemeClose(reinterpret_cast<ThemeHandle>(1)), 1) << when;
-        EXPECT_EQ(ThemeDrawBackground(reinterpret_cast<ThemeHandle>(1), surface.dc, 1, 1, &rect, nullptr), 1)
-            << when;
+        EXPECT_EQ(ThemeDrawBackground(reinterpret_cast<ThemeHandle>(1), surface.dc, 1, 1, &rect, nullptr), 1) << when;
         EXPECT_EQ(ThemeDrawParentBackground(window, surface.dc, &rect), 1) << when;
         EXPECT_EQ(surface.Painted(), 0) << when;
     };

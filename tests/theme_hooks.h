@@ -65,12 +65,12 @@ public:
     std::vector<DWORD> versionQueries;  // record sizes asked with, in order
 
     // --- uxtheme.dll ------------------------------------------------------------
-    bool unloadable = false;          // LoadLibraryA("uxtheme.dll") fails
-    bool openAnswersNull = false;     // OpenThemeData answers null
-    int loads = 0;                    // LoadLibraryA("uxtheme.dll") calls, failed ones too
-    int frees = 0;                    // FreeLibrary calls on uxtheme's handle
-    std::vector<std::string> lookups; // names asked of GetProcAddress on uxtheme
-    std::vector<ThemeCall> calls;     // the uxtheme functions called, in order
+    bool unloadable = false;           // LoadLibraryA("uxtheme.dll") fails
+    bool openAnswersNull = false;      // OpenThemeData answers null
+    int loads = 0;                     // LoadLibraryA("uxtheme.dll") calls, failed ones too
+    int frees = 0;                     // FreeLibrary calls on uxtheme's handle
+    std::vector<std::string> lookups;  // names asked of GetProcAddress on uxtheme
+    std::vector<ThemeCall> calls;      // the uxtheme functions called, in order
     std::vector<ThemeCall> callsOf(const std::string& function) const;
 
     // --- the clock ----------------------------------------------------------------
@@ -98,9 +98,7 @@ inline ThemeSpy*& current() {
     return spy;
 }
 
-inline HMODULE uxtheme() {
-    return GetModuleHandleA("uxtheme.dll");
-}
+inline HMODULE uxtheme() { return GetModuleHandleA("uxtheme.dll"); }
 
 inline bool IsUxTheme(const char* name) {
     static const char kName[] = "uxtheme.dll";
@@ -235,8 +233,8 @@ inline ThemeSpy::~ThemeSpy() {
 }
 
 inline bool ThemeSpy::installed() const {
-    return uxtheme_ != nullptr && versionHook_.installed() && loadHook_.installed() && freeHook_.installed() && lookupHook_.installed() &&
-           tickHook_.installed();
+    return uxtheme_ != nullptr && versionHook_.installed() && loadHook_.installed() && freeHook_.installed() &&
+           lookupHook_.installed() && tickHook_.installed();
 }
 
 inline std::vector<ThemeCall> ThemeSpy::callsOf(const std::string& function) const {

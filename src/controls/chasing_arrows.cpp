@@ -15,14 +15,14 @@ constexpr int32_t kHeadPairs = 3;
 
 // Eight frames back to back, as (x, y) pairs from the square's top-left.
 static constexpr uint8_t chasingFrames[] = {
-    11, 7, 15, 7, 14, 9, 5, 3, 6, 2, 9, 2, 11, 3, 13, 6, 13, 9,          // frame 0
-    11, 8, 14, 9, 12, 11, 7, 2, 9, 2, 11, 3, 13, 6, 12, 11,              // frame 1
-    11, 10, 13, 12, 10, 12, 9, 2, 11, 3, 13, 6, 12, 11, 10, 12,          // frame 2
-    9, 11, 11, 14, 8, 13, 11, 3, 13, 6, 12, 11, 10, 12, 8, 13,           // frame 3
-    8, 11, 8, 15, 6, 13, 12, 5, 13, 6, 12, 11, 10, 12, 8, 13, 6, 13,     // frame 4
-    6, 14, 7, 11, 4, 12, 13, 7, 12, 11, 10, 12, 8, 13, 6, 13, 4, 12,     // frame 5
-    3, 13, 5, 11, 3, 10, 12, 11, 10, 12, 8, 13, 6, 13, 4, 12, 3, 10,     // frame 6
-    1, 11, 4, 9, 2, 8, 12, 11, 10, 12, 8, 13, 6, 13, 4, 12, 3, 10, 2, 8,  // frame 7
+    11, 7,  15, 7,  14, 9,  5,  3,  6,  2,  9,  2,  11, 3,  13, 6,  13, 9,         // frame 0
+    11, 8,  14, 9,  12, 11, 7,  2,  9,  2,  11, 3,  13, 6,  12, 11,                // frame 1
+    11, 10, 13, 12, 10, 12, 9,  2,  11, 3,  13, 6,  12, 11, 10, 12,                // frame 2
+    9,  11, 11, 14, 8,  13, 11, 3,  13, 6,  12, 11, 10, 12, 8,  13,                // frame 3
+    8,  11, 8,  15, 6,  13, 12, 5,  13, 6,  12, 11, 10, 12, 8,  13, 6,  13,        // frame 4
+    6,  14, 7,  11, 4,  12, 13, 7,  12, 11, 10, 12, 8,  13, 6,  13, 4,  12,        // frame 5
+    3,  13, 5,  11, 3,  10, 12, 11, 10, 12, 8,  13, 6,  13, 4,  12, 3,  10,        // frame 6
+    1,  11, 4,  9,  2,  8,  12, 11, 10, 12, 8,  13, 6,  13, 4,  12, 3,  10, 2, 8,  // frame 7
 };
 static constexpr int32_t kFramePairs[kFrameCount] = {9, 8, 8, 8, 9, 9, 9, 10};
 static_assert(sizeof(chasingFrames) == 2 * (9 + 8 + 8 + 8 + 9 + 9 + 9 + 10), "chasingFrames");
@@ -89,13 +89,9 @@ static void paintOn(ControlInstance* instance, HostGraphics graphics, const Host
     paintFrame(dc, bounds.left, bounds.top, scene);
 }
 
-void construct(ControlInstance*) {
-    AcquireControlTheme(nullptr);
-}
+void construct(ControlInstance*) { AcquireControlTheme(nullptr); }
 
-void destruct(ControlInstance*) {
-    ReleaseControlTheme(nullptr);
-}
+void destruct(ControlInstance*) { ReleaseControlTheme(nullptr); }
 
 void draw(ControlInstance* instance, HostGraphics graphics) {
     HostRect bounds{};

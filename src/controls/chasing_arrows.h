@@ -27,10 +27,10 @@ static_assert(offsetof(InstanceData, frameIndex) == 4, "frameIndex");
 
 // Everything a paint depends on besides the device context and the anchor.
 struct ArrowsScene {
-    int32_t frame;            // outside 0 to 7 nothing is painted
-    COLORREF background;      // fills the square first
-    bool parentBackground;    // then the parent's themed background over it
-    HWND window;              // whose parent background is painted
+    int32_t frame;          // outside 0 to 7 nothing is painted
+    COLORREF background;    // fills the square first
+    bool parentBackground;  // then the parent's themed background over it
+    HWND window;            // whose parent background is painted
 };
 
 // Paints one frame in the 16 x 16 square anchored at (left, top).

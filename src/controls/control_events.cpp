@@ -15,8 +15,8 @@ static HostPoint controlOrigin(ControlInstance* instance) {
     return HostPoint{bounds.top, bounds.left};
 }
 
-static void forwardPlainMouseEvent(ControlInstance* instance, const ControlDefinition& definition,
-                                   int32_t eventIndex, int32_t x, int32_t y) {
+static void forwardPlainMouseEvent(ControlInstance* instance, const ControlDefinition& definition, int32_t eventIndex,
+                                   int32_t x, int32_t y) {
     const HostPoint origin = controlOrigin(instance);
     auto handler = reinterpret_cast<MouseEventHandler>(handlerOf(instance, definition, eventIndex));
     if (handler) handler(instance, x - origin.h, y - origin.v);

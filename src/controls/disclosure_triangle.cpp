@@ -88,9 +88,7 @@ static void repaintNow(ControlInstance* instance, const HostRect& bounds, const 
     host::ZOKAUnlockObject(graphics);
 }
 
-void construct(ControlInstance* instance) {
-    dataOf(instance).pressed = 0;
-}
+void construct(ControlInstance* instance) { dataOf(instance).pressed = 0; }
 
 void draw(ControlInstance* instance, HostGraphics graphics) {
     const InstanceData& data = dataOf(instance);

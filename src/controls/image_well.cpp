@@ -26,9 +26,7 @@ static RECT insetBounds(const HostRect& bounds, int32_t inset) {
     return RECT{bounds.left + inset, bounds.top + inset, bounds.right - inset, bounds.bottom - inset};
 }
 
-RECT interiorOf(const HostRect& bounds) {
-    return insetBounds(bounds, kInteriorInset);
-}
+RECT interiorOf(const HostRect& bounds) { return insetBounds(bounds, kInteriorInset); }
 
 // Start of the picture along one direction of the interior.
 static int32_t placeAlong(int32_t interiorStart, int32_t interiorLength, int32_t pictureLength) {
@@ -72,8 +70,8 @@ static void paintBevel(HDC dc, const HostRect& bounds) {
 
 // Draws the picture clipped to the part of the interior from its top-left
 // corner on; the host's clip region is put back afterwards.
-static void paintPicture(HDC dc, const HostRect& bounds, const RECT& interior, const RECT& picture,
-                         HostObject image, Surface surface) {
+static void paintPicture(HDC dc, const HostRect& bounds, const RECT& interior, const RECT& picture, HostObject image,
+                         Surface surface) {
     HRGN saved = CreateRectRgn(0, 0, 0, 0);
     const bool hadClip = GetClipRgn(dc, saved) > 0;
 
@@ -126,13 +124,9 @@ static void releasePicture(InstanceData& data) {
     data.description = PictureDescription{};
 }
 
-void destruct(ControlInstance* instance) {
-    releasePicture(dataOf(instance));
-}
+void destruct(ControlInstance* instance) { releasePicture(dataOf(instance)); }
 
-void draw(ControlInstance* instance, HostGraphics graphics) {
-    drawOn(instance, graphics, Surface::kOnScreen);
-}
+void draw(ControlInstance* instance, HostGraphics graphics) { drawOn(instance, graphics, Surface::kOnScreen); }
 
 void drawOffscreen(ControlInstance* instance, HostGraphics graphics) {
     drawOn(instance, graphics, Surface::kOffScreen);

@@ -53,12 +53,14 @@ struct HalfShape {
     Offset arrow[3];
 };
 
+// clang-format off
 static constexpr HalfShape kHalves[2] = {
     {kUpPart, kSpinPartUp, {0, 0, kControlWidth, kDownHalfTop - 1}, {1, 1, 12, 11},
      {{1, 9}, {1, 1}, {11, 1}}, {{2, 10}, {11, 10}, {11, 1}}, {{3, 7}, {6, 4}, {9, 7}}},
     {kDownPart, kSpinPartDown, {0, kDownHalfTop, kControlWidth, kControlHeight}, {1, 12, 12, 22},
      {{1, 20}, {1, 12}, {10, 12}}, {{2, 21}, {11, 21}, {11, 13}}, {{3, 15}, {6, 18}, {9, 15}}},
 };
+// clang-format on
 
 // Last repeated "Up" and "Down", GetTickCount milliseconds, shared by every
 // instance: the spacing holds per event, not per control.
@@ -213,9 +215,7 @@ static void paintInDraw(ControlInstance* instance, HostGraphics graphics) {
     paintOn(graphics, bounds, ArrowsLook{data.pressedPart, enabled, spinThemeOf(instance), data.hotPart});
 }
 
-static int32_t eventIndexOf(int32_t part) {
-    return part == kUpPart ? kUpEvent : kDownEvent;
-}
+static int32_t eventIndexOf(int32_t part) { return part == kUpPart ? kUpEvent : kDownEvent; }
 
 void construct(ControlInstance* instance) {
     dataOf(instance).hotPart = kNoPart;
@@ -227,9 +227,7 @@ void construct(ControlInstance* instance) {
     }
 }
 
-void destruct(ControlInstance* instance) {
-    ReleaseControlTheme(takeSpinTheme(instance));
-}
+void destruct(ControlInstance* instance) { ReleaseControlTheme(takeSpinTheme(instance)); }
 
 void draw(ControlInstance* instance, HostGraphics graphics) {
     paintInDraw(instance, graphics);
@@ -237,9 +235,7 @@ void draw(ControlInstance* instance, HostGraphics graphics) {
     data.drawnPart = data.pressedPart;
 }
 
-void drawOffscreen(ControlInstance* instance, HostGraphics graphics) {
-    paintInDraw(instance, graphics);
-}
+void drawOffscreen(ControlInstance* instance, HostGraphics graphics) { paintInDraw(instance, graphics); }
 
 bool mouseDown(ControlInstance* instance, int32_t x, int32_t y) {
     if (!host::ZOKAGetControlEnabled(instance)) return false;

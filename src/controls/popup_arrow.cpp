@@ -44,8 +44,7 @@ void paintArrowShape(ControlInstance*, HostGraphics graphics, HostRect anchor, i
 void draw(ControlInstance* instance, HostGraphics graphics) {
     HostRect bounds{};
     host::GetControlBounds(instance, &bounds);
-    paintArrowShape(instance, graphics, bounds,
-                    InstanceDataOf<InstanceData>(instance, gPopupArrowDefinition)->facing);
+    paintArrowShape(instance, graphics, bounds, InstanceDataOf<InstanceData>(instance, gPopupArrowDefinition)->facing);
 }
 
 bool mouseDown(ControlInstance* instance, int32_t x, int32_t y) {

@@ -46,8 +46,6 @@ void draw(ControlInstance* instance, HostGraphics graphics) {
     paintSeparator(host::ZOKAGraphicsDC(graphics), bounds);
 }
 
-void drawOffscreen(ControlInstance* instance, HostGraphics graphics) {
-    draw(instance, graphics);
-}
+void drawOffscreen(ControlInstance* instance, HostGraphics graphics) { draw(instance, graphics); }
 
 }  // namespace separator

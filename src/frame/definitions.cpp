@@ -42,6 +42,7 @@ void PopupArrowOpen(ControlInstance*) {}
 
 // ---- enumerations: the entry's position is the property's value ----------
 
+// clang-format off
 const char* const kCaptionAlignEntries[] = {"=#484", "=#485", "=#486", "=#487"};
 const char* const kCaptionPlacementEntries[] = {"=#488", "=#489", "=#490", "=#491", "=#492", "=#493"};
 const char* const kIconAlignEntries[] = {"=#474", "=#475", "=#476", "=#477", "=#478",
@@ -377,3 +378,4 @@ ControlDefinition* const kRegistrationOrder[8] = {
     &gDisclosureTriangleDefinition,
     &gImageWellDefinition,
 };
+// clang-format on

@@ -12,6 +12,7 @@ struct CaseMapping {
     unsigned char lower;
     unsigned char upper;
 };
+// clang-format off
 constexpr CaseMapping kRomanCaseMappings[] = {
     {0x87, 0xE7}, {0x88, 0xCB}, {0x89, 0xE5}, {0x8A, 0x80}, {0x8B, 0xCC}, {0x8C, 0x81},
     {0x8D, 0x82}, {0x8E, 0x83}, {0x8F, 0xE9}, {0x90, 0xE6}, {0x91, 0xE8}, {0x92, 0xEA},
@@ -19,6 +20,7 @@ constexpr CaseMapping kRomanCaseMappings[] = {
     {0x99, 0xEF}, {0x9A, 0x85}, {0x9B, 0xCD}, {0x9C, 0xF2}, {0x9D, 0xF4}, {0x9E, 0xF3},
     {0x9F, 0x86}, {0xBE, 0xAE}, {0xBF, 0xAF}, {0xCF, 0xCE}, {0xD8, 0xD9}, {0xF5, 0x49},
 };
+// clang-format on
 
 constexpr std::array<unsigned char, 256> MakeUpperCaseTable() {
     std::array<unsigned char, 256> table{};
@@ -36,9 +38,7 @@ bool PointInHostRect(HostPoint point, const HostRect& rect) {
     return rect.top <= point.v && point.v < rect.bottom && rect.left <= point.h && point.h < rect.right;
 }
 
-uint32_t TickCount16() {
-    return GetTickCount() >> 4;
-}
+uint32_t TickCount16() { return GetTickCount() >> 4; }
 
 HWND FindTabControlAncestor(HWND window) {
     for (HWND ancestor = GetParent(window); ancestor != nullptr; ancestor = GetParent(ancestor)) {

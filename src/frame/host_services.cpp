@@ -84,9 +84,7 @@ Function Resolve(EntryPoint entry) {
 
 }  // namespace
 
-void SetHostResolver(HostResolver resolver) {
-    gResolver = resolver;
-}
+void SetHostResolver(HostResolver resolver) { gResolver = resolver; }
 
 namespace host {
 

@@ -6,6 +6,4 @@ void StateChangedNoOp(ControlInstance*) {}
 
 void Slot13NoOp(ControlInstance*) {}
 
-int32_t HandleQueryZero(ControlInstance*) {
-    return 0;
-}
+int32_t HandleQueryZero(ControlInstance*) { return 0; }

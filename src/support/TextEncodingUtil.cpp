@@ -31,6 +31,7 @@ constexpr TextEncoding kWideTargetFirst = 0x0100;
 constexpr TextEncoding kWideTargetLast = 0x0200;
 
 // Base encoding (low 16 bits of a tag) to Windows code page.
+// clang-format off
 constexpr CodePageRow kCodePageMap[] = {
     {0x0000, 10000}, {0x0001, 10001}, {0x0002, 10002}, {0x0003, 10003},
     {0x0004, 10004}, {0x0005, 10005}, {0x0006, 10006}, {0x0007, 10007},
@@ -56,6 +57,7 @@ constexpr CodePageRow kCodePageMap[] = {
     {0x0A01, kCodePageShiftJis},
     {0x0C01, 37}, {0x0C02, 37},
 };
+// clang-format on
 
 struct LanguageRow {
     LANGID language;
@@ -65,6 +67,7 @@ struct LanguageRow {
 constexpr TextEncoding kEncodingTraditionalChinese = 0x0423;  // code page 950
 constexpr TextEncoding kEncodingWestern = 0x0500;             // code page 1252
 
+// clang-format off
 constexpr LanguageRow kLanguageMap[] = {
     {1028, kEncodingTraditionalChinese},
     {2052, kEncodingTraditionalChinese},
@@ -72,12 +75,13 @@ constexpr LanguageRow kLanguageMap[] = {
     {4100, kEncodingTraditionalChinese},
     {1041, EncodingShiftJis},
 };
+// clang-format on
 
 constexpr unsigned char kEscape = 0x1B;
 constexpr unsigned char kCarriageReturn = 0x0D;
 constexpr unsigned char kLineFeed = 0x0A;
 constexpr unsigned char kSevenBitLimit = 0x80;
-constexpr unsigned char kHighBit = 0x80;  // EUC-JP row offset; JIS X 0201 katakana offset
+constexpr unsigned char kHighBit = 0x80;          // EUC-JP row offset; JIS X 0201 katakana offset
 constexpr unsigned char kEucSingleShift2 = 0x8E;  // EUC-JP prefix of a half-width katakana
 
 // Process-wide state, set up on first use.
@@ -90,22 +94,14 @@ struct ConversionCache {
 // Released when the library is unloaded.
 ConversionCache conversionCache;
 
-bool isUnicodeFamily(TextEncoding e) {
-    return e >= kUnicodeFamilyFirst && e <= kUnicodeFamilyLast;
-}
+bool isUnicodeFamily(TextEncoding e) { return e >= kUnicodeFamilyFirst && e <= kUnicodeFamilyLast; }
 
-bool isPseudoCodePage(uint32_t codePage) {
-    return codePage == kCodePageEucJp || codePage == kCodePageIso2022Jp;
-}
+bool isPseudoCodePage(uint32_t codePage) { return codePage == kCodePageEucJp || codePage == kCodePageIso2022Jp; }
 
 // The tag a string's bytes are read in; a string without text counts as ASCII.
-TextEncoding tagOf(const PluginString& s) {
-    return s.hasText() ? s.encoding() : EncodingAscii;
-}
+TextEncoding tagOf(const PluginString& s) { return s.hasText() ? s.encoding() : EncodingAscii; }
 
-const unsigned char* bytesOf(const PluginString& s) {
-    return reinterpret_cast<const unsigned char*>(s.text());
-}
+const unsigned char* bytesOf(const PluginString& s) { return reinterpret_cast<const unsigned char*>(s.text()); }
 
 // Cuts a wide buffer to `units` units and ends them with a zero unit; the
 // buffer always has room for it (see makeWideBuffer).
@@ -128,9 +124,7 @@ PluginString makeWideBuffer(int32_t units) {
     return wide;
 }
 
-LPWSTR writableWide(PluginString& wide) {
-    return reinterpret_cast<LPWSTR>(wide.charAt(0));
-}
+LPWSTR writableWide(PluginString& wide) { return reinterpret_cast<LPWSTR>(wide.charAt(0)); }
 
 // --- Japanese byte converters ------------------------------------------------
 
@@ -151,21 +145,13 @@ JisPair shiftJisToJis(unsigned char s1, unsigned char s2) {
     return {static_cast<unsigned char>(j1), static_cast<unsigned char>(j2)};
 }
 
-bool inRange(unsigned char b, unsigned char first, unsigned char last) {
-    return b >= first && b <= last;
-}
+bool inRange(unsigned char b, unsigned char first, unsigned char last) { return b >= first && b <= last; }
 
-bool isShiftJisLead(unsigned char b) {
-    return inRange(b, 0x81, 0x9F) || inRange(b, 0xE0, 0xEF);
-}
+bool isShiftJisLead(unsigned char b) { return inRange(b, 0x81, 0x9F) || inRange(b, 0xE0, 0xEF); }
 
-bool isShiftJisTrail(unsigned char b) {
-    return inRange(b, 0x40, 0xFC);
-}
+bool isShiftJisTrail(unsigned char b) { return inRange(b, 0x40, 0xFC); }
 
-bool isHalfWidthKatakana(unsigned char b) {
-    return inRange(b, 0xA1, 0xDF);
-}
+bool isHalfWidthKatakana(unsigned char b) { return inRange(b, 0xA1, 0xDF); }
 
 // Collects a converter's output in a scratch body sized for the worst case,
 // then hands out an exact copy.
@@ -201,9 +187,7 @@ struct ByteWriter {
         put(static_cast<unsigned char>(y));
         sevenBitOnly = false;
     }
-    PluginString finish() const {
-        return MakePluginString(out, count, sevenBitOnly ? EncodingAscii : EncodingSystem);
-    }
+    PluginString finish() const { return MakePluginString(out, count, sevenBitOnly ? EncodingAscii : EncodingSystem); }
 };
 
 enum class JisMode { roman, kanji, katakana };
@@ -419,8 +403,7 @@ static PluginString fromShiftJis(const PluginString& s, uint32_t pseudoCodePage)
 }
 
 // The text of s as UTF-16 units; s's own body when it is UTF-16 already.
-static PluginString wideFormOf(const PluginString& s, bool sourceIsUtf16, uint32_t codePage,
-                               int32_t& units) {
+static PluginString wideFormOf(const PluginString& s, bool sourceIsUtf16, uint32_t codePage, int32_t& units) {
     if (sourceIsUtf16) {
         units = s.length() / 2;
         return s;
@@ -536,9 +519,7 @@ PluginString ToUtf16(const PluginString& s) {
     return ConvertString(s, EncodingUtf16);
 }
 
-PluginString ToUserDefaultEncoding(const PluginString& s) {
-    return ConvertString(s, UserLanguageEncoding());
-}
+PluginString ToUserDefaultEncoding(const PluginString& s) { return ConvertString(s, UserLanguageEncoding()); }
 
 TextEncoding CommonEncoding(TextEncoding a, TextEncoding b) {
     if (a == b) {

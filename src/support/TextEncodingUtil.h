@@ -20,7 +20,7 @@
 #include "support/string.h"
 
 // Base encodings with a meaning of their own here.
-constexpr TextEncoding EncodingShiftJis = 0x00000A01;   // code page 932
+constexpr TextEncoding EncodingShiftJis = 0x00000A01;  // code page 932
 constexpr TextEncoding EncodingEucJp = 0x00000920;
 constexpr TextEncoding EncodingIso2022Jp = 0x00000820;
 

@@ -14,9 +14,7 @@ static void* nextFree(void* block) {
     return next;
 }
 
-static void setNextFree(void* block, void* next) {
-    std::memcpy(block, &next, sizeof next);
-}
+static void setNextFree(void* block, void* next) { std::memcpy(block, &next, sizeof next); }
 
 void* poolAllocate(int32_t size) {
     if (size <= 0) {
@@ -71,9 +69,7 @@ void copyBytes(void* destination, const void* source, int32_t n) {
     }
 }
 
-const SmallBlockPool& poolState() {
-    return pool;
-}
+const SmallBlockPool& poolState() { return pool; }
 
 bool poolFreeListsConsistent() {
     if (pool.freeLists[0] != nullptr) {

@@ -31,9 +31,7 @@ struct SmallBlockPool {
 // The size class of a request: its size rounded up to a multiple of 4, in
 // units of 4. Rounded without adding first, so sizes near INT32_MAX do not
 // overflow into a negative class (they are heap sizes like any above 252).
-constexpr int32_t poolSizeClass(int32_t size) {
-    return size / kPoolGranule + (size % kPoolGranule > 0 ? 1 : 0);
-}
+constexpr int32_t poolSizeClass(int32_t size) { return size / kPoolGranule + (size % kPoolGranule > 0 ? 1 : 0); }
 
 // Bytes carved for a block of class k. A free block must hold the address of
 // its successor, so where a pointer is wider than 4 bytes the carved size is

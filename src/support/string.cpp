@@ -55,13 +55,9 @@ static void replaceBody(PluginString& h, StringBody* body) {
 
 PluginString::PluginString(const PluginString& other) : body(other.retain()) {}
 
-PluginString::PluginString(PluginString&& other) noexcept : body(other.body) {
-    other.body = nullptr;
-}
+PluginString::PluginString(PluginString&& other) noexcept : body(other.body) { other.body = nullptr; }
 
-PluginString& PluginString::operator=(const PluginString& other) {
-    return assign(other);
-}
+PluginString& PluginString::operator=(const PluginString& other) { return assign(other); }
 
 PluginString& PluginString::operator=(PluginString&& other) noexcept {
     if (this != &other) {
@@ -71,9 +67,7 @@ PluginString& PluginString::operator=(PluginString&& other) noexcept {
     return *this;
 }
 
-PluginString::~PluginString() {
-    release(body);
-}
+PluginString::~PluginString() { release(body); }
 
 void PluginString::release(StringBody* body) {
     if (body == nullptr || --body->refCount > 0) {
@@ -90,9 +84,7 @@ StringBody* PluginString::retain() const {
     return body;
 }
 
-void PluginString::reserve(int32_t n) {
-    replaceBody(*this, makeBody(n));
-}
+void PluginString::reserve(int32_t n) { replaceBody(*this, makeBody(n)); }
 
 // A new body holding a copy of n bytes (undefined ones for a null source).
 static StringBody* makeBodyWith(const void* bytes, int32_t n) {
@@ -106,9 +98,7 @@ static StringBody* makeBodyWith(const void* bytes, int32_t n) {
     return made;
 }
 
-void PluginString::assignBytes(const void* bytes, int32_t n) {
-    replaceBody(*this, makeBodyWith(bytes, n));
-}
+void PluginString::assignBytes(const void* bytes, int32_t n) { replaceBody(*this, makeBodyWith(bytes, n)); }
 
 PluginString& PluginString::assign(const PluginString& other) {
     if (this != &other) {

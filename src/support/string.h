@@ -23,7 +23,7 @@
 // A value 0xFFFFnnnn (other than 0xFFFFFFFF) names Windows code page nnnn.
 constexpr TextEncoding EncodingSystem = 0x0000FFFF;  // the system's own; also "no common encoding"
 constexpr TextEncoding EncodingAscii = 0x00000600;
-constexpr TextEncoding EncodingUtf16 = 0x00000100;   // machine byte order, length counts bytes
+constexpr TextEncoding EncodingUtf16 = 0x00000100;  // machine byte order, length counts bytes
 constexpr TextEncoding EncodingUtf8 = 0x08000100;
 
 // Laid out as the host's own string storage is read: five 32-bit fields on
@@ -59,7 +59,7 @@ struct PluginString {
     PluginString(PluginString&& other) noexcept;         // takes other's body
     PluginString& operator=(const PluginString& other);  // assign
     PluginString& operator=(PluginString&& other) noexcept;
-    ~PluginString();                                     // releases the body
+    ~PluginString();  // releases the body
 
     // Drops one reference; frees the buffer and the body at zero. Null is ignored.
     static void release(StringBody* body);

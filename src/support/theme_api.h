@@ -34,8 +34,7 @@ ThemeHandle ThemeOpen(HWND window, const wchar_t* classList);
 // CloseThemeData; 1 when unbound.
 int32_t ThemeClose(ThemeHandle theme);
 // DrawThemeBackground; draws nothing and answers 1 when unbound.
-int32_t ThemeDrawBackground(ThemeHandle theme, HDC dc, int32_t part, int32_t state, const RECT* rect,
-                            const RECT* clip);
+int32_t ThemeDrawBackground(ThemeHandle theme, HDC dc, int32_t part, int32_t state, const RECT* rect, const RECT* clip);
 // DrawThemeParentBackground; draws nothing and answers 1 when unbound.
 int32_t ThemeDrawParentBackground(HWND child, HDC dc, const RECT* rect);
 

@@ -55,16 +55,14 @@ static void repaint(ControlInstance* control, InstanceData& data, const HostRect
     paintBevelButton(control, nullptr, data, bounds, false);
 }
 
-static const EventDefinition& eventAt(int32_t index) {
-    return gBevelButtonDefinition.events[index];
-}
+static const EventDefinition& eventAt(int32_t index) { return gBevelButtonDefinition.events[index]; }
 
 // The application's MouseDown or MouseUp handler with control-relative
 // coordinates; false without a handler.
 static bool fireMouseEvent(ControlInstance* control, int32_t eventIndex, int32_t x, int32_t y) {
     const HostRect bounds = boundsOf(control);
-    auto handler = reinterpret_cast<BooleanMouseEventHandler>(
-        host::GetEventInstance(control, eventAt(eventIndex).hostEventId));
+    auto handler =
+        reinterpret_cast<BooleanMouseEventHandler>(host::GetEventInstance(control, eventAt(eventIndex).hostEventId));
     return handler != nullptr && handler(control, x - bounds.left, y - bounds.top);
 }
 
@@ -161,8 +159,7 @@ static HMENU buildMenu(const InstanceData& data) {
 // or top-right corner (any other value); answers the chosen identifier or 0.
 static UINT trackMenu(ControlInstance* control, const InstanceData& data, const HostRect& bounds) {
     HMENU menu = buildMenu(data);
-    POINT anchor = data.hasMenu == kMenuBelow ? POINT{bounds.left, bounds.bottom}
-                                              : POINT{bounds.right, bounds.top};
+    POINT anchor = data.hasMenu == kMenuBelow ? POINT{bounds.left, bounds.bottom} : POINT{bounds.right, bounds.top};
     HWND owner = host::ZOKAGetWindowHandle(host::getControlWindow(control));
     ClientToScreen(owner, &anchor);
     const UINT chosen = static_cast<UINT>(TrackPopupMenu(menu, kPopupFlags, anchor.x, anchor.y, 0, owner, nullptr));
@@ -263,16 +260,10 @@ static void setHot(ControlInstance* control, bool hot) {
     host::ZOKAInvalidateControl(control);
 }
 
-void mouseEnter(ControlInstance* control) {
-    setHot(control, true);
-}
+void mouseEnter(ControlInstance* control) { setHot(control, true); }
 
-void mouseExit(ControlInstance* control) {
-    setHot(control, false);
-}
+void mouseExit(ControlInstance* control) { setHot(control, false); }
 
-void action(ControlInstance* control, int32_t) {
-    fireAction(control);
-}
+void action(ControlInstance* control, int32_t) { fireAction(control); }
 
 }  // namespace bevel_button

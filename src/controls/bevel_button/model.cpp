@@ -139,9 +139,7 @@ void destruct(ControlInstance* control) {
     data.themeHandle = nullptr;
 }
 
-void constantChanged(ControlInstance* control) {
-    applyCaption(control, dataOf(control));
-}
+void constantChanged(ControlInstance* control) { applyCaption(control, dataOf(control)); }
 
 void defaultsReset(ControlInstance* control) {
     InstanceData& data = dataOf(control);
@@ -215,31 +213,21 @@ void setValue(ControlInstance* control, int32_t, int32_t value) {
     host::ZOKAInvalidateControl(control);
 }
 
-int32_t getMenuValue(ControlInstance* control, int32_t) {
-    return dataOf(control).menuValue;
-}
+int32_t getMenuValue(ControlInstance* control, int32_t) { return dataOf(control).menuValue; }
 
 void setMenuValue(ControlInstance* control, int32_t, int32_t value) {
     dataOf(control).menuValue = static_cast<int16_t>(static_cast<uint16_t>(value));
 }
 
-void setTextFont(ControlInstance* control, int32_t, HostString font) {
-    replaceString(dataOf(control).textFont, font);
-}
+void setTextFont(ControlInstance* control, int32_t, HostString font) { replaceString(dataOf(control).textFont, font); }
 
 // ---- methods ----------------------------------------------------------------------------
 
-void deleteAllRows(ControlInstance* control) {
-    removeAllRows(dataOf(control));
-}
+void deleteAllRows(ControlInstance* control) { removeAllRows(dataOf(control)); }
 
-void addRow(ControlInstance* control, HostString text) {
-    linkNewRow(linkToEnd(dataOf(control)), text, false);
-}
+void addRow(ControlInstance* control, HostString text) { linkNewRow(linkToEnd(dataOf(control)), text, false); }
 
-void addSeparator(ControlInstance* control) {
-    linkNewRow(linkToEnd(dataOf(control)), nullptr, true);
-}
+void addSeparator(ControlInstance* control) { linkNewRow(linkToEnd(dataOf(control)), nullptr, true); }
 
 void removeRow(ControlInstance* control, int32_t row) {
     MenuRow** link = linkToRow(dataOf(control), row);

@@ -72,6 +72,7 @@ struct FontMapping {
 };
 
 // Tried in order; the first name that matches (in any letter case) decides.
+// clang-format off
 static constexpr FontMapping kFontMappings[] = {
     {"System", "MS Sans Serif", SizeRule::kPixels},
     {"Application", "MS Sans Serif", SizeRule::kPixels},
@@ -82,6 +83,7 @@ static constexpr FontMapping kFontMappings[] = {
     {"Helvetica", "Arial", SizeRule::kPixels},
     {"Osaka", "MS UI Gothic", SizeRule::kPixels},
 };
+// clang-format on
 
 // Where the icon sits along one axis of the face: against the near edge
 // (left or top) by the offset, centred, or against the far edge by the offset.
@@ -93,6 +95,7 @@ struct IconAlignment {
 };
 
 // By IconAlign; any other value centres the icon.
+// clang-format off
 static constexpr IconAlignment kIconAlignments[] = {
     {Anchor::kNear, Anchor::kCentre},    // 0
     {Anchor::kCentre, Anchor::kCentre},  // 1
@@ -105,6 +108,7 @@ static constexpr IconAlignment kIconAlignments[] = {
     {Anchor::kFar, Anchor::kNear},       // 8
     {Anchor::kFar, Anchor::kFar},        // 9
 };
+// clang-format on
 static constexpr IconAlignment kIconCentred = {Anchor::kCentre, Anchor::kCentre};
 
 // CaptionPlacement relative to an icon.
@@ -127,6 +131,7 @@ struct ArrowPlacement {
     int32_t facing;
 };
 
+// clang-format off
 static constexpr ArrowPlacement kThemedArrows[] = {
     {10, -1, popup_arrow::kDownSmall},
     {8, -2, popup_arrow::kRightSmall},
@@ -135,6 +140,7 @@ static constexpr ArrowPlacement kClassicArrows[] = {
     {10, -6, popup_arrow::kDownLarge},
     {6, -10, popup_arrow::kRightLarge},
 };
+// clang-format on
 
 // ---- small helpers ---------------------------------------------------------------
 
@@ -144,13 +150,9 @@ static int64_t pinned(int64_t value) {
 
 // Also true for a face turned inside out by more rings than fit: filling or
 // clipping to such a rectangle would reach past the button.
-static bool isEmptyFace(const RECT& face) {
-    return face.left >= face.right || face.top >= face.bottom;
-}
+static bool isEmptyFace(const RECT& face) { return face.left >= face.right || face.top >= face.bottom; }
 
-static bool isPushedIn(const InstanceData& data) {
-    return data.pressed || data.value;
-}
+static bool isPushedIn(const InstanceData& data) { return data.pressed || data.value; }
 
 // A pool block freed when it goes out of scope.
 struct PoolBlock {
@@ -202,13 +204,9 @@ static int32_t stripAmpersandUnits(const Unit* src, int32_t n, Unit* dst) {
     return written;
 }
 
-int32_t stripAmpersands(const char* src, int32_t n, char* dst) {
-    return stripAmpersandUnits(src, n, dst);
-}
+int32_t stripAmpersands(const char* src, int32_t n, char* dst) { return stripAmpersandUnits(src, n, dst); }
 
-int32_t stripAmpersands(const wchar_t* src, int32_t n, wchar_t* dst) {
-    return stripAmpersandUnits(src, n, dst);
-}
+int32_t stripAmpersands(const wchar_t* src, int32_t n, wchar_t* dst) { return stripAmpersandUnits(src, n, dst); }
 
 bool isWindowsNT() {
     static bool tested = false;
@@ -249,8 +247,7 @@ static PluginString captionText(const InstanceData& data) {
     if (data.caption == nullptr) return PluginString();
     HostString interpreted = host::PluginInterpretConstantValue(data.caption);
     const char* bytes = HostStringText(interpreted);
-    PluginString caption =
-        MakePluginString(bytes, CStringLength(bytes), host::ZOKAGetStringEncoding(interpreted));
+    PluginString caption = MakePluginString(bytes, CStringLength(bytes), host::ZOKAGetStringEncoding(interpreted));
     host::ZOKAUnlockString(interpreted);
     return caption;
 }
@@ -310,8 +307,8 @@ static FontRequest chooseFont(HDC dc, const InstanceData& data, const PluginStri
 
     int64_t height;
     if (mapping != nullptr && mapping->rule == SizeRule::kPoints) {
-        int32_t points = data.textSize == 0 ? kDefaultPointSize
-                                            : static_cast<int32_t>(data.textSize / kPointRuleDivisor);
+        int32_t points =
+            data.textSize == 0 ? kDefaultPointSize : static_cast<int32_t>(data.textSize / kPointRuleDivisor);
         height = -static_cast<int64_t>(MulDiv(points, GetDeviceCaps(dc, LOGPIXELSY), kPointsPerInch));
     } else {
         height = data.textSize == 0 ? -kDefaultPixelHeight : -static_cast<int64_t>(data.textSize);
@@ -503,8 +500,8 @@ static void paintMenuArrow(ControlInstance* control, HostGraphics graphics, HDC 
 
 // ---- the painter ----------------------------------------------------------------
 
-void paintBevelButton(ControlInstance* control, HostGraphics graphics, InstanceData& data,
-                      const HostRect& bounds, bool offscreen) {
+void paintBevelButton(ControlInstance* control, HostGraphics graphics, InstanceData& data, const HostRect& bounds,
+                      bool offscreen) {
     cleanUpBevel(data);
     PluginString caption = captionText(data);
     const int32_t iconFlag = data.icon != nullptr ? static_cast<int32_t>(data.iconDescription.drawFlag) : 0;
@@ -540,13 +537,15 @@ void paintBevelButton(ControlInstance* control, HostGraphics graphics, InstanceD
     HRGN savedClip = CreateRectRgn(0, 0, 0, 0);
     const bool hadClip = GetClipRgn(dc, savedClip) > 0;
     RECT clip = face;
-    if (isEmptyFace(face)) SetRect(&clip, 0, 0, 0, 0);
-    else if (!offscreen) OffsetRect(&clip, -bounds.left, -bounds.top);
+    if (isEmptyFace(face))
+        SetRect(&clip, 0, 0, 0, 0);
+    else if (!offscreen)
+        OffsetRect(&clip, -bounds.left, -bounds.top);
     HRGN faceClip = CreateRectRgn(clip.left, clip.top, clip.right, clip.bottom);
     SelectClipRgn(dc, faceClip);
 
-    PluginString fontName = MakePluginString(HostStringText(data.textFont),
-                                             CStringLength(HostStringText(data.textFont)), EncodingAscii);
+    PluginString fontName =
+        MakePluginString(HostStringText(data.textFont), CStringLength(HostStringText(data.textFont)), EncodingAscii);
     const FontRequest request = chooseFont(dc, data, fontName);
     HFONT font = CreateFontA(request.height, 0, 0, 0, request.weight, request.italic, request.underline, 0,
                              static_cast<DWORD>(host::ZOKAGetWin32Charset()), 0, 0, 0, 0, request.faceName);
@@ -593,15 +592,13 @@ void paintBevelButton(ControlInstance* control, HostGraphics graphics, InstanceD
 void draw(ControlInstance* control, HostGraphics graphics) {
     HostRect bounds{};
     host::GetControlBounds(control, &bounds);
-    paintBevelButton(control, graphics, *InstanceDataOf<InstanceData>(control, gBevelButtonDefinition), bounds,
-                     false);
+    paintBevelButton(control, graphics, *InstanceDataOf<InstanceData>(control, gBevelButtonDefinition), bounds, false);
 }
 
 void drawOffscreen(ControlInstance* control, HostGraphics graphics) {
     HostRect bounds{};
     host::GetControlBounds(control, &bounds);
-    paintBevelButton(control, graphics, *InstanceDataOf<InstanceData>(control, gBevelButtonDefinition), bounds,
-                     true);
+    paintBevelButton(control, graphics, *InstanceDataOf<InstanceData>(control, gBevelButtonDefinition), bounds, true);
 }
 
 }  // namespace bevel_button

@@ -19,8 +19,8 @@ namespace bevel_button {
 // Off-screen surfaces share the bounds' coordinates; on-screen ones have
 // their origin at the control's top-left corner, which only the clip region
 // has to follow.
-void paintBevelButton(ControlInstance* control, HostGraphics graphics, InstanceData& data,
-                      const HostRect& bounds, bool offscreen);
+void paintBevelButton(ControlInstance* control, HostGraphics graphics, InstanceData& data, const HostRect& bounds,
+                      bool offscreen);
 
 // The draw and drawOffscreen callbacks.
 void draw(ControlInstance* control, HostGraphics graphics);
