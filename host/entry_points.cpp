@@ -235,9 +235,9 @@ int32_t GetControlVisible(ControlInstance* control) {
     return instance && instance->visible ? 1 : 0;
 }
 
-bool ZOKAGetControlEnabled(ControlInstance* control) {
+HostBoolean ZOKAGetControlEnabled(ControlInstance* control) {
     Instance* instance = instanceFor(control, "ZOKAGetControlEnabled");
-    return instance && instance->enabled;
+    return instance && instance->enabled ? 1 : 0;
 }
 
 HostGraphics ZOKAGetControlGraphics(ControlInstance* control) {
@@ -309,43 +309,13 @@ struct EntryPoint {
     void* function;
 };
 
-template <typename Fn>
-EntryPoint entry(const char* name, Fn function) {
-    return EntryPoint{name, reinterpret_cast<void*>(function)};
-}
-
+// Every entry point of the interface, each checked against its published
+// signature.
 const std::vector<EntryPoint>& entryPoints() {
     static const std::vector<EntryPoint> table = {
-        entry("RegisterPluginVersion", &RegisterPluginVersion),
-        entry("PluginRegisterControl", &PluginRegisterControl),
-        entry("StringGetCString", &StringGetCString),
-        entry("PluginInterpretConstantValue", &PluginInterpretConstantValue),
-        entry("PluginDefaultControlFont", &PluginDefaultControlFont),
-        entry("PluginDefaultControlCaption", &PluginDefaultControlCaption),
-        entry("PluginDefaultControlFontSize", &PluginDefaultControlFontSize),
-        entry("ZOKALockObject", &ZOKALockObject),
-        entry("ZOKAUnlockObject", &ZOKAUnlockObject),
-        entry("ZOKALockString", &ZOKALockString),
-        entry("ZOKAUnlockString", &ZOKAUnlockString),
-        entry("GetInterfaceRoutine", &GetInterfaceRoutine),
-        entry("lockPictureDescription", &lockPictureDescription),
-        entry("unlockPictureDescription", &unlockPictureDescription),
-        entry("drawPicturePrimitive", &drawPicturePrimitive),
-        entry("GetEventInstance", &GetEventInstance),
-        entry("GetControlBounds", &GetControlBounds),
-        entry("GetControlVisible", &GetControlVisible),
-        entry("ZOKAGetControlEnabled", &ZOKAGetControlEnabled),
-        entry("ZOKAGetControlGraphics", &ZOKAGetControlGraphics),
-        entry("ZOKAGetWin32Charset", &ZOKAGetWin32Charset),
-        entry("ZOKAGraphicsDC", &ZOKAGraphicsDC),
-        entry("ZOKAInvalidateControl", &ZOKAInvalidateControl),
-        entry("ZOKASetSpecialBackground", &ZOKASetSpecialBackground),
-        entry("getControlWindow", &getControlWindow),
-        entry("ZOKASetAccelerator", &ZOKASetAccelerator),
-        entry("GetTabPanelVisible", &GetTabPanelVisible),
-        entry("ZOKAGetControlHandle", &ZOKAGetControlHandle),
-        entry("ZOKAGetWindowHandle", &ZOKAGetWindowHandle),
-        entry("ZOKAGetStringEncoding", &ZOKAGetStringEncoding),
+#define HOST_ENTRY(name, result, parameters) {#name, reinterpret_cast<void*>(static_cast<host_entry::name>(&name))},
+        PLUGIN_HOST_ENTRY_POINTS(HOST_ENTRY)
+#undef HOST_ENTRY
     };
     return table;
 }

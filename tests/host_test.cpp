@@ -478,7 +478,7 @@ TEST_F(ProbeTest, InstanceServices) {
     EXPECT_EQ(bounds.top, 40);
     EXPECT_EQ(bounds.right, 50);
     EXPECT_EQ(bounds.bottom, 45);
-    EXPECT_FALSE(entry<bool (*)(ControlInstance*)>("ZOKAGetControlEnabled")(c));
+    EXPECT_EQ(entry<host_entry::ZOKAGetControlEnabled>("ZOKAGetControlEnabled")(c), 0);
     uint32_t colour = 0;
     entry<void (*)(ControlInstance*, uint32_t*)>("ZOKASetSpecialBackground")(c, &colour);
     EXPECT_EQ(colour, RGB(1, 2, 3));
@@ -498,7 +498,7 @@ TEST_F(ProbeTest, InstanceServices) {
 TEST(HostLoadTest, EveryLoadStartsAFreshPlugin) {
     for (int round = 0; round < 2; ++round) {
         Host host;
-        ASSERT_TRUE(host.load()) << host.lastError();
+        ASSERT_TRUE(host.load(testhost::pluginPath())) << host.lastError();
         EXPECT_EQ(host.versions, std::vector<int32_t>{6}) << "round " << round;
         EXPECT_EQ(host.resolveCount("RegisterPluginVersion"), 1) << "round " << round;
         EXPECT_EQ(host.registered.size(), 8u);

@@ -30,7 +30,7 @@ void firePlainEvent(ControlInstance* instance, const EventDefinition& event) {
 bool forwardMouseDown(ControlInstance* instance, const ControlDefinition& definition, int32_t x, int32_t y) {
     const HostPoint origin = controlOrigin(instance);
     auto handler = reinterpret_cast<BooleanMouseEventHandler>(handlerOf(instance, definition, kMouseDownEvent));
-    return handler ? handler(instance, x - origin.h, y - origin.v) : false;
+    return handler ? handler(instance, x - origin.h, y - origin.v) != 0 : false;
 }
 
 void forwardMouseDrag(ControlInstance* instance, const ControlDefinition& definition, int32_t x, int32_t y) {

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "frame/host_abi.h"
+#include "plugin_interface.h"
 
 namespace control_events {
 

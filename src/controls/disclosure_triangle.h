@@ -7,7 +7,7 @@
 
 #include <windows.h>
 
-#include "frame/host_abi.h"
+#include "plugin_interface.h"
 
 namespace disclosure_triangle {
 

@@ -8,7 +8,7 @@
 
 #include <windows.h>
 
-#include "frame/host_abi.h"
+#include "plugin_interface.h"
 
 namespace popup_arrow {
 

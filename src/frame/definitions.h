@@ -1,7 +1,7 @@
 // The eight control classes as the host sees them.
 #pragma once
 
-#include "frame/host_abi.h"
+#include "plugin_interface.h"
 
 extern ControlDefinition gBevelButtonDefinition;
 extern ControlDefinition gChasingArrowsDefinition;

@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "frame/host_abi.h"
+#include "plugin_interface.h"
 
 // True when top <= y < bottom and left <= x < right.
 bool PointInHostRect(HostPoint point, const HostRect& rect);

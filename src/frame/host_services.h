@@ -7,7 +7,7 @@
 
 #include <windows.h>
 
-#include "frame/host_abi.h"
+#include "plugin_interface.h"
 
 // Stores the resolver; every entry point is looked up through it.
 void SetHostResolver(HostResolver resolver);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "frame/host_abi.h"
+#include "plugin_interface.h"
 
 // The instance's data block: the instance address plus the offset the host
 // wrote into the class's definition.

@@ -1,5 +1,5 @@
 #pragma once
 
-#include "frame/host_abi.h"
+#include "plugin_interface.h"
 
 extern "C" void ZOKAPluginMain(HostResolver resolver);

@@ -1,7 +1,7 @@
 // Callbacks that several classes share and that do nothing.
 #pragma once
 
-#include "frame/host_abi.h"
+#include "plugin_interface.h"
 
 void CloseNoOp(ControlInstance* instance);
 void StateChangedNoOp(ControlInstance* instance);

@@ -17,7 +17,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "frame/host_abi.h"
+#include "plugin_interface.h"
 
 // Tags of a string's bytes (numbering of the Mac OS Text Encoding Converter).
 // A value 0xFFFFnnnn (other than 0xFFFFFFFF) names Windows code page nnnn.

@@ -1,9 +1,12 @@
-// The binary interface between the host and the plug-in: the handles and
-// records that cross the boundary, laid out as the host reads them.
+// The binary interface between the application builder (the host) and its
+// control plug-ins: the handles and records that cross the boundary, laid out
+// as the host reads them, and the host's entry points by name and signature.
+// Shared by the plug-in and by any host that loads one.
 //
 // On i686 every record is an array of 32-bit words. The 64-bit build keeps
 // each record's field order; pointers and host handles widen to 8 bytes and
-// every other field keeps its width, with natural alignment.
+// every other field keeps its width, with natural alignment. Every function
+// crossing the boundary uses the platform's default C calling convention.
 #pragma once
 
 #include <cstddef>
@@ -57,6 +60,10 @@ struct PictureDescription {
 };
 
 using TextEncoding = uint32_t;
+
+// A one-byte Boolean written by the other side: 0 is false, every other
+// value true. Read it as != 0; never as bool, whose other values are undefined.
+using HostBoolean = uint8_t;
 
 using HostResolver = void* (*)(const char* entryPointName);
 
@@ -158,12 +165,82 @@ using HandleSetter = void (*)(ControlInstance*, int32_t param, void* value);
 // Event handler shapes: the instance first, then the event's own arguments.
 using PlainEventHandler = void (*)(ControlInstance*);
 using MouseEventHandler = void (*)(ControlInstance*, int32_t x, int32_t y);
-using BooleanMouseEventHandler = bool (*)(ControlInstance*, int32_t x, int32_t y);
+using BooleanMouseEventHandler = HostBoolean (*)(ControlInstance*, int32_t x, int32_t y);
 
 // Action receivers: the routine found under "PerformAction".
 using PerformActionRoutine = void (*)(HostObject receiver);
 
 constexpr int32_t kPluginInterfaceVersion = 6;
+
+// The host's entry points, by the names a plug-in passes to the resolver,
+// with their signatures: X(name, result, (parameters)). Every one is
+// optional except RegisterPluginVersion.
+#define PLUGIN_HOST_ENTRY_POINTS(X)                                                                        \
+    X(RegisterPluginVersion, void, (int32_t version))                                                      \
+    X(PluginRegisterControl, void, (ControlDefinition * definition))                                       \
+    X(StringGetCString, const char*, (HostString string))                                                  \
+    X(PluginInterpretConstantValue, HostString, (HostString string))                                       \
+    X(PluginDefaultControlFont, HostString, ())                                                            \
+    X(PluginDefaultControlCaption, HostString, ())                                                         \
+    X(PluginDefaultControlFontSize, int32_t, ())                                                           \
+    X(ZOKALockObject, void, (HostObject object))                                                           \
+    X(ZOKAUnlockObject, void, (HostObject object))                                                         \
+    X(ZOKALockString, void, (HostString string))                                                           \
+    X(ZOKAUnlockString, void, (HostString string))                                                         \
+    X(GetInterfaceRoutine, void*, (HostObject object, const char* interfaceName, const char* routineName)) \
+    X(lockPictureDescription, void, (HostObject picture, PictureDescription * description))                \
+    X(unlockPictureDescription, void, (HostObject picture))                                                \
+    X(drawPicturePrimitive, void, (HDC dc, HostObject picture, const HostRect* destination, int32_t flag)) \
+    X(GetEventInstance, void*, (ControlInstance * instance, int32_t hostEventId))                          \
+    X(GetControlBounds, void, (ControlInstance * instance, HostRect * bounds))                             \
+    X(GetControlVisible, int32_t, (ControlInstance * instance))                                            \
+    X(ZOKAGetControlEnabled, HostBoolean, (ControlInstance * instance))                                    \
+    X(ZOKAGetControlGraphics, HostGraphics, (ControlInstance * instance))                                  \
+    X(ZOKAGetWin32Charset, int32_t, ())                                                                    \
+    X(ZOKAGraphicsDC, HDC, (HostGraphics graphics))                                                        \
+    X(ZOKAInvalidateControl, void, (ControlInstance * instance))                                           \
+    X(ZOKASetSpecialBackground, void, (ControlInstance * instance, uint32_t * colour))                     \
+    X(getControlWindow, HostWindow, (ControlInstance * instance))                                          \
+    X(ZOKASetAccelerator, void, (ControlInstance * instance, HostString caption))                          \
+    X(GetTabPanelVisible, int32_t, (ControlInstance * instance))                                           \
+    X(ZOKAGetControlHandle, HWND, (ControlInstance * instance))                                            \
+    X(ZOKAGetWindowHandle, HWND, (HostWindow window))                                                      \
+    X(ZOKAGetStringEncoding, TextEncoding, (HostString string))
+
+// One function pointer type per entry point: host_entry::GetControlBounds.
+namespace host_entry {
+#define PLUGIN_HOST_ENTRY_TYPE(name, result, parameters) using name = result(*) parameters;
+PLUGIN_HOST_ENTRY_POINTS(PLUGIN_HOST_ENTRY_TYPE)
+#undef PLUGIN_HOST_ENTRY_TYPE
+}  // namespace host_entry
+
+// The entry points in table order, and their names.
+enum class HostEntryPoint {
+#define PLUGIN_HOST_ENTRY_ID(name, result, parameters) name,
+    PLUGIN_HOST_ENTRY_POINTS(PLUGIN_HOST_ENTRY_ID)
+#undef PLUGIN_HOST_ENTRY_ID
+};
+constexpr const char* kHostEntryPointNames[] = {
+#define PLUGIN_HOST_ENTRY_NAME(name, result, parameters) #name,
+    PLUGIN_HOST_ENTRY_POINTS(PLUGIN_HOST_ENTRY_NAME)
+#undef PLUGIN_HOST_ENTRY_NAME
+};
+// The function pointer type of an entry point: HostEntryType<E>::type.
+template <HostEntryPoint>
+struct HostEntryType;
+#define PLUGIN_HOST_ENTRY_TRAIT(name, result, parameters) \
+    template <>                                           \
+    struct HostEntryType<HostEntryPoint::name> {          \
+        using type = host_entry::name;                    \
+    };
+PLUGIN_HOST_ENTRY_POINTS(PLUGIN_HOST_ENTRY_TRAIT)
+#undef PLUGIN_HOST_ENTRY_TRAIT
+
+constexpr int kHostEntryPointCount = static_cast<int>(sizeof kHostEntryPointNames / sizeof kHostEntryPointNames[0]);
+
+// The exported function a plug-in offers, and its name.
+using PluginMain = void (*)(HostResolver resolver);
+constexpr const char kPluginMainName[] = "ZOKAPluginMain";
 
 #if defined(__i386__)
 static_assert(sizeof(HostRect) == 8, "HostRect");
