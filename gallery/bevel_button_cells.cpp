@@ -33,7 +33,7 @@ void setIcon(Host& host, Instance* b) {
     host.releaseObject(icon);
 }
 
-void press(Instance* b) { b->at<bool>(offsetof(bevel_button::InstanceData, pressed)) = true; }
+void press(Instance* b) { b->at<uint8_t>(offsetof(bevel_button::InstanceData, pressed)) = 1; }
 
 CellSetup withCaption(const std::string& caption, int32_t bevel = 1, bool pressed = false) {
     return [caption, bevel, pressed](Host& host, Instance* b) {

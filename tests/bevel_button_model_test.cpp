@@ -217,7 +217,8 @@ TEST_F(BevelModelTest, ValueTakesItsLowByte) {
         int32_t stored;
         int32_t readBack;
     };
-    static const Case kCases[] = {{1, 1}, {0, 0}, {0x100, 0}, {0x101, 1}, {0xFF, 1}, {-256, 0}};
+    // The byte itself, not a normalised 0 or 1: the host reads the field back.
+    static const Case kCases[] = {{1, 1}, {0, 0}, {0x100, 0}, {0x101, 1}, {0xFF, 0xFF}, {2, 2}, {0x1FE, 0xFE}, {-256, 0}};
     for (const Case& c : kCases) {
         host.setInteger(button, "Value", c.stored);
         EXPECT_EQ(host.getInteger(button, "Value"), c.readBack) << c.stored;

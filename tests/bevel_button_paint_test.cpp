@@ -12,7 +12,7 @@
 
 #include "controls/bevel_button/model.h"
 #include "controls/bevel_button/painter.h"
-#include "frame/host_abi.h"
+#include "plugin_interface.h"
 #include "frame/plugin_entry.h"
 #include "host_fixture.h"
 #include "theme_hooks.h"
@@ -243,8 +243,8 @@ protected:
         host.releaseString(s);
     }
 
-    static bool& Pressed(Instance* b) { return b->at<bool>(offsetof(InstanceData, pressed)); }
-    static bool& Hot(Instance* b) { return b->at<bool>(offsetof(InstanceData, hot)); }
+    static uint8_t& Pressed(Instance* b) { return b->at<uint8_t>(offsetof(InstanceData, pressed)); }
+    static uint8_t& Hot(Instance* b) { return b->at<uint8_t>(offsetof(InstanceData, hot)); }
 
     // Draws both ways; the on-screen and off-screen pictures must agree.
     std::string Paint(Instance* b, int margin = 1) {

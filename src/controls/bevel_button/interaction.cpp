@@ -63,7 +63,7 @@ static bool fireMouseEvent(ControlInstance* control, int32_t eventIndex, int32_t
     const HostRect bounds = boundsOf(control);
     auto handler =
         reinterpret_cast<BooleanMouseEventHandler>(host::GetEventInstance(control, eventAt(eventIndex).hostEventId));
-    return handler != nullptr && handler(control, x - bounds.left, y - bounds.top);
+    return handler != nullptr && handler(control, x - bounds.left, y - bounds.top) != 0;
 }
 
 static void notifyReceivers(InstanceData& data) {
@@ -214,8 +214,8 @@ void mouseDrag(ControlInstance* control, int32_t x, int32_t y) {
     }
     const HostRect bounds = boundsOf(control);
     const bool inside = containsPoint(bounds, x, y, false);
-    if (inside != data.pressed) {
-        data.pressed = inside;
+    if (inside != (data.pressed != 0)) {
+        data.pressed = inside ? 1 : 0;
         repaint(control, data, bounds);
     }
 }
@@ -235,9 +235,9 @@ void mouseUp(ControlInstance* control, int32_t x, int32_t y) {
     if (data.pressed) {
         data.pressed = false;
         if (data.buttonType == kButtonTypeToggle) {
-            data.value = !data.value;
+            data.value = data.value != 0 ? 0 : 1;
         } else if (data.buttonType == kButtonTypeSticky) {
-            data.value = true;
+            data.value = 1;
         }
         repaint(control, data, bounds);
     }

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "controls/bevel_button/model.h"
-#include "frame/host_abi.h"
+#include "plugin_interface.h"
 
 namespace bevel_button {
 

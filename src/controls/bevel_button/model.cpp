@@ -121,8 +121,8 @@ void construct(ControlInstance* control) {
     data.captionAlign = kDefaultCaptionAlign;
     data.textFont = host::PluginDefaultControlFont();
     data.textSize = host::PluginDefaultControlFontSize();
-    data.hot = false;
-    data.mouseDownHandled = false;
+    data.hot = 0;
+    data.mouseDownHandled = 0;
     data.themeHandle = AcquireControlTheme(kThemeClass);
 }
 
@@ -209,7 +209,7 @@ void setIcon(ControlInstance* control, int32_t, HostObject icon) {
 
 void setValue(ControlInstance* control, int32_t, int32_t value) {
     // Only the low byte carries the boolean.
-    dataOf(control).value = static_cast<uint8_t>(value) != 0;
+    dataOf(control).value = static_cast<uint8_t>(value);
     host::ZOKAInvalidateControl(control);
 }
 

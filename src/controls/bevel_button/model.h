@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "frame/host_abi.h"
+#include "plugin_interface.h"
 
 namespace bevel_button {
 
@@ -22,6 +22,8 @@ struct ReceiverNode {
 
 // Fields the host reads and writes directly sit at the offsets their
 // property records name; the unused words are part of the host's layout.
+// Booleans are bytes: the host writes Value, Bold, Italic and Underline
+// directly and may leave any value in them; 0 is false, anything else true.
 struct InstanceData {
     int32_t unused0;
     HostString caption;
@@ -32,14 +34,14 @@ struct InstanceData {
     int32_t captionAlign;
     int32_t captionPlacement;
     int16_t menuValue;
-    bool value;
+    uint8_t value;
     uint8_t unused11;
     MenuRow* rows;
     HostString textFont;
     int32_t textSize;
-    bool bold;
-    bool italic;
-    bool underline;
+    uint8_t bold;
+    uint8_t italic;
+    uint8_t underline;
     uint8_t unused18;
     PictureDescription iconDescription;
     HostObject icon;
@@ -50,9 +52,9 @@ struct InstanceData {
     int32_t unused25[3];
     int32_t buttonType;
     ReceiverNode* receivers;
-    bool pressed;
-    bool hot;
-    bool mouseDownHandled;
+    uint8_t pressed;
+    uint8_t hot;
+    uint8_t mouseDownHandled;
     uint8_t unused31;
     // The instance's "Toolbar" theme (a ThemeHandle), opened by construct;
     // null draws the classic look. Kept in bytes the host never touches.

@@ -152,7 +152,7 @@ static int64_t pinned(int64_t value) {
 // clipping to such a rectangle would reach past the button.
 static bool isEmptyFace(const RECT& face) { return face.left >= face.right || face.top >= face.bottom; }
 
-static bool isPushedIn(const InstanceData& data) { return data.pressed || data.value; }
+static bool isPushedIn(const InstanceData& data) { return data.pressed != 0 || data.value != 0; }
 
 // A pool block freed when it goes out of scope.
 struct PoolBlock {
@@ -318,9 +318,9 @@ static FontRequest chooseFont(HDC dc, const InstanceData& data, const PluginStri
 
     FontRequest request;
     request.height = static_cast<int>(height);
-    request.weight = data.bold ? FW_BOLD : FW_NORMAL;
-    request.italic = data.italic ? 1 : 0;
-    request.underline = data.underline ? 1 : 0;
+    request.weight = data.bold != 0 ? FW_BOLD : FW_NORMAL;
+    request.italic = data.italic != 0 ? 1 : 0;
+    request.underline = data.underline != 0 ? 1 : 0;
     request.faceName = mapping != nullptr ? mapping->faceName : fontName.text();
     return request;
 }
@@ -362,7 +362,7 @@ static Layout layOut(const InstanceData& data, const RECT& outer, const RECT& fa
                 : kIconCentred;
         ix = anchored(alignment.horizontal, L, R, w, data.iconDX);
         iy = anchored(alignment.vertical, T, B, h, data.iconDY);
-        const int64_t shift = data.pressed ? 1 : 0;
+        const int64_t shift = data.pressed != 0 ? 1 : 0;
         layout.iconDestination.top = static_cast<int16_t>(pinned(iy + shift));
         layout.iconDestination.left = static_cast<int16_t>(pinned(ix + shift));
         layout.iconDestination.bottom = static_cast<int16_t>(pinned(iy + h + shift));
@@ -446,10 +446,10 @@ static void paintRings(HDC dc, RECT& face, int32_t rings, bool pushedIn) {
 }
 
 static int32_t toolbarState(const InstanceData& data) {
-    if (data.pressed) return kToolbarPressed;
-    if (data.value && data.hot) return kToolbarHotChecked;
-    if (data.value) return kToolbarChecked;
-    if (data.hot) return kToolbarHot;
+    if (data.pressed != 0) return kToolbarPressed;
+    if (data.value != 0 && data.hot != 0) return kToolbarHotChecked;
+    if (data.value != 0) return kToolbarChecked;
+    if (data.hot != 0) return kToolbarHot;
     return kToolbarNormal;
 }
 
@@ -569,9 +569,9 @@ void paintBevelButton(ControlInstance* control, HostGraphics graphics, InstanceD
         drawCaption(dc, caption, highlight);
         SetTextColor(dc, GetSysColor(COLOR_BTNSHADOW));
     } else {
-        keptColour = SetTextColor(dc, data.pressed && !themed ? kPressedCaptionColour : GetSysColor(COLOR_BTNTEXT));
+        keptColour = SetTextColor(dc, data.pressed != 0 && !themed ? kPressedCaptionColour : GetSysColor(COLOR_BTNTEXT));
     }
-    if (data.pressed) OffsetRect(&at, 1, 1);
+    if (data.pressed != 0) OffsetRect(&at, 1, 1);
     drawCaption(dc, caption, at);
     SetTextAlign(dc, keptAlign);
     SetBkMode(dc, keptMode);

@@ -10,7 +10,7 @@
 #include <windows.h>
 
 #include "controls/bevel_button/model.h"
-#include "frame/host_abi.h"
+#include "plugin_interface.h"
 
 namespace bevel_button {
 
