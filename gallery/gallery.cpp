@@ -1,6 +1,7 @@
 // Layout of the gallery's cells and their rendering, one window image (page)
 // at a time, into one tall picture.
 #include "gallery.h"
+#include "png/png.h"
 
 #include <algorithm>
 #include <cstring>
@@ -184,6 +185,18 @@ std::vector<uint32_t> zoom(const uint32_t* pixels, int width, int height) {
     return zoomed;
 }
 
+constexpr uint32_t kChangedPixel = 0x00FF0000;
+
+// A pixel three quarters of the way to white, so that changes stand out.
+uint32_t faded(uint32_t pixel) {
+    uint32_t result = 0;
+    for (int shift = 0; shift <= 16; shift += 8) {
+        const uint32_t channel = (pixel >> shift) & 0xFF;
+        result |= (channel + 3 * (0xFF - channel) / 4) << shift;
+    }
+    return result;
+}
+
 }  // namespace
 
 void Gallery::section(const std::string& title) {
@@ -204,9 +217,9 @@ void Gallery::cell(const std::string& label, const std::string& className, int w
     cells.push_back(c);
 }
 
-bool Gallery::render(const std::string& pngPath, std::vector<std::string>& faults) const {
+bool Gallery::render(GalleryPicture* picture, std::vector<std::string>& faults) const {
     Host host;
-    if (!host.load()) {
+    if (!host.load(testhost::besideProgram("ClassicControls.dll"))) {
         faults.push_back(host.lastError());
         return false;
     }
@@ -216,24 +229,67 @@ bool Gallery::render(const std::string& pngPath, std::vector<std::string>& fault
     const int height = rows.empty() ? 2 * kMargin : rows.back().top + rows.back().height + kMargin;
 
     uint32_t* pixels = nullptr;
-    HBITMAP picture = testhost::makeTopDownDib(kPageWidth, height, &pixels);
-    if (!picture) {
+    HBITMAP page = testhost::makeTopDownDib(kPageWidth, height, &pixels);
+    if (!page) {
         faults.push_back("could not make a picture of " + std::to_string(height) + " rows");
         return false;
     }
     for (int pageTop = 0; pageTop < height; pageTop += kPageHeight) renderPage(host, rows, pageTop, pixels, height);
 
     HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ previous = SelectObject(dc, picture);
+    HGDIOBJ previous = SelectObject(dc, page);
     annotate(dc, rows);
     GdiFlush();
     SelectObject(dc, previous);
     DeleteDC(dc);
 
     for (const std::string& fault : host.finish()) faults.push_back(fault);
-    const std::vector<uint32_t> zoomed = zoom(pixels, kPageWidth, height);
-    const bool written = testhost::writePng(pngPath, zoomed.data(), kPageWidth * kZoom, height * kZoom);
-    if (!written) faults.push_back("could not write " + pngPath);
-    DeleteObject(picture);
-    return written;
+    picture->width = kPageWidth * kZoom;
+    picture->height = height * kZoom;
+    picture->pixels = zoom(pixels, kPageWidth, height);
+    // Themed parts may leave alpha in the top byte, which the PNG does not keep.
+    for (uint32_t& p : picture->pixels) p &= 0x00FFFFFF;
+    DeleteObject(page);
+
+    picture->cells.clear();
+    std::string section;
+    for (const Row& row : rows) {
+        for (const PlacedCell& placed : row.cells) {
+            if (placed.cell->className.empty()) {
+                section = placed.cell->label;
+                continue;
+            }
+            const RECT& b = placed.box;
+            picture->cells.push_back(CellArea{section + " / " + placed.cell->label,
+                                              RECT{b.left * kZoom, b.top * kZoom, b.right * kZoom, b.bottom * kZoom}});
+        }
+    }
+    return true;
+}
+
+GalleryDifference compareGalleries(const GalleryPicture& rendered, const GalleryPicture& expected) {
+    GalleryDifference difference;
+    GalleryPicture& d = difference.picture;
+    d.width = rendered.width;
+    d.height = rendered.height;
+    d.pixels = rendered.pixels;
+    const bool sameSize = rendered.width == expected.width && rendered.height == expected.height;
+    std::vector<bool> changed(rendered.pixels.size(), !sameSize);
+    for (size_t i = 0; sameSize && i < changed.size(); ++i) changed[i] = rendered.pixels[i] != expected.pixels[i];
+    for (size_t i = 0; i < changed.size(); ++i) {
+        if (changed[i]) {
+            ++difference.pixels;
+            d.pixels[i] = kChangedPixel;
+        } else {
+            d.pixels[i] = faded(d.pixels[i]);
+        }
+    }
+    for (const CellArea& cell : rendered.cells) {
+        bool any = false;
+        for (int y = std::max<int>(cell.box.top, 0); !any && y < std::min<int>(cell.box.bottom, d.height); ++y)
+            for (int x = std::max<int>(cell.box.left, 0); !any && x < std::min<int>(cell.box.right, d.width); ++x)
+                any = changed[size_t(y) * d.width + x];
+        if (any) difference.cells.push_back(cell.name);
+    }
+    return difference;
 }

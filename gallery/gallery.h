@@ -3,6 +3,7 @@
 // in its own gallery/<control>_cells.cpp through an add...Cells function.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -28,6 +29,29 @@ struct GalleryCell {
 // plug-in's imports, for instance.
 using HostPreparation = std::function<std::shared_ptr<void>(testhost::Host&)>;
 
+// Where a cell lies in the rendered picture, named "section / label".
+struct CellArea {
+    std::string name;
+    RECT box{};
+};
+
+struct GalleryPicture {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> pixels;  // top-down 0x00RRGGBB rows
+    std::vector<CellArea> cells;
+};
+
+// The cells where two pictures of the same gallery differ, and a difference
+// picture: unchanged pixels faded, changed ones in red. Pictures of different
+// sizes differ everywhere.
+struct GalleryDifference {
+    int pixels = 0;  // changed pixels
+    std::vector<std::string> cells;
+    GalleryPicture picture;
+};
+GalleryDifference compareGalleries(const GalleryPicture& rendered, const GalleryPicture& expected);
+
 struct Gallery {
     std::vector<GalleryCell> cells;
     std::vector<HostPreparation> preparations;
@@ -38,10 +62,9 @@ struct Gallery {
     void cell(const std::string& label, const std::string& className, int width, int height, CellSetup setup = {},
               const testhost::InstanceOptions& options = {});
 
-    // Draws every cell and writes the picture as a PNG file. Host faults are
-    // added to faults. False when the plug-in cannot be loaded or the file
-    // cannot be written.
-    bool render(const std::string& pngPath, std::vector<std::string>& faults) const;
+    // Draws every cell into one picture. Host faults are added to faults.
+    // False when the plug-in cannot be loaded.
+    bool render(GalleryPicture* picture, std::vector<std::string>& faults) const;
 };
 
 void addSeparatorCells(Gallery& gallery);

@@ -202,8 +202,6 @@ const uint32_t* Host::imageBits() const {
     return impl_->imageBits;
 }
 
-bool Host::saveImage(const std::string& path) const { return writePng(path, imageBits(), kWindowWidth, kWindowHeight); }
-
 // Draws a picture's bitmap stretched into destination on dc.
 void drawPictureBitmap(Handle& picture, HDC dc, const HostRect& destination) {
     if (!picture.bitmap || !dc) return;

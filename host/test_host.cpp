@@ -1,5 +1,7 @@
 // The test host: loading, instances, callbacks, properties, methods, checks.
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "host_internal.h"
@@ -8,7 +10,6 @@
 
 namespace testhost {
 
-static const char kPluginFileName[] = "ClassicControls.dll";
 static const wchar_t kWindowClass[] = L"TestHostWindow";
 static const wchar_t kControlClass[] = L"TestHostControl";
 static const COLORREF kInitialImageColour = RGB(212, 208, 200);
@@ -86,6 +87,10 @@ static void registerWindowClasses() {
 }
 
 Host::Host() : impl_(std::make_unique<Impl>()) {
+    if (gCurrentHost != nullptr) {
+        std::fprintf(stderr, "testhost: a second Host was made while another is alive; one per process\n");
+        std::abort();
+    }
     impl_->owner = this;
     gCurrentHost = this;
     registerWindowClasses();
@@ -126,12 +131,17 @@ Host::~Host() {
 
 // --- the plug-in ---------------------------------------------------------------
 
-static std::string folderOfProgram() {
+std::string besideProgram(const std::string& fileName) {
     char path[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, path, MAX_PATH);
     std::string folder(path);
     const size_t slash = folder.find_last_of("\\/");
-    return slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
+    return (slash == std::string::npos ? std::string() : folder.substr(0, slash + 1)) + fileName;
+}
+
+static std::string fileNameOf(const std::string& path) {
+    const size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 // A copy of the plug-in under a name no loaded module has, so that its
@@ -140,17 +150,19 @@ static std::string uniqueCopy(const std::string& original) {
     static int copies = 0;
     char folder[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, folder);
-    const std::string copy = std::string(folder) + "ClassicControls-" + std::to_string(GetCurrentProcessId()) + "-" +
+    std::string stem = fileNameOf(original);
+    const size_t dot = stem.find_last_of('.');
+    if (dot != std::string::npos) stem.resize(dot);
+    const std::string copy = std::string(folder) + stem + "-" + std::to_string(GetCurrentProcessId()) + "-" +
                              std::to_string(++copies) + ".dll";
     return CopyFileA(original.c_str(), copy.c_str(), FALSE) ? copy : std::string();
 }
 
-bool Host::load() {
+bool Host::load(const std::string& path) {
     unload();
     gCurrentHost = this;
-    const std::string path = folderOfProgram() + kPluginFileName;
     std::string loadPath = path;
-    if (GetModuleHandleA(kPluginFileName)) {
+    if (GetModuleHandleA(fileNameOf(path).c_str())) {
         loadPath = uniqueCopy(path);
         if (loadPath.empty()) {
             impl_->lastError = "could not copy " + path + " for a fresh load";

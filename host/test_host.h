@@ -1,6 +1,11 @@
-// The test host: loads ClassicControls.dll the way the application builder
-// does, answers every host entry point, keeps instances in real windows and
-// checks that the plug-in gives back every lock and every GDI object.
+// The host component: loads a control plug-in of this interface (a DLL that
+// exports ZOKAPluginMain) the way the application builder does, answers every
+// host entry point, keeps instances in real windows and checks that the
+// plug-in gives back every lock and every GDI object.
+//
+// One Host per process at a time: the resolver handed to the plug-in is a
+// plain function and finds its host through a process-wide pointer. Making a
+// second Host while one is alive stops the program with a message.
 #pragma once
 
 #include <cstdint>
@@ -15,7 +20,7 @@
 
 #include <windows.h>
 
-#include "frame/host_abi.h"
+#include "plugin_interface.h"
 
 namespace testhost {
 
@@ -82,10 +87,11 @@ public:
     Host& operator=(const Host&) = delete;
 
     // --- the plug-in -------------------------------------------------------
-    // Loads ClassicControls.dll from the test program's folder (a fresh copy
-    // of the library's state), installs the GDI accounting hooks and calls
-    // ZOKAPluginMain with this host's resolver. False when any step fails.
-    bool load();
+    // Loads the plug-in at path (a fresh copy of the library's state, even
+    // when the same file was loaded before), installs the GDI accounting
+    // hooks and calls ZOKAPluginMain with this host's resolver. False when any
+    // step fails; lastError() says which.
+    bool load(const std::string& path);
     // Calls an in-process ZOKAPluginMain (white-box tests that link the
     // plug-in's sources) with this host's resolver.
     void start(void (*pluginMain)(HostResolver));
@@ -230,8 +236,6 @@ public:
     Instance* instanceOf(const ControlInstance* control) const;
     // The host window object getControlWindow answers.
     HostWindow windowObject() const;
-    // Writes the window image as a PNG file; false on failure.
-    bool saveImage(const std::string& path) const;
 
     struct Impl;
 
@@ -239,6 +243,9 @@ private:
     friend Impl* currentImpl();
     std::unique_ptr<Impl> impl_;
 };
+
+// The path of a file in the running program's folder.
+std::string besideProgram(const std::string& fileName);
 
 // The window image's area as rows of characters, one per pixel, each row
 // ending in '\n'; colours missing from the legend show as '?'. Pixels outside
@@ -254,9 +261,6 @@ std::map<COLORREF, char> legend(std::initializer_list<std::pair<int, char>> syst
 HBITMAP makeTopDownDib(int width, int height, uint32_t** bits);
 // A COLORREF as a pixel of such a bitmap (0x00RRGGBB).
 uint32_t imageColour(COLORREF colour);
-
-// Writes top-down 0x00RRGGBB pixels as a PNG file; false on failure.
-bool writePng(const std::string& path, const uint32_t* bits, int width, int height);
 
 // Replaces a function that a module imports (by DLL and function name) in its
 // import address table; the original comes back when the hook is destroyed.

@@ -308,7 +308,7 @@ TEST_F(BevelInteractionTest, AMouseDownHandlerThatDeclinesLeavesTheClickToTheBut
 
 TEST(BevelDisabledTest, ADisabledButtonAnswersTrueAndDoesNothing) {
     testhost::Host host;
-    ASSERT_TRUE(host.load()) << host.lastError();
+    ASSERT_TRUE(host.load(testhost::pluginPath())) << host.lastError();
     testhost::InstanceOptions options;
     options.enabled = false;
     testhost::Instance* button = host.create("BevelButton", 10, 10, 70, 32, options);

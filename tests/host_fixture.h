@@ -11,6 +11,9 @@
 
 namespace testhost {
 
+// The plug-in under test, built beside the test programs.
+inline std::string pluginPath() { return besideProgram("ClassicControls.dll"); }
+
 inline std::string joinFaults(const std::vector<std::string>& faults) {
     std::string text;
     for (const std::string& fault : faults) text += "  " + fault + "\n";
@@ -23,7 +26,7 @@ class HostTest : public ::testing::Test {
 protected:
     testhost::Host host;
 
-    void SetUp() override { ASSERT_TRUE(host.load()) << host.lastError(); }
+    void SetUp() override { ASSERT_TRUE(host.load(testhost::pluginPath())) << host.lastError(); }
 
     void TearDown() override {
         const std::vector<std::string> faults = host.finish();

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "controls/separator.h"
-#include "frame/host_abi.h"
+#include "plugin_interface.h"
 #include "host_fixture.h"
 
 namespace {
