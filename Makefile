@@ -1,32 +1,46 @@
-# make       builds both plug-in DLLs and renders build/gallery.png
-# make test  builds and runs every test
+# make                 builds both DLLs and renders build/gallery.png with the 32-bit one
+# make test            builds and runs every test against both DLLs, and the debug build's
+# make dist            build/dist/ClassicControls-<version>.zip
+# make gallery-golden  renders the gallery as the new docs/gallery.png
 BUILD := build
-B64 := $(abspath $(BUILD))/x86_64
-B32 := $(abspath $(BUILD))/i686
 WINE_PREFIX := $(abspath $(BUILD))/wine
 WINE_RUN := $(CURDIR)/tools/wine-run --prefix=$(WINE_PREFIX)
-JOBS ?= 2
+ARCHES := i686 x86_64
+# The debug build whose tests run with the plug-in's assertions on.
+DEBUG_PRESET := x86_64-debug
 
-.PHONY: all bootstrap build gallery test clean
+.PHONY: all bootstrap build build-debug gallery gallery-golden test dist clean
 all: gallery
 
 bootstrap:
 	@tools/bootstrap
 
 build: bootstrap
-	cmake -S . -B $(B32) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCLASSICCONTROLS_TESTS=OFF >/dev/null
-	cmake --build $(B32) -j $(JOBS)
-	cmake -S . -B $(B64) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
-	  -DI686_DLL=$(B32)/bin/ClassicControls.dll -DWINE_PREFIX=$(WINE_PREFIX) >/dev/null
-	cmake --build $(B64) -j $(JOBS)
+	@for p in $(ARCHES); do cmake --preset $$p >/dev/null && cmake --build --preset $$p || exit 1; done
+
+build-debug: bootstrap
+	cmake --preset $(DEBUG_PRESET) >/dev/null && cmake --build --preset $(DEBUG_PRESET)
 
 gallery: build
-	cd $(B64)/bin && $(WINE_RUN) ./gallery.exe $(abspath $(BUILD))/gallery.png; \
+	cd $(BUILD)/i686/bin && $(WINE_RUN) ./gallery.exe $(abspath $(BUILD))/gallery.png; \
 	  status=$$?; $(WINE_RUN) --stop; exit $$status
 
-test: build
-	cd $(B64) && ctest --output-on-failure -j $(JOBS) $(CTEST_ARGS); \
+gallery-golden: build
+	cd $(BUILD)/i686/bin && $(WINE_RUN) ./gallery.exe $(CURDIR)/docs/gallery.png; \
 	  status=$$?; $(WINE_RUN) --stop; exit $$status
+
+# Every architecture's tests, then the debug build's; the wineserver is
+# stopped whatever the outcome.
+test: build build-debug
+	@status=0; \
+	for p in $(ARCHES) $(DEBUG_PRESET); do \
+	  echo "== ctest --preset $$p"; \
+	  ctest --preset $$p $(CTEST_ARGS) || status=1; \
+	done; \
+	$(WINE_RUN) --stop; exit $$status
+
+dist: build
+	tools/make-dist $(BUILD)
 
 clean:
 	rm -rf $(BUILD)

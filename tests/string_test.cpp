@@ -183,9 +183,21 @@ TEST(PluginString, WideTextOnlyForUtf16) {
 #endif
 }
 
+#ifndef NDEBUG
+// Debug builds report the programming errors through the runtime's assertion.
+TEST(PluginStringDeathTest, CharAtOutsideTheTextAsserts) {
+    PluginString a = MakePluginString("abc", 3, EncodingAscii);
+    EXPECT_DEATH(a.charAt(3), "\"not \\(pos < 0 \\|\\| pos >= Length\\(\\)\\)\"");
+    PluginString none;
+    EXPECT_DEATH(none.charAt(1), "\"not pos\"");
+    PluginString narrow = MakePluginString("hi", 2, EncodingAscii);
+    EXPECT_DEATH(narrow.wideText(), "\"0\"");
+}
+#endif
+
 TEST(PluginString, CharAtOutsideTheTextYieldsAScratchByte) {
 #ifndef NDEBUG
-    GTEST_SKIP() << "debug builds assert";
+    GTEST_SKIP() << "debug builds assert (PluginStringDeathTest)";
 #else
     PluginString a = MakePluginString("abc", 3, EncodingAscii);
     PluginString shared = a;

@@ -492,9 +492,17 @@ TEST_F(Encoding, ReconcileLeavesAStringThatCannotBeConverted) {
     EXPECT_EQ(unknown.encoding(), 0x0300u);
 }
 
+#ifndef NDEBUG
+TEST(EncodingDeathTest, ReconcileWithAMissingStringAsserts) {
+    PluginString s = MakePluginString("a", 1, EncodingAscii);
+    EXPECT_DEATH(ReconcileEncodings(nullptr, &s), "\"s1 and s2\"");
+    EXPECT_DEATH(ReconcileEncodings(&s, nullptr), "\"s1 and s2\"");
+}
+#endif
+
 TEST_F(Encoding, ReconcileWithAMissingString) {
 #ifndef NDEBUG
-    GTEST_SKIP() << "debug builds assert";
+    GTEST_SKIP() << "debug builds assert (EncodingDeathTest)";
 #else
     PluginString s = make("a", EncodingAscii);
     EXPECT_EQ(ReconcileEncodings(nullptr, &s), EncodingSystem);

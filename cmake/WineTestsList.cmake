@@ -1,0 +1,48 @@
+# Included by ctest for each program of add_wine_gtest (WineTests.cmake):
+# lists the program's cases and adds one test for each.
+set(wine_test_skip_code 77)
+
+execute_process(
+  COMMAND ${wine_test_emulator} ${wine_test_executable} --gtest_list_tests
+  WORKING_DIRECTORY ${wine_test_directory}
+  OUTPUT_VARIABLE listing
+  ERROR_VARIABLE listing_errors
+  RESULT_VARIABLE listed
+  TIMEOUT 60)
+
+if(NOT listed EQUAL 0)
+  # The program runs again as the test: under a machine that cannot run it
+  # it exits 77 and says why (skipped); otherwise it fails with its output.
+  add_test(${wine_test_prefix}${wine_test_target} ${wine_test_emulator} ${wine_test_executable} --gtest_list_tests)
+  set_tests_properties(${wine_test_prefix}${wine_test_target} PROPERTIES
+    WORKING_DIRECTORY ${wine_test_directory}
+    LABELS "${wine_test_labels}"
+    TIMEOUT ${wine_test_timeout}
+    SKIP_RETURN_CODE ${wine_test_skip_code}
+    # A listing that worked the second time is still a fault of the first.
+    FAIL_REGULAR_EXPRESSION "^Running main\\(\\)")
+  return()
+endif()
+
+string(REPLACE "\r" "" listing "${listing}")
+string(REPLACE "\n" ";" lines "${listing}")
+set(suite "")
+foreach(line IN LISTS lines)
+  if(line MATCHES "^Running main" OR line STREQUAL "")
+    continue()
+  endif()
+  # Parameterised cases carry a comment: "  Case/0  # GetParam() = ...".
+  string(REGEX REPLACE "  +#.*$" "" line "${line}")
+  if(line MATCHES "^  +(.+)$")
+    set(name "${suite}${CMAKE_MATCH_1}")
+    add_test(${wine_test_prefix}${name} ${wine_test_emulator} ${wine_test_executable} --gtest_filter=${name})
+    set_tests_properties(${wine_test_prefix}${name} PROPERTIES
+      WORKING_DIRECTORY ${wine_test_directory}
+      LABELS "${wine_test_labels}"
+      TIMEOUT ${wine_test_timeout}
+      SKIP_RETURN_CODE ${wine_test_skip_code}
+      SKIP_REGULAR_EXPRESSION "\\[  SKIPPED \\]")
+  else()
+    set(suite "${line}")
+  endif()
+endforeach()
