@@ -85,14 +85,14 @@ constexpr unsigned char kHighBit = 0x80;          // EUC-JP row offset; JIS X 02
 constexpr unsigned char kEucSingleShift2 = 0x8E;  // EUC-JP prefix of a half-width katakana
 
 // Process-wide state, set up on first use.
-uint32_t systemCodePage = 0;
-TextEncoding systemEncoding = EncodingSystem;
+uint32_t gSystemCodePage = 0;
+TextEncoding gSystemEncoding = EncodingSystem;
 struct ConversionCache {
     PluginString source;
     PluginString result;
 };
 // Released when the library is unloaded.
-ConversionCache conversionCache;
+ConversionCache gConversionCache;
 
 bool isUnicodeFamily(TextEncoding e) { return e >= kUnicodeFamilyFirst && e <= kUnicodeFamilyLast; }
 
@@ -326,13 +326,13 @@ bool EncodingToCodePage(TextEncoding encoding, uint32_t& codePage) {
     } else {
         const uint16_t base = static_cast<uint16_t>(encoding & kBaseMask);
         if (base == kBaseSystem) {
-            if (systemCodePage == 0) {
+            if (gSystemCodePage == 0) {
                 const TextEncoding system = SystemEncoding();
                 uint32_t found = 0;
                 const bool usable = (system & kBaseMask) != kBaseSystem && EncodingToCodePage(system, found);
-                systemCodePage = usable ? found : kCodePageWestern;
+                gSystemCodePage = usable ? found : kCodePageWestern;
             }
-            codePage = systemCodePage;
+            codePage = gSystemCodePage;
         } else {
             for (const CodePageRow& row : kCodePageMap) {
                 if (row.base == base) {
@@ -358,10 +358,10 @@ bool EncodingToCodePage(TextEncoding encoding, uint32_t& codePage) {
 TextEncoding SystemEncoding() {
     // The encoding that belongs to the "System" font, which is that of the
     // user's language whatever the font.
-    if (systemEncoding == EncodingSystem) {
-        systemEncoding = UserLanguageEncoding();
+    if (gSystemEncoding == EncodingSystem) {
+        gSystemEncoding = UserLanguageEncoding();
     }
-    return systemEncoding;
+    return gSystemEncoding;
 }
 
 TextEncoding UserLanguageEncoding() {
@@ -475,11 +475,11 @@ PluginString ConvertString(const PluginString& s, TextEncoding target) {
     if (target == EncodingSystem || !s.hasText() || s.encoding() == target) {
         return s;
     }
-    if (conversionCache.source.body == s.body && conversionCache.result.body != nullptr &&
-        conversionCache.result.encoding() == target) {
-        return conversionCache.result;
+    if (gConversionCache.source.body == s.body && gConversionCache.result.body != nullptr &&
+        gConversionCache.result.encoding() == target) {
+        return gConversionCache.result;
     }
-    conversionCache.source = s;
+    gConversionCache.source = s;
     PluginString result;
     if (target >= kWideTargetFirst && target <= kWideTargetLast) {
         result = TranscodeText(s, s.encoding(), target);
@@ -488,7 +488,7 @@ PluginString ConvertString(const PluginString& s, TextEncoding target) {
     } else {
         result = TranscodeText(s, s.encoding(), target);
     }
-    conversionCache.result = result;
+    gConversionCache.result = result;
     return result;
 }
 
@@ -603,9 +603,11 @@ int32_t CompareStrings(const PluginString& a, const PluginString& b) {
     return compareBytes(copyA, copyB);
 }
 
+#if defined(CLASSICCONTROLS_WHITE_BOX)
 void ResetEncodingCaches() {
-    systemCodePage = 0;
-    systemEncoding = EncodingSystem;
-    conversionCache.source = PluginString();
-    conversionCache.result = PluginString();
+    gSystemCodePage = 0;
+    gSystemEncoding = EncodingSystem;
+    gConversionCache.source = PluginString();
+    gConversionCache.result = PluginString();
 }
+#endif

@@ -91,6 +91,9 @@ PluginString Iso2022JpToShiftJis(const PluginString& s);
 PluginString ShiftJisToEucJp(const PluginString& s);
 PluginString ShiftJisToIso2022Jp(const PluginString& s);
 
-// Forgets the system encoding and code page and releases the conversion
-// cache, as at process start. For tests that script the user language.
+#if defined(CLASSICCONTROLS_WHITE_BOX)
+// For the white-box tests only (classiccontrols_core), which script the user
+// language: forgets the system encoding and code page and releases the
+// conversion cache, as at process start.
 void ResetEncodingCaches();
+#endif

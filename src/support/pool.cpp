@@ -6,7 +6,7 @@
 
 // Zero-initialised before any code runs and trivially destructible, so the
 // pool stays usable while static objects are torn down at unload.
-static SmallBlockPool pool;
+static SmallBlockPool gPool;
 
 static void* nextFree(void* block) {
     void* next;
@@ -24,23 +24,23 @@ void* poolAllocate(int32_t size) {
     if (sizeClass >= kPoolClassCount) {
         return std::malloc(static_cast<size_t>(size));
     }
-    if (void* block = pool.freeLists[sizeClass]) {
-        pool.freeLists[sizeClass] = nextFree(block);
+    if (void* block = gPool.freeLists[sizeClass]) {
+        gPool.freeLists[sizeClass] = nextFree(block);
         return block;
     }
     const int32_t blockBytes = poolBlockBytes(sizeClass);
-    if (pool.bytesLeft < blockBytes) {
+    if (gPool.bytesLeft < blockBytes) {
         auto* chunk = static_cast<unsigned char*>(std::malloc(kPoolChunkBytes));
         if (chunk == nullptr) {
             return nullptr;
         }
-        pool.position = chunk;
-        pool.bytesLeft = kPoolChunkBytes;
-        ++pool.chunkCount;
+        gPool.position = chunk;
+        gPool.bytesLeft = kPoolChunkBytes;
+        ++gPool.chunkCount;
     }
-    void* block = pool.position;
-    pool.position += blockBytes;
-    pool.bytesLeft -= blockBytes;
+    void* block = gPool.position;
+    gPool.position += blockBytes;
+    gPool.bytesLeft -= blockBytes;
     return block;
 }
 
@@ -51,7 +51,7 @@ void poolFree(void* block, int32_t size) {
     const int32_t sizeClass = poolSizeClass(size);
     // No block was ever handed out for a size of 0 or less; listing it would
     // index outside the heads.
-    assert(sizeClass > 0 && "size as given to poolAllocate");
+    assert(sizeClass > 0 && "poolFree given a size that no block is allocated with");
     if (sizeClass <= 0) {
         return;
     }
@@ -59,8 +59,8 @@ void poolFree(void* block, int32_t size) {
         std::free(block);
         return;
     }
-    setNextFree(block, pool.freeLists[sizeClass]);
-    pool.freeLists[sizeClass] = block;
+    setNextFree(block, gPool.freeLists[sizeClass]);
+    gPool.freeLists[sizeClass] = block;
 }
 
 void copyBytes(void* destination, const void* source, int32_t n) {
@@ -69,17 +69,18 @@ void copyBytes(void* destination, const void* source, int32_t n) {
     }
 }
 
-const SmallBlockPool& poolState() { return pool; }
+#if defined(CLASSICCONTROLS_WHITE_BOX)
+const SmallBlockPool& poolState() { return gPool; }
 
 bool poolFreeListsConsistent() {
-    if (pool.freeLists[0] != nullptr) {
+    if (gPool.freeLists[0] != nullptr) {
         return false;
     }
     for (int32_t sizeClass = 1; sizeClass < kPoolClassCount; ++sizeClass) {
         const int32_t blockBytes = poolBlockBytes(sizeClass);
-        const int64_t capacity = int64_t{pool.chunkCount} * (kPoolChunkBytes / blockBytes);
+        const int64_t capacity = int64_t{gPool.chunkCount} * (kPoolChunkBytes / blockBytes);
         int64_t count = 0;
-        for (void* block = pool.freeLists[sizeClass]; block != nullptr; block = nextFree(block)) {
+        for (void* block = gPool.freeLists[sizeClass]; block != nullptr; block = nextFree(block)) {
             if (++count > capacity || reinterpret_cast<uintptr_t>(block) % sizeof(void*) != 0) {
                 return false;
             }
@@ -87,3 +88,4 @@ bool poolFreeListsConsistent() {
     }
     return true;
 }
+#endif

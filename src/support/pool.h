@@ -52,9 +52,13 @@ void poolFree(void* block, int32_t size);
 // Copies n bytes when n > 0; does nothing otherwise. The areas may overlap.
 void copyBytes(void* destination, const void* source, int32_t n);
 
-// Read-only view of the pool's bookkeeping, for tests.
+#if defined(CLASSICCONTROLS_WHITE_BOX)
+// Inspection for the white-box tests only (classiccontrols_core); the DLL
+// carries none of it.
+// Read-only view of the pool's bookkeeping.
 const SmallBlockPool& poolState();
 // True when every free list ends within the number of blocks the chunks
 // taken so far could hold and every listed block is aligned; a block freed
 // twice or a clobbered link shows up as false.
 bool poolFreeListsConsistent();
+#endif
