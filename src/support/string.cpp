@@ -7,11 +7,11 @@
 
 // The texts of a null handle: zero-filled, so each reads as an empty,
 // NUL-terminated text of its width.
-static const char emptyText[2] = {};
-static const wchar_t emptyWideText[1] = {};
+static const char kEmptyText[2] = {};
+static const wchar_t kEmptyWideText[1] = {};
 // Handed out by charAt when there is no byte at the position; writes to it
 // go nowhere.
-static char scratchByte;
+static char gScratchByte;
 
 static unsigned char lengthByte(int32_t length) {
     return static_cast<unsigned char>(length > kLengthByteLimit ? kLengthByteLimit : length);
@@ -109,25 +109,25 @@ PluginString& PluginString::assign(const PluginString& other) {
 
 const char* PluginString::text() const {
     if (body == nullptr) {
-        return emptyText;
+        return kEmptyText;
     }
     return reinterpret_cast<const char*>(body->buffer + kTextOffset);
 }
 
 const wchar_t* PluginString::wideTextUnchecked() const {
     if (body == nullptr) {
-        return emptyWideText;
+        return kEmptyWideText;
     }
     return reinterpret_cast<const wchar_t*>(body->buffer + kTextOffset);
 }
 
 const wchar_t* PluginString::wideText() const {
     if (body == nullptr) {
-        return emptyWideText;
+        return kEmptyWideText;
     }
     assert(body->encoding == EncodingUtf16 && "0");
     if (body->encoding != EncodingUtf16) {
-        return emptyWideText;
+        return kEmptyWideText;
     }
     return wideTextUnchecked();
 }
@@ -135,20 +135,20 @@ const wchar_t* PluginString::wideText() const {
 char* PluginString::charAt(int32_t pos) {
     if (body == nullptr) {
         assert(pos == 0 && "not pos");
-        scratchByte = 0;
-        return &scratchByte;
+        gScratchByte = 0;
+        return &gScratchByte;
     }
     assert(!(pos < 0 || pos >= body->length) && "not (pos < 0 || pos >= Length())");
     if (pos < 0 || pos >= body->length) {
-        scratchByte = 0;
-        return &scratchByte;
+        gScratchByte = 0;
+        return &gScratchByte;
     }
     if (body->refCount > 1) {
         StringBody* copy = makeBodyWith(text(), body->length);
         if (copy == nullptr) {
             // Out of memory: the shared text must not change.
-            scratchByte = 0;
-            return &scratchByte;
+            gScratchByte = 0;
+            return &gScratchByte;
         }
         // The private copy reads as the same text, so it keeps the tag.
         copy->encoding = body->encoding;
@@ -156,6 +156,10 @@ char* PluginString::charAt(int32_t pos) {
     }
     return reinterpret_cast<char*>(body->buffer + kTextOffset + pos);
 }
+
+TextUnits<wchar_t> PluginString::wideCopy() const { return TextUnits<wchar_t>(*this); }
+
+TextUnits<char> PluginString::byteCopy() const { return TextUnits<char>(*this); }
 
 void PluginString::setEncoding(TextEncoding encoding) {
     if (body != nullptr) {
@@ -178,3 +182,25 @@ PluginString MakePluginString(const void* bytes, int32_t n, TextEncoding encodin
     s.setEncoding(encoding);
     return s;
 }
+
+template <typename Unit>
+TextUnits<Unit>::TextUnits(const PluginString& s)
+    : blockBytes_((s.length() / static_cast<int32_t>(sizeof(Unit)) + 1) * static_cast<int32_t>(sizeof(Unit))),
+      units_(static_cast<Unit*>(poolAllocate(blockBytes_))),
+      count_(units_ != nullptr ? s.length() / static_cast<int32_t>(sizeof(Unit)) : 0) {
+    if (units_ == nullptr) {
+        return;
+    }
+    // Whole units only: a stray last byte of an odd-length UTF-16 text is
+    // not read.
+    copyBytes(units_, s.text(), count_ * static_cast<int32_t>(sizeof(Unit)));
+    units_[count_] = 0;
+}
+
+template <typename Unit>
+TextUnits<Unit>::~TextUnits() {
+    poolFree(units_, blockBytes_);
+}
+
+template class TextUnits<char>;
+template class TextUnits<wchar_t>;

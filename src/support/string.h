@@ -51,6 +51,9 @@ static_assert(offsetof(StringBody, length) == 12, "length");
 static_assert(offsetof(StringBody, encoding) == 16, "encoding");
 #endif
 
+template <typename Unit>
+class TextUnits;
+
 struct PluginString {
     StringBody* body = nullptr;
 
@@ -85,8 +88,14 @@ struct PluginString {
     // empty text (and an assertion in debug builds). The units end with a
     // zero unit in strings made by ToUtf16 and TranscodeText; a UTF-16 text
     // copied in with assignBytes ends with a single 0 byte, so read such a
-    // text by length() / 2 units.
+    // text by length() / 2 units. They begin one byte into the buffer, at an
+    // odd address: what a Windows function reads, pass it wideCopy().
     const wchar_t* wideText() const;
+    // The text's length() / 2 whole 16-bit units, whatever the tag, copied
+    // to an aligned block of their own and ended with a zero unit.
+    TextUnits<wchar_t> wideCopy() const;
+    // The text bytes in a writable block of their own, ended with a 0 byte.
+    TextUnits<char> byteCopy() const;
     // The writable byte at text position pos, after giving this handle a
     // private copy of a shared body (the copy keeps the tag). A position
     // outside the text yields a scratch byte (an assertion in debug builds).
@@ -106,3 +115,25 @@ struct PluginString {
 
 // A new string holding a copy of n bytes tagged encoding; null when n <= 0.
 PluginString MakePluginString(const void* bytes, int32_t n, TextEncoding encoding);
+
+// A private copy of a string's text as whole units of one width, in a pool
+// block aligned for the unit and ended with a zero unit; freed with the
+// holder. The copy is writable (the bevel button strips prefix ampersands in
+// place). Made by PluginString::wideCopy and byteCopy.
+template <typename Unit>
+class TextUnits {
+public:
+    explicit TextUnits(const PluginString& s);
+    ~TextUnits();
+    TextUnits(const TextUnits&) = delete;
+    TextUnits& operator=(const TextUnits&) = delete;
+
+    // Null, with a count of 0, when no memory was left.
+    Unit* units() const { return units_; }
+    int32_t count() const { return count_; }
+
+private:
+    int32_t blockBytes_;
+    Unit* units_;
+    int32_t count_;
+};

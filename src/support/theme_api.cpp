@@ -1,5 +1,7 @@
 #include "support/theme_api.h"
 
+#include "support/windows_version.h"
+
 namespace {
 
 using OpenThemeDataFunction = ThemeHandle(WINAPI*)(HWND, LPCWSTR);
@@ -7,10 +9,6 @@ using CloseThemeDataFunction = HRESULT(WINAPI*)(ThemeHandle);
 using DrawThemeBackgroundFunction = HRESULT(WINAPI*)(ThemeHandle, HDC, int, int, const RECT*, const RECT*);
 using DrawThemeParentBackgroundFunction = HRESULT(WINAPI*)(HWND, HDC, const RECT*);
 
-// GetVersionExA record sizes: OSVERSIONINFOEXA first, OSVERSIONINFOA on
-// systems that refuse the extended record.
-constexpr DWORD kExtendedVersionRecordSize = 156;
-constexpr DWORD kBasicVersionRecordSize = 148;
 constexpr DWORD kXPMajorVersion = 5;
 constexpr DWORD kXPMinorVersion = 1;
 
@@ -42,18 +40,12 @@ bool IsWindowsXP() {
     }
     gXPTestPending = 0;
 
+    // The extended record first; the basic one on systems that refuse it.
     OSVERSIONINFOEXA version;
-    static_assert(sizeof(version) == kExtendedVersionRecordSize, "OSVERSIONINFOEXA");
-    static_assert(sizeof(OSVERSIONINFOA) == kBasicVersionRecordSize, "OSVERSIONINFOA");
-    ZeroMemory(&version, sizeof(version));
-    version.dwOSVersionInfoSize = kExtendedVersionRecordSize;
-    OSVERSIONINFOA* record = reinterpret_cast<OSVERSIONINFOA*>(&version);
-    if (!GetVersionExA(record)) {
-        version.dwOSVersionInfoSize = kBasicVersionRecordSize;
-        if (!GetVersionExA(record)) {
-            gIsXP = 0;
-            return false;
-        }
+    if (!ProbeWindowsVersion(kExtendedVersionRecordSize, &version) &&
+        !ProbeWindowsVersion(kBasicVersionRecordSize, &version)) {
+        gIsXP = 0;
+        return false;
     }
     if (version.dwPlatformId == VER_PLATFORM_WIN32_NT && version.dwMajorVersion == kXPMajorVersion &&
         version.dwMinorVersion == kXPMinorVersion) {
