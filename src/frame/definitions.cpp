@@ -21,16 +21,111 @@ namespace {
 
 constexpr int32_t kRecordVersion = kPluginInterfaceVersion;
 constexpr int32_t kDefaultPropertyFlags = 1;
+// BevelButton.Caption and DisclosureTriangle.Value carry no flag.
+constexpr int32_t kPlainPropertyFlags = 0;
 
 template <typename Function>
 const void* Fn(Function function) {
     return reinterpret_cast<const void*>(function);
 }
 
-template <typename T, size_t N>
-constexpr int32_t CountOf(T (&)[N]) {
-    return static_cast<int32_t>(N);
+// An enumeration list: the entry's position is the property's value.
+struct Enumeration {
+    int32_t count;
+    const char* const* entries;
+};
+constexpr Enumeration kNoEnumeration{0, nullptr};
+template <size_t N>
+constexpr Enumeration Entries(const char* const (&entries)[N]) {
+    return Enumeration{static_cast<int32_t>(N), entries};
 }
+
+// A property row in the class tables' column order: group, name, type,
+// getter, setter (a function or kDirectAccess), param (the field's offset in
+// InstanceData, 0 where both are functions) and the enumeration;
+// propertyFlags is 1 unless a row gives kPlainPropertyFlags, the reserved
+// word 0.
+PropertyDefinition Property(const char* group, const char* name, const char* type, const void* getter,
+                            const void* setter, size_t param, Enumeration enumeration = kNoEnumeration,
+                            int32_t propertyFlags = kDefaultPropertyFlags) {
+    PropertyDefinition row{};
+    row.group = group;
+    row.name = name;
+    row.type = type;
+    row.propertyFlags = propertyFlags;
+    row.getter = getter;
+    row.setter = setter;
+    row.param = static_cast<int32_t>(param);
+    row.enumCount = enumeration.count;
+    row.enumEntries = enumeration.entries;
+    return row;
+}
+
+// A ControlDefinition built field by field under the record's own names;
+// what a class does not set stays 0 or null (dataOffset is the host's to
+// write, the reserved words stay 0). A class without properties, methods or
+// events keeps null tables and zero counts.
+class ClassRecord {
+public:
+    constexpr explicit ClassRecord(const char* name) : record_{} {
+        record_.version = kRecordVersion;
+        record_.name = name;
+    }
+    constexpr ClassRecord& instanceDataSize(size_t bytes) {
+        record_.instanceDataSize = static_cast<int32_t>(bytes);
+        return *this;
+    }
+    constexpr ClassRecord& flags(int32_t value) {
+        record_.flags = value;
+        return *this;
+    }
+    constexpr ClassRecord& pictures(int32_t pictureId1, int32_t pictureId2) {
+        record_.pictureId1 = pictureId1;
+        record_.pictureId2 = pictureId2;
+        return *this;
+    }
+    constexpr ClassRecord& defaultSize(int32_t width, int32_t height) {
+        record_.defaultWidth = width;
+        record_.defaultHeight = height;
+        return *this;
+    }
+    template <size_t N>
+    constexpr ClassRecord& properties(const PropertyDefinition (&table)[N]) {
+        record_.properties = table;
+        record_.propertyCount = static_cast<int32_t>(N);
+        return *this;
+    }
+    template <size_t N>
+    constexpr ClassRecord& methods(const MethodDefinition (&table)[N]) {
+        record_.methods = table;
+        record_.methodCount = static_cast<int32_t>(N);
+        return *this;
+    }
+    template <size_t N>
+    constexpr ClassRecord& events(EventDefinition (&table)[N]) {
+        record_.events = table;
+        record_.eventCount = static_cast<int32_t>(N);
+        return *this;
+    }
+    constexpr ClassRecord& interfaces(const char* names) {
+        record_.interfaces = names;
+        return *this;
+    }
+    template <size_t N>
+    constexpr ClassRecord& bindings(const BindingDefinition (&table)[N]) {
+        record_.bindings = table;
+        record_.bindingCount = static_cast<int32_t>(N);
+        return *this;
+    }
+    constexpr ClassRecord& callbacks(const ControlCallbacks& table) {
+        record_.callbacks = &table;
+        return *this;
+    }
+    constexpr operator ControlDefinition() const { return record_; }
+
+private:
+    ControlDefinition record_;
+};
 
 // Each class's own empty open callback.
 void BevelButtonOpen(ControlInstance*) {}
@@ -56,47 +151,36 @@ const char* const kArrowFacingEntries[] = {"=#499", "=#500", "=#501", "=#502",
 
 // ---- BevelButton -------------------------------------------------------------
 
-using bevel_button::InstanceData;
-#define BEVEL_FIELD(field) static_cast<int32_t>(offsetof(bevel_button::InstanceData, field))
+#define BEVEL_FIELD(field) offsetof(bevel_button::InstanceData, field)
 
 const PropertyDefinition kBevelButtonProperties[] = {
-    {"Appearance", "Caption", "String", 0, Fn(bevel_button::getCaption), Fn(bevel_button::setCaption), 0, 0, 0,
-     nullptr},
-    {"Appearance", "CaptionAlign", "Integer", kDefaultPropertyFlags, kDirectAccess, Fn(bevel_button::setCaptionAlign),
-     BEVEL_FIELD(captionAlign), 0, CountOf(kCaptionAlignEntries), kCaptionAlignEntries},
-    {"Appearance", "CaptionPlacement", "Integer", kDefaultPropertyFlags, kDirectAccess,
-     Fn(bevel_button::setCaptionPlacement),
-     BEVEL_FIELD(captionPlacement), 0, CountOf(kCaptionPlacementEntries), kCaptionPlacementEntries},
-    {"Appearance", "CaptionDelta", "Integer", kDefaultPropertyFlags, kDirectAccess, Fn(bevel_button::setCaptionDelta),
-     BEVEL_FIELD(captionDelta), 0, 0, nullptr},
-    {"Appearance", "Icon", "Picture", kDefaultPropertyFlags, kDirectAccess, Fn(bevel_button::setIcon),
-     BEVEL_FIELD(icon), 0, 0, nullptr},
-    {"Appearance", "IconAlign", "Integer", kDefaultPropertyFlags, kDirectAccess, Fn(bevel_button::setIconAlign),
-     BEVEL_FIELD(iconAlign), 0, CountOf(kIconAlignEntries), kIconAlignEntries},
-    {"Appearance", "IconDX", "Integer", kDefaultPropertyFlags, kDirectAccess, Fn(bevel_button::setIconDX),
-     BEVEL_FIELD(iconDX), 0, 0, nullptr},
-    {"Appearance", "IconDY", "Integer", kDefaultPropertyFlags, kDirectAccess, Fn(bevel_button::setIconDY),
-     BEVEL_FIELD(iconDY), 0, 0, nullptr},
-    {"Appearance", "Bevel", "Integer", kDefaultPropertyFlags, kDirectAccess, kDirectAccess,
-     BEVEL_FIELD(bevel), 0, CountOf(kBevelEntries), kBevelEntries},
-    {"Appearance", "HasMenu", "Integer", kDefaultPropertyFlags, kDirectAccess, kDirectAccess,
-     BEVEL_FIELD(hasMenu), 0, CountOf(kMenuEntries), kMenuEntries},
-    {"Initial State", "Value", "Boolean", kDefaultPropertyFlags, kDirectAccess, Fn(bevel_button::setValue),
-     BEVEL_FIELD(value), 0, 0, nullptr},
-    {"Initial State", "MenuValue", "Integer", kDefaultPropertyFlags, Fn(bevel_button::getMenuValue),
-     Fn(bevel_button::setMenuValue), 0, 0, 0, nullptr},
-    {"Behavior", "ButtonType", "integer", kDefaultPropertyFlags, kDirectAccess, kDirectAccess,
-     BEVEL_FIELD(buttonType), 0, CountOf(kButtonTypeEntries), kButtonTypeEntries},
-    {"Font", "TextFont", "string", kDefaultPropertyFlags, kDirectAccess, Fn(bevel_button::setTextFont),
-     BEVEL_FIELD(textFont), 0, 0, nullptr},
-    {"Font", "TextSize", "integer", kDefaultPropertyFlags, kDirectAccess, kDirectAccess,
-     BEVEL_FIELD(textSize), 0, 0, nullptr},
-    {"Font", "Bold", "boolean", kDefaultPropertyFlags, kDirectAccess, kDirectAccess,
-     BEVEL_FIELD(bold), 0, 0, nullptr},
-    {"Font", "Italic", "boolean", kDefaultPropertyFlags, kDirectAccess, kDirectAccess,
-     BEVEL_FIELD(italic), 0, 0, nullptr},
-    {"Font", "Underline", "boolean", kDefaultPropertyFlags, kDirectAccess, kDirectAccess,
-     BEVEL_FIELD(underline), 0, 0, nullptr},
+    Property("Appearance", "Caption", "String", Fn(bevel_button::getCaption), Fn(bevel_button::setCaption), 0,
+             kNoEnumeration, kPlainPropertyFlags),
+    Property("Appearance", "CaptionAlign", "Integer", kDirectAccess, Fn(bevel_button::setCaptionAlign),
+             BEVEL_FIELD(captionAlign), Entries(kCaptionAlignEntries)),
+    Property("Appearance", "CaptionPlacement", "Integer", kDirectAccess, Fn(bevel_button::setCaptionPlacement),
+             BEVEL_FIELD(captionPlacement), Entries(kCaptionPlacementEntries)),
+    Property("Appearance", "CaptionDelta", "Integer", kDirectAccess, Fn(bevel_button::setCaptionDelta),
+             BEVEL_FIELD(captionDelta)),
+    Property("Appearance", "Icon", "Picture", kDirectAccess, Fn(bevel_button::setIcon), BEVEL_FIELD(icon)),
+    Property("Appearance", "IconAlign", "Integer", kDirectAccess, Fn(bevel_button::setIconAlign),
+             BEVEL_FIELD(iconAlign), Entries(kIconAlignEntries)),
+    Property("Appearance", "IconDX", "Integer", kDirectAccess, Fn(bevel_button::setIconDX), BEVEL_FIELD(iconDX)),
+    Property("Appearance", "IconDY", "Integer", kDirectAccess, Fn(bevel_button::setIconDY), BEVEL_FIELD(iconDY)),
+    Property("Appearance", "Bevel", "Integer", kDirectAccess, kDirectAccess, BEVEL_FIELD(bevel),
+             Entries(kBevelEntries)),
+    Property("Appearance", "HasMenu", "Integer", kDirectAccess, kDirectAccess, BEVEL_FIELD(hasMenu),
+             Entries(kMenuEntries)),
+    Property("Initial State", "Value", "Boolean", kDirectAccess, Fn(bevel_button::setValue), BEVEL_FIELD(value)),
+    Property("Initial State", "MenuValue", "Integer", Fn(bevel_button::getMenuValue),
+             Fn(bevel_button::setMenuValue), 0),
+    Property("Behavior", "ButtonType", "integer", kDirectAccess, kDirectAccess, BEVEL_FIELD(buttonType),
+             Entries(kButtonTypeEntries)),
+    Property("Font", "TextFont", "string", kDirectAccess, Fn(bevel_button::setTextFont), BEVEL_FIELD(textFont)),
+    Property("Font", "TextSize", "integer", kDirectAccess, kDirectAccess, BEVEL_FIELD(textSize)),
+    Property("Font", "Bold", "boolean", kDirectAccess, kDirectAccess, BEVEL_FIELD(bold)),
+    Property("Font", "Italic", "boolean", kDirectAccess, kDirectAccess, BEVEL_FIELD(italic)),
+    Property("Font", "Underline", "boolean", kDirectAccess, kDirectAccess, BEVEL_FIELD(underline)),
 };
 #undef BEVEL_FIELD
 
@@ -123,52 +207,55 @@ const BindingDefinition kBevelButtonBindings[] = {
     {"ActionSource", "%1 pressed", ""},
 };
 
-const ControlCallbacks kBevelButtonCallbacks = {
-    .construct = bevel_button::construct,
-    .destruct = bevel_button::destruct,
-    .draw = bevel_button::draw,
-    .mouseDown = bevel_button::mouseDown,
-    .mouseDrag = bevel_button::mouseDrag,
-    .mouseUp = bevel_button::mouseUp,
-    .open = BevelButtonOpen,
-    .close = CloseNoOp,
-    .drawOffscreen = bevel_button::drawOffscreen,
-    .constantChanged = bevel_button::constantChanged,
-    .defaultsReset = bevel_button::defaultsReset,
-    .mouseEnter = bevel_button::mouseEnter,
-    .mouseExit = bevel_button::mouseExit,
-    .stateChanged = StateChangedNoOp,
-    .action = bevel_button::action,
-    .handleQuery = HandleQueryZero,
-};
+constexpr ControlCallbacks kBevelButtonCallbacks = [] {
+    ControlCallbacks slots;
+    slots.construct = bevel_button::construct;
+    slots.destruct = bevel_button::destruct;
+    slots.draw = bevel_button::draw;
+    slots.mouseDown = bevel_button::mouseDown;
+    slots.mouseDrag = bevel_button::mouseDrag;
+    slots.mouseUp = bevel_button::mouseUp;
+    slots.open = BevelButtonOpen;
+    slots.close = CloseNoOp;
+    slots.drawOffscreen = bevel_button::drawOffscreen;
+    slots.constantChanged = bevel_button::constantChanged;
+    slots.defaultsReset = bevel_button::defaultsReset;
+    slots.mouseEnter = bevel_button::mouseEnter;
+    slots.mouseExit = bevel_button::mouseExit;
+    slots.stateChanged = StateChangedNoOp;
+    slots.action = bevel_button::action;
+    slots.handleQuery = HandleQueryZero;
+    return slots;
+}();
 
 // ---- DisclosureTriangle ---------------------------------------------------------
 
 const PropertyDefinition kDisclosureTriangleProperties[] = {
-    {"Initial State", "Value", "Boolean", 0, kDirectAccess, Fn(disclosure_triangle::setValue),
-     static_cast<int32_t>(offsetof(disclosure_triangle::InstanceData, value)), 0, 0, nullptr},
-    {"Appearance", "Facing", "Integer", kDefaultPropertyFlags, kDirectAccess, kDirectAccess,
-     static_cast<int32_t>(offsetof(disclosure_triangle::InstanceData, facing)), 0, CountOf(kFacingEntries),
-     kFacingEntries},
+    Property("Initial State", "Value", "Boolean", kDirectAccess, Fn(disclosure_triangle::setValue),
+             offsetof(disclosure_triangle::InstanceData, value), kNoEnumeration, kPlainPropertyFlags),
+    Property("Appearance", "Facing", "Integer", kDirectAccess, kDirectAccess,
+             offsetof(disclosure_triangle::InstanceData, facing), Entries(kFacingEntries)),
 };
 
 EventDefinition gDisclosureTriangleEvents[] = {
     {"Action", 0},
 };
 
-const ControlCallbacks kDisclosureTriangleCallbacks = {
-    .construct = disclosure_triangle::construct,
-    .draw = disclosure_triangle::draw,
-    .mouseDown = disclosure_triangle::mouseDown,
-    .mouseDrag = disclosure_triangle::mouseDrag,
-    .mouseUp = disclosure_triangle::mouseUp,
-    .open = DisclosureTriangleOpen,
-    .close = CloseNoOp,
-    .drawOffscreen = disclosure_triangle::draw,
-    .stateChanged = StateChangedNoOp,
-    .action = disclosure_triangle::action,
-    .handleQuery = HandleQueryZero,
-};
+constexpr ControlCallbacks kDisclosureTriangleCallbacks = [] {
+    ControlCallbacks slots;
+    slots.construct = disclosure_triangle::construct;
+    slots.draw = disclosure_triangle::draw;
+    slots.mouseDown = disclosure_triangle::mouseDown;
+    slots.mouseDrag = disclosure_triangle::mouseDrag;
+    slots.mouseUp = disclosure_triangle::mouseUp;
+    slots.open = DisclosureTriangleOpen;
+    slots.close = CloseNoOp;
+    slots.drawOffscreen = disclosure_triangle::draw;
+    slots.stateChanged = StateChangedNoOp;
+    slots.action = disclosure_triangle::action;
+    slots.handleQuery = HandleQueryZero;
+    return slots;
+}();
 
 // ---- LittleArrows -----------------------------------------------------------------
 
@@ -177,48 +264,54 @@ EventDefinition gLittleArrowsEvents[] = {
     {"Down", 0},
 };
 
-const ControlCallbacks kLittleArrowsCallbacks = {
-    .construct = little_arrows::construct,
-    .destruct = little_arrows::destruct,
-    .draw = little_arrows::draw,
-    .mouseDown = little_arrows::mouseDown,
-    .mouseDrag = little_arrows::mouseDrag,
-    .mouseUp = little_arrows::mouseUp,
-    .open = LittleArrowsOpen,
-    .close = CloseNoOp,
-    .drawOffscreen = little_arrows::drawOffscreen,
-    .mouseExit = little_arrows::mouseExit,
-    .mouseMove = little_arrows::mouseMove,
-    .stateChanged = StateChangedNoOp,
-    .handleQuery = HandleQueryZero,
-};
+constexpr ControlCallbacks kLittleArrowsCallbacks = [] {
+    ControlCallbacks slots;
+    slots.construct = little_arrows::construct;
+    slots.destruct = little_arrows::destruct;
+    slots.draw = little_arrows::draw;
+    slots.mouseDown = little_arrows::mouseDown;
+    slots.mouseDrag = little_arrows::mouseDrag;
+    slots.mouseUp = little_arrows::mouseUp;
+    slots.open = LittleArrowsOpen;
+    slots.close = CloseNoOp;
+    slots.drawOffscreen = little_arrows::drawOffscreen;
+    slots.mouseExit = little_arrows::mouseExit;
+    slots.mouseMove = little_arrows::mouseMove;
+    slots.stateChanged = StateChangedNoOp;
+    slots.handleQuery = HandleQueryZero;
+    return slots;
+}();
 
 // ---- ChasingArrows ----------------------------------------------------------------
 
-const ControlCallbacks kChasingArrowsCallbacks = {
-    .construct = chasing_arrows::construct,
-    .destruct = chasing_arrows::destruct,
-    .draw = chasing_arrows::draw,
-    .open = ChasingArrowsOpen,
-    .close = CloseNoOp,
-    .idle = chasing_arrows::idle,
-    .drawOffscreen = chasing_arrows::draw,
-    .stateChanged = StateChangedNoOp,
-    .handleQuery = HandleQueryZero,
-};
+constexpr ControlCallbacks kChasingArrowsCallbacks = [] {
+    ControlCallbacks slots;
+    slots.construct = chasing_arrows::construct;
+    slots.destruct = chasing_arrows::destruct;
+    slots.draw = chasing_arrows::draw;
+    slots.open = ChasingArrowsOpen;
+    slots.close = CloseNoOp;
+    slots.idle = chasing_arrows::idle;
+    slots.drawOffscreen = chasing_arrows::draw;
+    slots.stateChanged = StateChangedNoOp;
+    slots.handleQuery = HandleQueryZero;
+    return slots;
+}();
 
 // ---- Separator ----------------------------------------------------------------------
 
-const ControlCallbacks kSeparatorCallbacks = {
-    .construct = separator::construct,
-    .destruct = separator::destruct,
-    .draw = separator::draw,
-    .open = separator::open,
-    .close = CloseNoOp,
-    .drawOffscreen = separator::drawOffscreen,
-    .stateChanged = StateChangedNoOp,
-    .handleQuery = HandleQueryZero,
-};
+constexpr ControlCallbacks kSeparatorCallbacks = [] {
+    ControlCallbacks slots;
+    slots.construct = separator::construct;
+    slots.destruct = separator::destruct;
+    slots.draw = separator::draw;
+    slots.open = separator::open;
+    slots.close = CloseNoOp;
+    slots.drawOffscreen = separator::drawOffscreen;
+    slots.stateChanged = StateChangedNoOp;
+    slots.handleQuery = HandleQueryZero;
+    return slots;
+}();
 
 // ---- ImageWell ------------------------------------------------------------------------
 
@@ -229,144 +322,116 @@ const ControlCallbacks kSeparatorCallbacks = {
     {"MouseUp(X As Integer, Y As Integer)", 0}
 
 const PropertyDefinition kImageWellProperties[] = {
-    {"Appearance", "Image", "Picture", kDefaultPropertyFlags, kDirectAccess, Fn(image_well::setImage),
-     static_cast<int32_t>(offsetof(image_well::InstanceData, image)), 0, 0, nullptr},
+    Property("Appearance", "Image", "Picture", kDirectAccess, Fn(image_well::setImage),
+             offsetof(image_well::InstanceData, image)),
 };
 
 EventDefinition gImageWellEvents[] = {MOUSE_EVENTS};
 
-const ControlCallbacks kImageWellCallbacks = {
-    .destruct = image_well::destruct,
-    .draw = image_well::draw,
-    .mouseDown = image_well::mouseDown,
-    .mouseDrag = image_well::mouseDrag,
-    .mouseUp = image_well::mouseUp,
-    .open = ImageWellOpen,
-    .close = CloseNoOp,
-    .drawOffscreen = image_well::drawOffscreen,
-    .stateChanged = StateChangedNoOp,
-    .handleQuery = HandleQueryZero,
-};
+constexpr ControlCallbacks kImageWellCallbacks = [] {
+    ControlCallbacks slots;
+    slots.destruct = image_well::destruct;
+    slots.draw = image_well::draw;
+    slots.mouseDown = image_well::mouseDown;
+    slots.mouseDrag = image_well::mouseDrag;
+    slots.mouseUp = image_well::mouseUp;
+    slots.open = ImageWellOpen;
+    slots.close = CloseNoOp;
+    slots.drawOffscreen = image_well::drawOffscreen;
+    slots.stateChanged = StateChangedNoOp;
+    slots.handleQuery = HandleQueryZero;
+    return slots;
+}();
 
 // ---- PopupArrow -------------------------------------------------------------------------
 
 const PropertyDefinition kPopupArrowProperties[] = {
-    {"Appearance", "Facing", "Integer", kDefaultPropertyFlags, kDirectAccess, kDirectAccess,
-     static_cast<int32_t>(offsetof(popup_arrow::InstanceData, facing)), 0, CountOf(kArrowFacingEntries),
-     kArrowFacingEntries},
+    Property("Appearance", "Facing", "Integer", kDirectAccess, kDirectAccess,
+             offsetof(popup_arrow::InstanceData, facing), Entries(kArrowFacingEntries)),
 };
 
 EventDefinition gPopupArrowEvents[] = {MOUSE_EVENTS};
 
-const ControlCallbacks kPopupArrowCallbacks = {
-    .draw = popup_arrow::draw,
-    .mouseDown = popup_arrow::mouseDown,
-    .mouseDrag = popup_arrow::mouseDrag,
-    .mouseUp = popup_arrow::mouseUp,
-    .open = PopupArrowOpen,
-    .close = CloseNoOp,
-    .drawOffscreen = popup_arrow::draw,
-    .stateChanged = StateChangedNoOp,
-    .handleQuery = HandleQueryZero,
-};
+constexpr ControlCallbacks kPopupArrowCallbacks = [] {
+    ControlCallbacks slots;
+    slots.draw = popup_arrow::draw;
+    slots.mouseDown = popup_arrow::mouseDown;
+    slots.mouseDrag = popup_arrow::mouseDrag;
+    slots.mouseUp = popup_arrow::mouseUp;
+    slots.open = PopupArrowOpen;
+    slots.close = CloseNoOp;
+    slots.drawOffscreen = popup_arrow::draw;
+    slots.stateChanged = StateChangedNoOp;
+    slots.handleQuery = HandleQueryZero;
+    return slots;
+}();
 
 // ---- Placard ------------------------------------------------------------------------------
 
 const PropertyDefinition kPlacardProperties[] = {
-    {"Initial State", "Value", "Boolean", kDefaultPropertyFlags, kDirectAccess, Fn(placard::setValue),
-     static_cast<int32_t>(offsetof(placard::InstanceData, value)), 0, 0, nullptr},
+    Property("Initial State", "Value", "Boolean", kDirectAccess, Fn(placard::setValue),
+             offsetof(placard::InstanceData, value)),
 };
 
 EventDefinition gPlacardEvents[] = {MOUSE_EVENTS};
 #undef MOUSE_EVENTS
 
-const ControlCallbacks kPlacardCallbacks = {
-    .draw = placard::draw,
-    .mouseDown = placard::mouseDown,
-    .mouseDrag = placard::mouseDrag,
-    .mouseUp = placard::mouseUp,
-    .close = CloseNoOp,
-    .drawOffscreen = placard::draw,
-    .slot13 = Slot13NoOp,
-    .stateChanged = StateChangedNoOp,
-    .handleQuery = HandleQueryZero,
-};
+constexpr ControlCallbacks kPlacardCallbacks = [] {
+    ControlCallbacks slots;
+    slots.draw = placard::draw;
+    slots.mouseDown = placard::mouseDown;
+    slots.mouseDrag = placard::mouseDrag;
+    slots.mouseUp = placard::mouseUp;
+    slots.close = CloseNoOp;
+    slots.drawOffscreen = placard::draw;
+    slots.slot13 = Slot13NoOp;
+    slots.stateChanged = StateChangedNoOp;
+    slots.handleQuery = HandleQueryZero;
+    return slots;
+}();
 
 }  // namespace
 
-// version, name, size, flags, pictures, default size, properties, methods,
-// events, callbacks, dataOffset (host), reserved, interfaces, bindings, reserved
-ControlDefinition gBevelButtonDefinition = {
-    kRecordVersion, "BevelButton", sizeof(bevel_button::InstanceData), 0xD8, 172, 173, 60, 22,
-    kBevelButtonProperties, CountOf(kBevelButtonProperties),
-    kBevelButtonMethods, CountOf(kBevelButtonMethods),
-    gBevelButtonEvents, CountOf(gBevelButtonEvents),
-    &kBevelButtonCallbacks, 0, 0, 0,
-    "ActionSource", kBevelButtonBindings, CountOf(kBevelButtonBindings), 0, 0,
-};
+// ---- the class records, grouped as the class table has them ------------------
 
-ControlDefinition gDisclosureTriangleDefinition = {
-    kRecordVersion, "DisclosureTriangle", sizeof(disclosure_triangle::InstanceData), 0xD0, 174, 175, 12, 12,
-    kDisclosureTriangleProperties, CountOf(kDisclosureTriangleProperties),
-    nullptr, 0,
-    gDisclosureTriangleEvents, CountOf(gDisclosureTriangleEvents),
-    &kDisclosureTriangleCallbacks, 0, 0, 0,
-    nullptr, nullptr, 0, 0, 0,
-};
+ControlDefinition gBevelButtonDefinition = ClassRecord("BevelButton")
+    .instanceDataSize(sizeof(bevel_button::InstanceData)).flags(0xD8).pictures(172, 173).defaultSize(60, 22)
+    .properties(kBevelButtonProperties).methods(kBevelButtonMethods).events(gBevelButtonEvents)
+    .interfaces("ActionSource").bindings(kBevelButtonBindings)
+    .callbacks(kBevelButtonCallbacks);
 
-ControlDefinition gLittleArrowsDefinition = {
-    kRecordVersion, "LittleArrows", sizeof(little_arrows::InstanceData), 0xD0, 176, 177, 13, 23,
-    nullptr, 0,
-    nullptr, 0,
-    gLittleArrowsEvents, CountOf(gLittleArrowsEvents),
-    &kLittleArrowsCallbacks, 0, 0, 0,
-    nullptr, nullptr, 0, 0, 0,
-};
+ControlDefinition gDisclosureTriangleDefinition = ClassRecord("DisclosureTriangle")
+    .instanceDataSize(sizeof(disclosure_triangle::InstanceData)).flags(0xD0).pictures(174, 175).defaultSize(12, 12)
+    .properties(kDisclosureTriangleProperties).events(gDisclosureTriangleEvents)
+    .callbacks(kDisclosureTriangleCallbacks);
 
-ControlDefinition gChasingArrowsDefinition = {
-    kRecordVersion, "ChasingArrows", sizeof(chasing_arrows::InstanceData), 0xD0, 178, 179, 16, 16,
-    nullptr, 0,
-    nullptr, 0,
-    nullptr, 0,
-    &kChasingArrowsCallbacks, 0, 0, 0,
-    nullptr, nullptr, 0, 0, 0,
-};
+ControlDefinition gLittleArrowsDefinition = ClassRecord("LittleArrows")
+    .instanceDataSize(sizeof(little_arrows::InstanceData)).flags(0xD0).pictures(176, 177).defaultSize(13, 23)
+    .events(gLittleArrowsEvents)
+    .callbacks(kLittleArrowsCallbacks);
 
-ControlDefinition gSeparatorDefinition = {
-    kRecordVersion, "Separator", sizeof(separator::InstanceData), 0xD0, 180, 181, 64, 4,
-    nullptr, 0,
-    nullptr, 0,
-    nullptr, 0,
-    &kSeparatorCallbacks, 0, 0, 0,
-    nullptr, nullptr, 0, 0, 0,
-};
+ControlDefinition gChasingArrowsDefinition = ClassRecord("ChasingArrows")
+    .instanceDataSize(sizeof(chasing_arrows::InstanceData)).flags(0xD0).pictures(178, 179).defaultSize(16, 16)
+    .callbacks(kChasingArrowsCallbacks);
 
-ControlDefinition gImageWellDefinition = {
-    kRecordVersion, "ImageWell", sizeof(image_well::InstanceData), 0xD8, 182, 183, 32, 32,
-    kImageWellProperties, CountOf(kImageWellProperties),
-    nullptr, 0,
-    gImageWellEvents, CountOf(gImageWellEvents),
-    &kImageWellCallbacks, 0, 0, 0,
-    nullptr, nullptr, 0, 0, 0,
-};
+ControlDefinition gSeparatorDefinition = ClassRecord("Separator")
+    .instanceDataSize(sizeof(separator::InstanceData)).flags(0xD0).pictures(180, 181).defaultSize(64, 4)
+    .callbacks(kSeparatorCallbacks);
 
-ControlDefinition gPopupArrowDefinition = {
-    kRecordVersion, "PopupArrow", sizeof(popup_arrow::InstanceData), 0xD0, 184, 185, 10, 10,
-    kPopupArrowProperties, CountOf(kPopupArrowProperties),
-    nullptr, 0,
-    gPopupArrowEvents, CountOf(gPopupArrowEvents),
-    &kPopupArrowCallbacks, 0, 0, 0,
-    nullptr, nullptr, 0, 0, 0,
-};
+ControlDefinition gImageWellDefinition = ClassRecord("ImageWell")
+    .instanceDataSize(sizeof(image_well::InstanceData)).flags(0xD8).pictures(182, 183).defaultSize(32, 32)
+    .properties(kImageWellProperties).events(gImageWellEvents)
+    .callbacks(kImageWellCallbacks);
 
-ControlDefinition gPlacardDefinition = {
-    kRecordVersion, "Placard", sizeof(placard::InstanceData), 0x58, 186, 187, 64, 64,
-    kPlacardProperties, CountOf(kPlacardProperties),
-    nullptr, 0,
-    gPlacardEvents, CountOf(gPlacardEvents),
-    &kPlacardCallbacks, 0, 0, 0,
-    nullptr, nullptr, 0, 0, 0,
-};
+ControlDefinition gPopupArrowDefinition = ClassRecord("PopupArrow")
+    .instanceDataSize(sizeof(popup_arrow::InstanceData)).flags(0xD0).pictures(184, 185).defaultSize(10, 10)
+    .properties(kPopupArrowProperties).events(gPopupArrowEvents)
+    .callbacks(kPopupArrowCallbacks);
+
+ControlDefinition gPlacardDefinition = ClassRecord("Placard")
+    .instanceDataSize(sizeof(placard::InstanceData)).flags(0x58).pictures(186, 187).defaultSize(64, 64)
+    .properties(kPlacardProperties).events(gPlacardEvents)
+    .callbacks(kPlacardCallbacks);
 
 ControlDefinition* const kRegistrationOrder[8] = {
     &gBevelButtonDefinition,

@@ -34,8 +34,9 @@ constexpr std::array<unsigned char, 256> MakeUpperCaseTable() {
 
 extern constexpr std::array<unsigned char, 256> kUpperCaseTable = MakeUpperCaseTable();
 
-bool PointInHostRect(HostPoint point, const HostRect& rect) {
-    return rect.top <= point.v && point.v < rect.bottom && rect.left <= point.h && point.h < rect.right;
+bool PointInHostRect(int32_t x, int32_t y, const HostRect& rect, FarEdges farEdges) {
+    const int32_t farSlack = farEdges == FarEdges::kInside ? 1 : 0;
+    return rect.left <= x && x < rect.right + farSlack && rect.top <= y && y < rect.bottom + farSlack;
 }
 
 uint32_t TickCount16() { return GetTickCount() >> 4; }

@@ -8,8 +8,15 @@
 
 #include "plugin_interface.h"
 
-// True when top <= y < bottom and left <= x < right.
-bool PointInHostRect(HostPoint point, const HostRect& rect);
+// Which of a rectangle's far edges (right and bottom) count as inside.
+enum class FarEdges { kOutside, kInside };
+
+// The one rectangle test: true when left <= x < right and top <= y < bottom
+// (with FarEdges::kInside also x == right and y == bottom). Compared in 32
+// bits, so a far-off mouse position never wraps into the rectangle.
+bool PointInHostRect(int32_t x, int32_t y, const HostRect& rect, FarEdges farEdges = FarEdges::kOutside);
+// The same for the host's own point.
+inline bool PointInHostRect(HostPoint point, const HostRect& rect) { return PointInHostRect(point.h, point.v, rect); }
 
 // GetTickCount in units of 16 ms; wraps with the tick count.
 uint32_t TickCount16();
