@@ -427,13 +427,6 @@ private:
     HGDIOBJ kept_ = nullptr;
 };
 
-PictureDescription Describe(int32_t width, int32_t height) {
-    PictureDescription description{};
-    description.width = width;
-    description.height = height;
-    return description;
-}
-
 // Any non-nil handle: without a host the picture itself is not drawn, but
 // the clipping around it is done all the same.
 HostObject SomePicture() {
@@ -444,8 +437,8 @@ HostObject SomePicture() {
 TEST(ImageWellPainterTest, AContextWithoutClippingHasNoneAfterwards) {
     MemorySurface surface;
     const HostRect bounds{20, 10, 28, 20};
-    for (image_well::Surface mode : {image_well::Surface::kOnScreen, image_well::Surface::kOffScreen}) {
-        image_well::paintWell(surface.dc(), bounds, SomePicture(), Describe(4, 2), mode);
+    for (Surface mode : {Surface::kOnScreen, Surface::kOffScreen}) {
+        image_well::paintWell(surface.dc(), bounds, image_well::WellLook{SomePicture(), 4, 2, mode});
         HRGN region = CreateRectRgn(0, 0, 0, 0);
         EXPECT_EQ(GetClipRgn(surface.dc(), region), 0);
         DeleteObject(region);
@@ -458,8 +451,8 @@ TEST(ImageWellPainterTest, AContextWithClippingGetsItsRegionBack) {
     SelectClipRgn(surface.dc(), clip);
     DeleteObject(clip);
     const HostRect bounds{20, 10, 28, 20};
-    for (image_well::Surface mode : {image_well::Surface::kOnScreen, image_well::Surface::kOffScreen}) {
-        image_well::paintWell(surface.dc(), bounds, SomePicture(), Describe(4, 2), mode);
+    for (Surface mode : {Surface::kOnScreen, Surface::kOffScreen}) {
+        image_well::paintWell(surface.dc(), bounds, image_well::WellLook{SomePicture(), 4, 2, mode});
         HRGN region = CreateRectRgn(0, 0, 0, 0);
         ASSERT_EQ(GetClipRgn(surface.dc(), region), 1);
         RECT box{};

@@ -3,9 +3,16 @@
 #include "frame/definitions.h"
 #include "frame/host_services.h"
 #include "frame/instance_data.h"
+#include "frame/surface.h"
 #include "support/theme_api.h"
 
 namespace chasing_arrows {
+
+static InstanceData& dataOf(ControlInstance* instance) {
+    return *InstanceDataOf<InstanceData>(instance, gChasingArrowsDefinition);
+}
+
+// ---- geometry: frames as points from the square's top-left corner ---------------
 
 constexpr int32_t kSquareSize = 16;
 // A half turn about the square's centre maps (x, y) to (kTurnSum - x, kTurnSum - y).
@@ -14,7 +21,7 @@ constexpr int32_t kTurnSum = kSquareSize - 1;
 constexpr int32_t kHeadPairs = 3;
 
 // Eight frames back to back, as (x, y) pairs from the square's top-left.
-static constexpr uint8_t chasingFrames[] = {
+static constexpr uint8_t kChasingFrames[] = {
     11, 7,  15, 7,  14, 9,  5,  3,  6,  2,  9,  2,  11, 3,  13, 6,  13, 9,         // frame 0
     11, 8,  14, 9,  12, 11, 7,  2,  9,  2,  11, 3,  13, 6,  12, 11,                // frame 1
     11, 10, 13, 12, 10, 12, 9,  2,  11, 3,  13, 6,  12, 11, 10, 12,                // frame 2
@@ -25,14 +32,10 @@ static constexpr uint8_t chasingFrames[] = {
     1,  11, 4,  9,  2,  8,  12, 11, 10, 12, 8,  13, 6,  13, 4,  12, 3,  10, 2, 8,  // frame 7
 };
 static constexpr int32_t kFramePairs[kFrameCount] = {9, 8, 8, 8, 9, 9, 9, 10};
-static_assert(sizeof(chasingFrames) == 2 * (9 + 8 + 8 + 8 + 9 + 9 + 9 + 10), "chasingFrames");
-
-static InstanceData& dataOf(ControlInstance* instance) {
-    return *InstanceDataOf<InstanceData>(instance, gChasingArrowsDefinition);
-}
+static_assert(sizeof(kChasingFrames) == 2 * (9 + 8 + 8 + 8 + 9 + 9 + 9 + 10), "kChasingFrames");
 
 static const uint8_t* framePairs(int32_t frame) {
-    const uint8_t* pairs = chasingFrames;
+    const uint8_t* pairs = kChasingFrames;
     for (int32_t i = 0; i < frame; ++i) pairs += 2 * kFramePairs[i];
     return pairs;
 }
@@ -44,6 +47,25 @@ static POINT framePoint(const uint8_t* pairs, int32_t k, int32_t left, int32_t t
     if (turned) return POINT{left + kTurnSum - x, top + kTurnSum - y};
     return POINT{left + x, top + y};
 }
+
+// ---- look ----------------------------------------------------------------------------
+
+// The frame shown, on the background the host names; the parent's themed
+// background goes by the system version alone.
+static ArrowsLook lookOf(ControlInstance* instance) {
+    ArrowsLook look{dataOf(instance).frameIndex, GetSysColor(COLOR_BTNFACE), false, nullptr};
+    // A host without ZOKASetSpecialBackground leaves the button face.
+    uint32_t colour = look.background;
+    host::ZOKASetSpecialBackground(instance, &colour);
+    look.background = colour;
+    if (IsWindowsXP()) {
+        look.parentBackground = true;
+        look.window = host::ZOKAGetControlHandle(instance);
+    }
+    return look;
+}
+
+// ---- painter ---------------------------------------------------------------------------
 
 static void paintArrow(HDC dc, int32_t left, int32_t top, int32_t frame, bool turned) {
     const uint8_t* pairs = framePairs(frame);
@@ -62,31 +84,24 @@ static void paintArrow(HDC dc, int32_t left, int32_t top, int32_t frame, bool tu
     }
 }
 
-void paintFrame(HDC dc, int32_t left, int32_t top, const ArrowsScene& scene) {
-    if (scene.frame < 0 || scene.frame >= kFrameCount) return;
+void paintFrame(HDC dc, const HostRect& bounds, const ArrowsLook& look) {
+    if (look.frame < 0 || look.frame >= kFrameCount) return;
+    const int32_t left = bounds.left;
+    const int32_t top = bounds.top;
     const RECT square{left, top, left + kSquareSize, top + kSquareSize};
-    HBRUSH background = CreateSolidBrush(scene.background);
+    HBRUSH background = CreateSolidBrush(look.background);
     FillRect(dc, &square, background);
     DeleteObject(background);
-    if (scene.parentBackground) ThemeDrawParentBackground(scene.window, dc, &square);
-    paintArrow(dc, left, top, scene.frame, false);
-    paintArrow(dc, left, top, scene.frame, true);
+    if (look.parentBackground) ThemeDrawParentBackground(look.window, dc, &square);
+    paintArrow(dc, left, top, look.frame, false);
+    paintArrow(dc, left, top, look.frame, true);
 }
 
+// ---- callbacks -------------------------------------------------------------------------
+
+// The look is asked of the host only once there is a device context to paint on.
 static void paintOn(ControlInstance* instance, HostGraphics graphics, const HostRect& bounds) {
-    HDC dc = host::ZOKAGraphicsDC(graphics);
-    if (!dc) return;
-    ArrowsScene scene{dataOf(instance).frameIndex, GetSysColor(COLOR_BTNFACE), false, nullptr};
-    // A host without ZOKASetSpecialBackground leaves the button face.
-    uint32_t colour = scene.background;
-    host::ZOKASetSpecialBackground(instance, &colour);
-    scene.background = colour;
-    // The parent's themed background goes by the system version alone.
-    if (IsWindowsXP()) {
-        scene.parentBackground = true;
-        scene.window = host::ZOKAGetControlHandle(instance);
-    }
-    paintFrame(dc, bounds.left, bounds.top, scene);
+    PaintOn(graphics, [&](HDC dc) { paintFrame(dc, bounds, lookOf(instance)); });
 }
 
 void construct(ControlInstance*) { AcquireControlTheme(nullptr); }
@@ -105,10 +120,7 @@ void idle(ControlInstance* instance) {
     host::GetControlBounds(instance, &bounds);
     InstanceData& data = dataOf(instance);
     data.frameIndex = (data.frameIndex + 1) & (kFrameCount - 1);
-    HostGraphics graphics = host::ZOKAGetControlGraphics(instance);
-    if (!graphics) return;
-    paintOn(instance, graphics, bounds);
-    host::ZOKAUnlockObject(graphics);
+    RepaintNow(instance, [&](HDC dc) { paintFrame(dc, bounds, lookOf(instance)); });
 }
 
 }  // namespace chasing_arrows

@@ -25,16 +25,17 @@ static_assert(sizeof(InstanceData) == 12, "InstanceData");
 static_assert(offsetof(InstanceData, frameIndex) == 4, "frameIndex");
 #endif
 
-// Everything a paint depends on besides the device context and the anchor.
-struct ArrowsScene {
+// Everything a paint depends on besides the device context and the bounds.
+struct ArrowsLook {
     int32_t frame;          // outside 0 to 7 nothing is painted
     COLORREF background;    // fills the square first
     bool parentBackground;  // then the parent's themed background over it
     HWND window;            // whose parent background is painted
 };
 
-// Paints one frame in the 16 x 16 square anchored at (left, top).
-void paintFrame(HDC dc, int32_t left, int32_t top, const ArrowsScene& scene);
+// Paints one frame in the 16 x 16 square anchored at the bounds' top-left
+// corner.
+void paintFrame(HDC dc, const HostRect& bounds, const ArrowsLook& look);
 
 void construct(ControlInstance* instance);
 void destruct(ControlInstance* instance);

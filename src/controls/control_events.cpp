@@ -4,10 +4,6 @@
 
 namespace control_events {
 
-static void* handlerOf(ControlInstance* instance, const ControlDefinition& definition, int32_t eventIndex) {
-    return host::GetEventInstance(instance, definition.events[eventIndex].hostEventId);
-}
-
 // The bounds' top-left corner, which mouse positions are made relative to.
 static HostPoint controlOrigin(ControlInstance* instance) {
     HostRect bounds{};
@@ -15,30 +11,37 @@ static HostPoint controlOrigin(ControlInstance* instance) {
     return HostPoint{bounds.top, bounds.left};
 }
 
-static void forwardPlainMouseEvent(ControlInstance* instance, const ControlDefinition& definition, int32_t eventIndex,
-                                   int32_t x, int32_t y) {
-    const HostPoint origin = controlOrigin(instance);
-    auto handler = reinterpret_cast<MouseEventHandler>(handlerOf(instance, definition, eventIndex));
-    if (handler) handler(instance, x - origin.h, y - origin.v);
+static void* handlerOf(ControlInstance* instance, const EventDefinition& event) {
+    return host::GetEventInstance(instance, event.hostEventId);
 }
 
 void firePlainEvent(ControlInstance* instance, const EventDefinition& event) {
-    auto handler = reinterpret_cast<PlainEventHandler>(host::GetEventInstance(instance, event.hostEventId));
+    auto handler = reinterpret_cast<PlainEventHandler>(handlerOf(instance, event));
     if (handler) handler(instance);
 }
 
-bool forwardMouseDown(ControlInstance* instance, const ControlDefinition& definition, int32_t x, int32_t y) {
+bool fireBooleanMouseEvent(ControlInstance* instance, const EventDefinition& event, int32_t x, int32_t y) {
     const HostPoint origin = controlOrigin(instance);
-    auto handler = reinterpret_cast<BooleanMouseEventHandler>(handlerOf(instance, definition, kMouseDownEvent));
+    auto handler = reinterpret_cast<BooleanMouseEventHandler>(handlerOf(instance, event));
     return handler ? handler(instance, x - origin.h, y - origin.v) != 0 : false;
 }
 
+void firePlainMouseEvent(ControlInstance* instance, const EventDefinition& event, int32_t x, int32_t y) {
+    const HostPoint origin = controlOrigin(instance);
+    auto handler = reinterpret_cast<MouseEventHandler>(handlerOf(instance, event));
+    if (handler) handler(instance, x - origin.h, y - origin.v);
+}
+
+bool forwardMouseDown(ControlInstance* instance, const ControlDefinition& definition, int32_t x, int32_t y) {
+    return fireBooleanMouseEvent(instance, definition.events[kMouseDownEvent], x, y);
+}
+
 void forwardMouseDrag(ControlInstance* instance, const ControlDefinition& definition, int32_t x, int32_t y) {
-    forwardPlainMouseEvent(instance, definition, kMouseDragEvent, x, y);
+    firePlainMouseEvent(instance, definition.events[kMouseDragEvent], x, y);
 }
 
 void forwardMouseUp(ControlInstance* instance, const ControlDefinition& definition, int32_t x, int32_t y) {
-    forwardPlainMouseEvent(instance, definition, kMouseUpEvent, x, y);
+    firePlainMouseEvent(instance, definition.events[kMouseUpEvent], x, y);
 }
 
 }  // namespace control_events

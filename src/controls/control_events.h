@@ -1,6 +1,6 @@
-// Firing the events that the small controls declare: the application's
-// handler is looked up per call, and mouse positions reach it relative to the
-// control's top-left corner.
+// Firing the events that the controls declare: the application's handler is
+// looked up per call, and mouse positions reach it relative to the control's
+// top-left corner. Every control fires its events through here.
 #pragma once
 
 #include <cstdint>
@@ -18,9 +18,14 @@ constexpr int32_t kMouseUpEvent = 2;
 // Calls the handler of a parameterless event, when the application has one.
 void firePlainEvent(ControlInstance* instance, const EventDefinition& event);
 
-// Each reads the bounds and calls the class's handler with (x - left, y - top).
-// Without a MouseDown handler the answer is false; without the others nothing
-// happens.
+// Each reads the bounds and calls the handler of a mouse event with
+// (x - left, y - top). A Boolean event ("... As Boolean") answers the
+// handler's result, false without a handler; a plain one answers nothing.
+bool fireBooleanMouseEvent(ControlInstance* instance, const EventDefinition& event, int32_t x, int32_t y);
+void firePlainMouseEvent(ControlInstance* instance, const EventDefinition& event, int32_t x, int32_t y);
+
+// The three mouse events of a class that declares them: MouseDown is
+// Boolean, MouseDrag and MouseUp are plain.
 bool forwardMouseDown(ControlInstance* instance, const ControlDefinition& definition, int32_t x, int32_t y);
 void forwardMouseDrag(ControlInstance* instance, const ControlDefinition& definition, int32_t x, int32_t y);
 void forwardMouseUp(ControlInstance* instance, const ControlDefinition& definition, int32_t x, int32_t y);

@@ -2,12 +2,21 @@
 
 #include "controls/control_events.h"
 #include "frame/definitions.h"
+#include "frame/helpers.h"
 #include "frame/host_services.h"
 #include "frame/instance_data.h"
+#include "frame/surface.h"
 
 namespace disclosure_triangle {
 
-// Offsets from the anchor (the bounds' top-left corner).
+static constexpr int32_t kActionEvent = 0;
+
+static InstanceData& dataOf(ControlInstance* instance) {
+    return *InstanceDataOf<InstanceData>(instance, gDisclosureTriangleDefinition);
+}
+
+// ---- geometry: offsets from the anchor (the bounds' top-left corner) ----------
+
 struct Offset {
     int32_t dx;
     int32_t dy;
@@ -32,17 +41,19 @@ static constexpr Shape kShapes[] = {
     {{{0, 2}, {10, 2}, {5, 7}}, {2, 3}, {9, 3}, {8, 3}, {5, 6}},
 };
 
-static constexpr int32_t kActionEvent = 0;
-
-static InstanceData& dataOf(ControlInstance* instance) {
-    return *InstanceDataOf<InstanceData>(instance, gDisclosureTriangleDefinition);
-}
-
 // Any non-zero Value byte counts as expanded, as the toggle does.
 static ShapeIndex shapeFor(int32_t facing, uint8_t value) {
     if (value != 0) return kPointsDown;
     return facing == 0 ? kPointsRight : kPointsLeft;
 }
+
+// ---- look ----------------------------------------------------------------------------
+
+static TriangleLook lookOf(const InstanceData& data, bool enabled) {
+    return TriangleLook{data.facing, data.value, enabled, data.pressed != 0};
+}
+
+// ---- painter ---------------------------------------------------------------------------
 
 static void drawLine(HDC dc, int32_t left, int32_t top, COLORREF colour, Offset from, Offset to) {
     HPEN pen = CreatePen(PS_SOLID, 1, colour);
@@ -53,7 +64,9 @@ static void drawLine(HDC dc, int32_t left, int32_t top, COLORREF colour, Offset 
     DeleteObject(pen);
 }
 
-void paintTriangle(HDC dc, int32_t left, int32_t top, const TriangleLook& look) {
+void paintTriangle(HDC dc, const HostRect& bounds, const TriangleLook& look) {
+    const int32_t left = bounds.left;
+    const int32_t top = bounds.top;
     const Shape& shape = kShapes[shapeFor(look.facing, look.value)];
     const bool dimmed = !look.enabled || look.pressed;
 
@@ -70,22 +83,12 @@ void paintTriangle(HDC dc, int32_t left, int32_t top, const TriangleLook& look) 
     drawLine(dc, left, top, GetSysColor(COLOR_BTNSHADOW), shape.shadowFrom, shape.shadowTo);
 }
 
-bool pointInside(const HostRect& bounds, int32_t x, int32_t y) {
-    return bounds.left <= x && x < bounds.right && bounds.top <= y && y < bounds.bottom;
-}
+// ---- callbacks -------------------------------------------------------------------------
 
-static void paintOn(HostGraphics graphics, const HostRect& bounds, const TriangleLook& look) {
-    HDC dc = host::ZOKAGraphicsDC(graphics);
-    if (dc) paintTriangle(dc, bounds.left, bounds.top, look);
-}
-
-// Immediate feedback while tracking: paints on the control's own surface,
-// as enabled, and gives the surface back.
+// Immediate feedback while tracking: painted as enabled.
 static void repaintNow(ControlInstance* instance, const HostRect& bounds, const InstanceData& data) {
-    HostGraphics graphics = host::ZOKAGetControlGraphics(instance);
-    if (!graphics) return;
-    paintOn(graphics, bounds, TriangleLook{data.facing, data.value, true, data.pressed != 0});
-    host::ZOKAUnlockObject(graphics);
+    const TriangleLook look = lookOf(data, true);
+    RepaintNow(instance, [&](HDC dc) { paintTriangle(dc, bounds, look); });
 }
 
 void construct(ControlInstance* instance) { dataOf(instance).pressed = 0; }
@@ -94,8 +97,8 @@ void draw(ControlInstance* instance, HostGraphics graphics) {
     const InstanceData& data = dataOf(instance);
     HostRect bounds{};
     host::GetControlBounds(instance, &bounds);
-    const bool enabled = host::ZOKAGetControlEnabled(instance);
-    paintOn(graphics, bounds, TriangleLook{data.facing, data.value, enabled, data.pressed != 0});
+    const TriangleLook look = lookOf(data, host::ZOKAGetControlEnabled(instance));
+    PaintOn(graphics, [&](HDC dc) { paintTriangle(dc, bounds, look); });
 }
 
 bool mouseDown(ControlInstance* instance, int32_t x, int32_t y) {
@@ -103,7 +106,7 @@ bool mouseDown(ControlInstance* instance, int32_t x, int32_t y) {
     if (!host::ZOKAGetControlEnabled(instance)) return true;
     HostRect bounds{};
     host::GetControlBounds(instance, &bounds);
-    if (!pointInside(bounds, x, y)) return false;
+    if (!PointInHostRect(x, y, bounds)) return false;
     InstanceData& data = dataOf(instance);
     data.pressed = 1;
     repaintNow(instance, bounds, data);
@@ -115,7 +118,7 @@ void mouseDrag(ControlInstance* instance, int32_t x, int32_t y) {
     HostRect bounds{};
     host::GetControlBounds(instance, &bounds);
     InstanceData& data = dataOf(instance);
-    const uint8_t pressed = pointInside(bounds, x, y) ? 1 : 0;
+    const uint8_t pressed = PointInHostRect(x, y, bounds) ? 1 : 0;
     if (pressed == data.pressed) return;
     data.pressed = pressed;
     repaintNow(instance, bounds, data);
@@ -126,7 +129,7 @@ void mouseUp(ControlInstance* instance, int32_t x, int32_t y) {
     const bool enabled = host::ZOKAGetControlEnabled(instance);
     HostRect bounds{};
     if (enabled) host::GetControlBounds(instance, &bounds);
-    if (enabled && pointInside(bounds, x, y)) {
+    if (enabled && PointInHostRect(x, y, bounds)) {
         data.value = data.value == 0 ? 1 : 0;
         data.pressed = 0;
         host::ZOKAInvalidateControl(instance);

@@ -28,7 +28,7 @@ static_assert(offsetof(InstanceData, facing) == 8, "facing");
 static_assert(offsetof(InstanceData, pressed) == 16, "pressed");
 #endif
 
-// Everything a paint depends on besides the device context and the anchor.
+// Everything a paint depends on besides the device context and the bounds.
 struct TriangleLook {
     int32_t facing;
     uint8_t value;
@@ -36,14 +36,9 @@ struct TriangleLook {
     bool pressed;
 };
 
-// Paints the triangle anchored at (left, top); it covers at most 11 x 11
-// pixels from there, whatever the size of the bounds.
-void paintTriangle(HDC dc, int32_t left, int32_t top, const TriangleLook& look);
-
-// True when left <= x < right and top <= y < bottom. Press, drag and release
-// all compare the full 32-bit position, so a far-off point never wraps into
-// the bounds.
-bool pointInside(const HostRect& bounds, int32_t x, int32_t y);
+// Paints the triangle anchored at the bounds' top-left corner; it covers at
+// most 11 x 11 pixels from there, whatever the size of the bounds.
+void paintTriangle(HDC dc, const HostRect& bounds, const TriangleLook& look);
 
 void construct(ControlInstance* instance);
 void draw(ControlInstance* instance, HostGraphics graphics);  // also the drawOffscreen slot

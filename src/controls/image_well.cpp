@@ -7,8 +7,20 @@
 #include "frame/definitions.h"
 #include "frame/host_services.h"
 #include "frame/instance_data.h"
+#include "frame/pictures.h"
 
 namespace image_well {
+
+// Image follows the common picture policy. As the Part has it, a nil picture
+// is handed to ZOKALockObject too; the description is zeroed with its
+// picture, so an empty well never keeps a stale size.
+static constexpr PicturePolicy kImagePolicy{true, true};
+
+static InstanceData& dataOf(ControlInstance* instance) {
+    return *InstanceDataOf<InstanceData>(instance, gImageWellDefinition);
+}
+
+// ---- geometry --------------------------------------------------------------------------
 
 static constexpr COLORREF kOuterShadowColour = RGB(153, 153, 153);
 static constexpr int32_t kBorderInset = 1;
@@ -17,10 +29,6 @@ static constexpr int32_t kInteriorInset = 2;
 static constexpr int32_t kBevelMinimumSize = 2;
 // drawPicturePrimitive's last argument: the well draws pictures plainly.
 static constexpr int32_t kPictureDrawFlag = 0;
-
-static InstanceData& dataOf(ControlInstance* instance) {
-    return *InstanceDataOf<InstanceData>(instance, gImageWellDefinition);
-}
 
 static RECT insetBounds(const HostRect& bounds, int32_t inset) {
     return RECT{bounds.left + inset, bounds.top + inset, bounds.right - inset, bounds.bottom - inset};
@@ -50,6 +58,14 @@ bool placePicture(const RECT& interior, int32_t width, int32_t height, RECT* pic
     return true;
 }
 
+// ---- look ----------------------------------------------------------------------------
+
+static WellLook lookOf(const InstanceData& data, Surface surface) {
+    return WellLook{data.image, data.description.width, data.description.height, surface};
+}
+
+// ---- painter ---------------------------------------------------------------------------
+
 static void paintBevel(HDC dc, const HostRect& bounds) {
     const int32_t left = bounds.left;
     const int32_t top = bounds.top;
@@ -69,28 +85,17 @@ static void paintBevel(HDC dc, const HostRect& bounds) {
 }
 
 // Draws the picture clipped to the part of the interior from its top-left
-// corner on; the host's clip region is put back afterwards.
-static void paintPicture(HDC dc, const HostRect& bounds, const RECT& interior, const RECT& picture, HostObject image,
-                         Surface surface) {
-    HRGN saved = CreateRectRgn(0, 0, 0, 0);
-    const bool hadClip = GetClipRgn(dc, saved) > 0;
-
-    RECT clip{picture.left, picture.top, interior.right, interior.bottom};
-    if (surface == Surface::kOnScreen) OffsetRect(&clip, -bounds.left, -bounds.top);
-    HRGN pictureRegion = CreateRectRgnIndirect(&clip);
-    SelectClipRgn(dc, pictureRegion);
-
+// corner on.
+static void paintPicture(HDC dc, const HostRect& bounds, const RECT& interior, const RECT& picture,
+                         const WellLook& look) {
+    const RECT clip{picture.left, picture.top, interior.right, interior.bottom};
     const HostRect destination{static_cast<int16_t>(picture.top), static_cast<int16_t>(picture.left),
                                static_cast<int16_t>(picture.bottom), static_cast<int16_t>(picture.right)};
-    host::drawPicturePrimitive(dc, image, &destination, kPictureDrawFlag);
-
-    SelectClipRgn(dc, hadClip ? saved : nullptr);
-    DeleteObject(pictureRegion);
-    DeleteObject(saved);
+    PaintClipped(dc, clip, bounds, look.surface,
+                 [&] { host::drawPicturePrimitive(dc, look.image, &destination, kPictureDrawFlag); });
 }
 
-void paintWell(HDC dc, const HostRect& bounds, HostObject image, const PictureDescription& description,
-               Surface surface) {
+void paintWell(HDC dc, const HostRect& bounds, const WellLook& look) {
     if (bounds.right <= bounds.left || bounds.bottom <= bounds.top) return;
     if (bounds.right - bounds.left >= kBevelMinimumSize && bounds.bottom - bounds.top >= kBevelMinimumSize) {
         paintBevel(dc, bounds);
@@ -102,29 +107,25 @@ void paintWell(HDC dc, const HostRect& bounds, HostObject image, const PictureDe
     FillRect(dc, &interior, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
 
     RECT picture{};
-    if (image && placePicture(interior, description.width, description.height, &picture)) {
-        paintPicture(dc, bounds, interior, picture, image, surface);
+    if (look.image && placePicture(interior, look.width, look.height, &picture)) {
+        paintPicture(dc, bounds, interior, picture, look);
     }
 }
+
+// ---- callbacks -------------------------------------------------------------------------
 
 static void drawOn(ControlInstance* instance, HostGraphics graphics, Surface surface) {
     const InstanceData& data = dataOf(instance);
     HostRect bounds{};
     host::GetControlBounds(instance, &bounds);
-    HDC dc = host::ZOKAGraphicsDC(graphics);
-    if (dc) paintWell(dc, bounds, data.image, data.description, surface);
+    const WellLook look = lookOf(data, surface);
+    PaintOn(graphics, [&](HDC dc) { paintWell(dc, bounds, look); });
 }
 
-// Gives back the description before the picture it describes.
-static void releasePicture(InstanceData& data) {
-    if (!data.image) return;
-    host::unlockPictureDescription(data.image);
-    host::ZOKAUnlockObject(data.image);
-    data.image = nullptr;
-    data.description = PictureDescription{};
+void destruct(ControlInstance* instance) {
+    InstanceData& data = dataOf(instance);
+    ReleasePicture(data.image, data.description, kImagePolicy);
 }
-
-void destruct(ControlInstance* instance) { releasePicture(dataOf(instance)); }
 
 void draw(ControlInstance* instance, HostGraphics graphics) { drawOn(instance, graphics, Surface::kOnScreen); }
 
@@ -147,13 +148,7 @@ void mouseUp(ControlInstance* instance, int32_t x, int32_t y) {
 
 void setImage(ControlInstance* instance, int32_t, void* picture) {
     InstanceData& data = dataOf(instance);
-    HostObject newImage = static_cast<HostObject>(picture);
-    // The new picture is locked before the old one is let go: storing the
-    // picture the well already holds must not drop its last reference.
-    host::ZOKALockObject(newImage);
-    releasePicture(data);
-    data.image = newImage;
-    if (newImage) host::lockPictureDescription(newImage, &data.description);
+    ReplacePicture(data.image, data.description, static_cast<HostObject>(picture), kImagePolicy);
     host::ZOKAInvalidateControl(instance);
 }
 

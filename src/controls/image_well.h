@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include "frame/surface.h"
 #include "plugin_interface.h"
 
 namespace image_well {
@@ -24,10 +25,6 @@ static_assert(offsetof(InstanceData, description) == 4, "description");
 static_assert(offsetof(InstanceData, image) == 28, "image");
 #endif
 
-// The on-screen surface has its origin at the control's top-left corner as
-// far as clip regions go; the off-screen one shares the bounds' coordinates.
-enum class Surface { kOnScreen, kOffScreen };
-
 // The white interior: the bounds inset by 2 on every side.
 RECT interiorOf(const HostRect& bounds);
 
@@ -38,10 +35,17 @@ RECT interiorOf(const HostRect& bounds);
 // 16-bit coordinates.
 bool placePicture(const RECT& interior, int32_t width, int32_t height, RECT* picture);
 
-// Paints the well; the picture (when image is not nil) through the host,
-// clipped to the interior from the picture's top-left corner on.
-void paintWell(HDC dc, const HostRect& bounds, HostObject image, const PictureDescription& description,
-               Surface surface);
+// Everything a paint depends on besides the device context and the bounds.
+struct WellLook {
+    HostObject image;  // nil: an empty well
+    int32_t width;     // the picture's size, from its description
+    int32_t height;
+    Surface surface;  // where the clip region's origin lies
+};
+
+// Paints the well; the picture (when there is one) through the host's
+// drawPicturePrimitive, clipped to the interior from its top-left corner on.
+void paintWell(HDC dc, const HostRect& bounds, const WellLook& look);
 
 void destruct(ControlInstance* instance);
 void draw(ControlInstance* instance, HostGraphics graphics);

@@ -2,19 +2,20 @@
 
 #include <new>
 
+#include <vsstyle.h>
+
 #include "controls/control_events.h"
 #include "frame/definitions.h"
 #include "frame/helpers.h"
 #include "frame/host_services.h"
 #include "frame/instance_data.h"
+#include "frame/surface.h"
 
 namespace little_arrows {
 
-// The control's area from its anchor; the up half is the rows above
-// kDownHalfTop, the row above that divides the halves.
-constexpr int32_t kControlWidth = 13;
-constexpr int32_t kControlHeight = 23;
-constexpr int32_t kDownHalfTop = 12;
+static InstanceData& dataOf(ControlInstance* instance) {
+    return *InstanceDataOf<InstanceData>(instance, gLittleArrowsDefinition);
+}
 
 // Repeat timing: the first repeat needs the 16-ms tick to have advanced by
 // more than kRepeatDelayTicks since the press (401 to 416 ms); after that an
@@ -27,40 +28,7 @@ constexpr uint32_t kTick16Mask = 0x0FFFFFFF;
 constexpr int32_t kUpEvent = 0;
 constexpr int32_t kDownEvent = 1;
 
-// "Spin" theme parts and states.
-constexpr int32_t kSpinPartUp = 1;    // SPNP_UP
-constexpr int32_t kSpinPartDown = 2;  // SPNP_DOWN
-constexpr int32_t kSpinStateNormal = 1;
-constexpr int32_t kSpinStateHot = 2;
-constexpr int32_t kSpinStatePressed = 3;
-constexpr int32_t kSpinStateDisabled = 4;
-
 constexpr wchar_t kSpinThemeClass[] = L"Spin";
-
-struct Offset {
-    int32_t dx;
-    int32_t dy;
-};
-
-// One half of the control, as offsets from the anchor.
-struct HalfShape {
-    Part part;
-    int32_t themePart;
-    RECT themeRect;  // left, top, right, bottom
-    RECT face;
-    Offset lightEdge[3];
-    Offset darkEdge[3];
-    Offset arrow[3];
-};
-
-// clang-format off
-static constexpr HalfShape kHalves[2] = {
-    {kUpPart, kSpinPartUp, {0, 0, kControlWidth, kDownHalfTop - 1}, {1, 1, 12, 11},
-     {{1, 9}, {1, 1}, {11, 1}}, {{2, 10}, {11, 10}, {11, 1}}, {{3, 7}, {6, 4}, {9, 7}}},
-    {kDownPart, kSpinPartDown, {0, kDownHalfTop, kControlWidth, kControlHeight}, {1, 12, 12, 22},
-     {{1, 20}, {1, 12}, {10, 12}}, {{2, 21}, {11, 21}, {11, 13}}, {{3, 15}, {6, 18}, {9, 15}}},
-};
-// clang-format on
 
 // Last repeated "Up" and "Down", GetTickCount milliseconds, shared by every
 // instance: the spacing holds per event, not per control.
@@ -101,25 +69,77 @@ static ThemeHandle takeSpinTheme(ControlInstance* instance) {
     return nullptr;
 }
 
-static InstanceData& dataOf(ControlInstance* instance) {
-    return *InstanceDataOf<InstanceData>(instance, gLittleArrowsDefinition);
-}
+// ---- geometry: the control's area from its anchor -----------------------------------
+
+// The up half is the rows above kDownHalfTop; the row above that divides the
+// halves and answers to the up half.
+constexpr int32_t kControlWidth = 13;
+constexpr int32_t kControlHeight = 23;
+constexpr int32_t kDownHalfTop = 12;
+
+struct Offset {
+    int32_t dx;
+    int32_t dy;
+};
+
+// The "Spin" states of one half, by its own <vsstyle.h> names.
+struct SpinStates {
+    int32_t normal;
+    int32_t hot;
+    int32_t pressed;
+    int32_t disabled;
+};
+
+// One half of the control, as offsets from the anchor: where it takes the
+// mouse, and how it is painted themed and classically.
+struct HalfShape {
+    Part part;
+    RECT hitArea;  // left, top, right, bottom
+    int32_t themePart;
+    SpinStates themeStates;
+    RECT themeRect;
+    RECT face;
+    Offset lightEdge[3];
+    Offset darkEdge[3];
+    Offset arrow[3];
+};
+
+// clang-format off
+static constexpr HalfShape kHalves[2] = {
+    {kUpPart, {0, 0, kControlWidth, kDownHalfTop},
+     SPNP_UP, {UPS_NORMAL, UPS_HOT, UPS_PRESSED, UPS_DISABLED}, {0, 0, kControlWidth, kDownHalfTop - 1},
+     {1, 1, 12, 11}, {{1, 9}, {1, 1}, {11, 1}}, {{2, 10}, {11, 10}, {11, 1}}, {{3, 7}, {6, 4}, {9, 7}}},
+    {kDownPart, {0, kDownHalfTop, kControlWidth, kControlHeight},
+     SPNP_DOWN, {DNS_NORMAL, DNS_HOT, DNS_PRESSED, DNS_DISABLED}, {0, kDownHalfTop, kControlWidth, kControlHeight},
+     {1, 12, 12, 22}, {{1, 20}, {1, 12}, {10, 12}}, {{2, 21}, {11, 21}, {11, 13}}, {{3, 15}, {6, 18}, {9, 15}}},
+};
+// clang-format on
 
 static RECT offsetRect(const RECT& rect, int32_t left, int32_t top) {
     return RECT{left + rect.left, top + rect.top, left + rect.right, top + rect.bottom};
 }
 
 Part partAt(const HostRect& bounds, int32_t x, int32_t y) {
-    // A pointer left of or above the anchor is outside as well.
-    if (x < bounds.left || y < bounds.top) return kNoPart;
-    if (x >= bounds.left + kControlWidth || y >= bounds.top + kControlHeight) return kNoPart;
-    return y < bounds.top + kDownHalfTop ? kUpPart : kDownPart;
+    // In window coordinates, 32 bits wide: a far-off pointer is outside.
+    for (const HalfShape& half : kHalves) {
+        const RECT area = offsetRect(half.hitArea, bounds.left, bounds.top);
+        if (PtInRect(&area, POINT{x, y})) return half.part;
+    }
+    return kNoPart;
 }
 
+// ---- look ----------------------------------------------------------------------------
+
+static ArrowsLook lookOf(ControlInstance* instance, int32_t pressedPart, bool enabled) {
+    return ArrowsLook{pressedPart, enabled, spinThemeOf(instance), dataOf(instance).hotPart};
+}
+
+// ---- painter ---------------------------------------------------------------------------
+
 static int32_t themeStateOf(const HalfShape& half, const ArrowsLook& look) {
-    if (!look.enabled) return kSpinStateDisabled;
-    if (look.pressedPart == half.part) return kSpinStatePressed;
-    return look.hotPart == half.part ? kSpinStateHot : kSpinStateNormal;
+    if (!look.enabled) return half.themeStates.disabled;
+    if (look.pressedPart == half.part) return half.themeStates.pressed;
+    return look.hotPart == half.part ? half.themeStates.hot : half.themeStates.normal;
 }
 
 static void paintThemed(HDC dc, int32_t left, int32_t top, const ArrowsLook& look) {
@@ -184,35 +204,29 @@ static void paintClassic(HDC dc, int32_t left, int32_t top, const ArrowsLook& lo
     for (const HalfShape& half : kHalves) paintClassicHalf(dc, left, top, half, look);
 }
 
-void paintArrows(HDC dc, int32_t left, int32_t top, const ArrowsLook& look) {
+void paintArrows(HDC dc, const HostRect& bounds, const ArrowsLook& look) {
     if (look.theme) {
-        paintThemed(dc, left, top, look);
+        paintThemed(dc, bounds.left, bounds.top, look);
     } else {
-        paintClassic(dc, left, top, look);
+        paintClassic(dc, bounds.left, bounds.top, look);
     }
 }
 
-static void paintOn(HostGraphics graphics, const HostRect& bounds, const ArrowsLook& look) {
-    HDC dc = host::ZOKAGraphicsDC(graphics);
-    if (dc) paintArrows(dc, bounds.left, bounds.top, look);
-}
+// ---- callbacks -------------------------------------------------------------------------
 
 // Immediate feedback while tracking: the enabled look with the given half
-// pressed, on the control's own surface, which is given back afterwards.
+// pressed.
 static void repaintNow(ControlInstance* instance, const HostRect& bounds, int32_t pressedPart) {
-    HostGraphics graphics = host::ZOKAGetControlGraphics(instance);
-    if (!graphics) return;
-    const ArrowsLook look{pressedPart, true, spinThemeOf(instance), dataOf(instance).hotPart};
-    paintOn(graphics, bounds, look);
-    host::ZOKAUnlockObject(graphics);
+    const ArrowsLook look = lookOf(instance, pressedPart, true);
+    RepaintNow(instance, [&](HDC dc) { paintArrows(dc, bounds, look); });
 }
 
 static void paintInDraw(ControlInstance* instance, HostGraphics graphics) {
     HostRect bounds{};
     host::GetControlBounds(instance, &bounds);
     const bool enabled = host::ZOKAGetControlEnabled(instance);
-    const InstanceData& data = dataOf(instance);
-    paintOn(graphics, bounds, ArrowsLook{data.pressedPart, enabled, spinThemeOf(instance), data.hotPart});
+    const ArrowsLook look = lookOf(instance, dataOf(instance).pressedPart, enabled);
+    PaintOn(graphics, [&](HDC dc) { paintArrows(dc, bounds, look); });
 }
 
 static int32_t eventIndexOf(int32_t part) { return part == kUpPart ? kUpEvent : kDownEvent; }

@@ -33,7 +33,13 @@ static_assert(offsetof(InstanceData, pressTick) == 12, "pressTick");
 static_assert(offsetof(InstanceData, hotPart) == 16, "hotPart");
 #endif
 
-// Everything a paint depends on besides the device context and the anchor.
+// The half under (x, y) for a control anchored at the bounds' top-left
+// corner, or kNoPart when the point lies outside its 13 x 23 pixels. Only
+// the anchor of the bounds counts. Read from the same table of halves that
+// painting uses.
+Part partAt(const HostRect& bounds, int32_t x, int32_t y);
+
+// Everything a paint depends on besides the device context and the bounds.
 struct ArrowsLook {
     int32_t pressedPart;
     bool enabled;
@@ -41,13 +47,8 @@ struct ArrowsLook {
     uint8_t hotPart;
 };
 
-// The half under (x, y) for a control anchored at the bounds' top-left
-// corner, or kNoPart when the point lies outside its 13 x 23 pixels. Only
-// the anchor of the bounds counts.
-Part partAt(const HostRect& bounds, int32_t x, int32_t y);
-
-// Paints both halves anchored at (left, top).
-void paintArrows(HDC dc, int32_t left, int32_t top, const ArrowsLook& look);
+// Paints both halves anchored at the bounds' top-left corner.
+void paintArrows(HDC dc, const HostRect& bounds, const ArrowsLook& look);
 
 void construct(ControlInstance* instance);
 void destruct(ControlInstance* instance);

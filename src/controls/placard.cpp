@@ -4,8 +4,15 @@
 #include "frame/definitions.h"
 #include "frame/host_services.h"
 #include "frame/instance_data.h"
+#include "frame/surface.h"
 
 namespace placard {
+
+static InstanceData& dataOf(ControlInstance* instance) {
+    return *InstanceDataOf<InstanceData>(instance, gPlacardDefinition);
+}
+
+// ---- look ------------------------------------------------------------------------------
 
 static constexpr COLORREF kDisabledFillColour = RGB(238, 238, 238);
 static constexpr COLORREF kDisabledFrameColour = RGB(153, 153, 153);
@@ -18,6 +25,8 @@ struct Palette {
 };
 static constexpr Palette kRaised{COLOR_BTNFACE, COLOR_BTNHIGHLIGHT, COLOR_BTNSHADOW};
 static constexpr Palette kPushedIn{COLOR_BTNSHADOW, COLOR_BTNHIGHLIGHT, COLOR_3DDKSHADOW};
+
+// ---- painter ---------------------------------------------------------------------------
 
 static void paintEnabled(HDC dc, const RECT& outer, const RECT& inner, const Palette& palette) {
     HBRUSH fill = CreateSolidBrush(GetSysColor(palette.fill));
@@ -53,25 +62,26 @@ static void paintDisabled(HDC dc, const RECT& outer, const RECT& inner) {
     DeleteObject(frame);
 }
 
-void paintPlacard(HDC dc, const HostRect& bounds, bool value, bool enabled) {
+void paintPlacard(HDC dc, const HostRect& bounds, const PlacardLook& look) {
     const RECT outer{bounds.left, bounds.top, bounds.right, bounds.bottom};
     if (IsRectEmpty(&outer)) return;
     RECT inner = outer;
     InflateRect(&inner, -1, -1);
-    if (enabled) {
-        paintEnabled(dc, outer, inner, value ? kPushedIn : kRaised);
+    if (look.enabled) {
+        paintEnabled(dc, outer, inner, look.value ? kPushedIn : kRaised);
     } else {
         paintDisabled(dc, outer, inner);
     }
 }
 
+// ---- callbacks -------------------------------------------------------------------------
+
 void draw(ControlInstance* instance, HostGraphics graphics) {
-    const InstanceData& data = *InstanceDataOf<InstanceData>(instance, gPlacardDefinition);
+    const InstanceData& data = dataOf(instance);
     HostRect bounds{};
     host::GetControlBounds(instance, &bounds);
-    const bool enabled = host::ZOKAGetControlEnabled(instance);
-    HDC dc = host::ZOKAGraphicsDC(graphics);
-    if (dc) paintPlacard(dc, bounds, data.value != 0, enabled);
+    const PlacardLook look{data.value != 0, host::ZOKAGetControlEnabled(instance)};
+    PaintOn(graphics, [&](HDC dc) { paintPlacard(dc, bounds, look); });
 }
 
 bool mouseDown(ControlInstance* instance, int32_t x, int32_t y) {
@@ -87,7 +97,7 @@ void mouseUp(ControlInstance* instance, int32_t x, int32_t y) {
 }
 
 void setValue(ControlInstance* instance, int32_t, int32_t value) {
-    InstanceDataOf<InstanceData>(instance, gPlacardDefinition)->value = static_cast<uint8_t>(value & 0xFF);
+    dataOf(instance).value = static_cast<uint8_t>(value & 0xFF);
     host::ZOKAInvalidateControl(instance);
 }
 

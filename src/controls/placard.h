@@ -23,8 +23,14 @@ static_assert(sizeof(InstanceData) == 8, "InstanceData");
 static_assert(offsetof(InstanceData, value) == 4, "value");
 #endif
 
+// Everything a paint depends on besides the device context and the bounds.
+struct PlacardLook {
+    bool value;  // pushed in
+    bool enabled;
+};
+
 // Paints the placard over the whole bounds; nothing when they are empty.
-void paintPlacard(HDC dc, const HostRect& bounds, bool value, bool enabled);
+void paintPlacard(HDC dc, const HostRect& bounds, const PlacardLook& look);
 
 void draw(ControlInstance* instance, HostGraphics graphics);  // also the drawOffscreen slot
 bool mouseDown(ControlInstance* instance, int32_t x, int32_t y);

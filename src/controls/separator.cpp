@@ -1,8 +1,11 @@
 #include "controls/separator.h"
 
 #include "frame/host_services.h"
+#include "frame/surface.h"
 
 namespace separator {
+
+// ---- painter: the line depends on the bounds alone ---------------------------------------
 
 void paintSeparator(HDC dc, const HostRect& bounds) {
     HPEN darkPen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW));
@@ -34,6 +37,8 @@ void paintSeparator(HDC dc, const HostRect& bounds) {
     DeleteObject(lightPen);
 }
 
+// ---- callbacks -------------------------------------------------------------------------
+
 void construct(ControlInstance*) {}
 
 void destruct(ControlInstance*) {}
@@ -41,9 +46,9 @@ void destruct(ControlInstance*) {}
 void open(ControlInstance*) {}
 
 void draw(ControlInstance* instance, HostGraphics graphics) {
-    HostRect bounds;
+    HostRect bounds{};
     host::GetControlBounds(instance, &bounds);
-    paintSeparator(host::ZOKAGraphicsDC(graphics), bounds);
+    PaintOn(graphics, [&](HDC dc) { paintSeparator(dc, bounds); });
 }
 
 void drawOffscreen(ControlInstance* instance, HostGraphics graphics) { draw(instance, graphics); }
