@@ -1087,7 +1087,7 @@ TEST(BevelPaintInProcess, BorrowsAndReturnsTheControlSurface) {
     host.setString(b, "Caption", empty);
     host.releaseString(empty);
     HostRect bounds{40, 30, 48, 40};
-    bevel_button::paintBevelButton(b->control, nullptr, b->at<InstanceData>(0), bounds, false);
+    bevel_button::paintBevelButton(b->control, nullptr, b->at<InstanceData>(0), bounds, Surface::kOnScreen);
     EXPECT_EQ(capture(host, RECT{30, 40, 40, 48}, Legend()),
               "KKKKKKKKKK\n"
               "KWWWWWWWWK\n"

@@ -4,8 +4,15 @@
 #include "frame/definitions.h"
 #include "frame/host_services.h"
 #include "frame/instance_data.h"
+#include "frame/surface.h"
 
 namespace popup_arrow {
+
+static const InstanceData& dataOf(ControlInstance* instance) {
+    return *InstanceDataOf<InstanceData>(instance, gPopupArrowDefinition);
+}
+
+// ---- geometry --------------------------------------------------------------------------
 
 struct Offset {
     int32_t dx;
@@ -25,6 +32,8 @@ static constexpr Offset kVertices[kFacingCount][3] = {
     {{0, 0}, {4, 0}, {2, 2}},  // kDownSmall
 };
 
+// ---- painter ---------------------------------------------------------------------------
+
 void paintArrowTriangle(HDC dc, int32_t left, int32_t top, int32_t facing) {
     if (facing < 0 || facing >= kFacingCount) return;
     POINT points[3];
@@ -36,15 +45,17 @@ void paintArrowTriangle(HDC dc, int32_t left, int32_t top, int32_t facing) {
     SelectObject(dc, keptBrush);
 }
 
-void paintArrowShape(ControlInstance*, HostGraphics graphics, HostRect anchor, int32_t facing) {
-    HDC dc = host::ZOKAGraphicsDC(graphics);
-    if (dc) paintArrowTriangle(dc, anchor.left, anchor.top, facing);
+void paintArrowShape(HDC dc, const HostRect& anchor, const ArrowLook& look) {
+    paintArrowTriangle(dc, anchor.left, anchor.top, look.facing);
 }
+
+// ---- callbacks -------------------------------------------------------------------------
 
 void draw(ControlInstance* instance, HostGraphics graphics) {
     HostRect bounds{};
     host::GetControlBounds(instance, &bounds);
-    paintArrowShape(instance, graphics, bounds, InstanceDataOf<InstanceData>(instance, gPopupArrowDefinition)->facing);
+    const ArrowLook look{dataOf(instance).facing};
+    PaintOn(graphics, [&](HDC dc) { paintArrowShape(dc, bounds, look); });
 }
 
 bool mouseDown(ControlInstance* instance, int32_t x, int32_t y) {

@@ -36,14 +36,19 @@ static_assert(sizeof(InstanceData) == 12, "InstanceData");
 static_assert(offsetof(InstanceData, facing) == 4, "facing");
 #endif
 
-// Paints the triangle of the given facing with the stock black brush and the
-// device context's current pen, anchored at (left, top). A facing outside 0
-// to 7 paints nothing.
-void paintArrowTriangle(HDC dc, int32_t left, int32_t top, int32_t facing);
+// Everything a paint depends on besides the device context and the bounds.
+struct ArrowLook {
+    int32_t facing;
+};
 
-// The same on the device context of graphics, anchored at the anchor
+// Paints the triangle of the look's facing anchored at the anchor
 // rectangle's top-left corner (its right and bottom are not used).
-void paintArrowShape(ControlInstance* instance, HostGraphics graphics, HostRect anchor, int32_t facing);
+void paintArrowShape(HDC dc, const HostRect& anchor, const ArrowLook& look);
+
+// The triangle itself, with the stock black brush and the device context's
+// current pen, anchored at (left, top); the bevel button's menu arrows use it
+// too. A facing outside 0 to 7 paints nothing.
+void paintArrowTriangle(HDC dc, int32_t left, int32_t top, int32_t facing);
 
 void draw(ControlInstance* instance, HostGraphics graphics);  // also the drawOffscreen slot
 bool mouseDown(ControlInstance* instance, int32_t x, int32_t y);

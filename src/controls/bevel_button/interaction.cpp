@@ -1,8 +1,5 @@
 #include "controls/bevel_button/interaction.h"
 
-#include <cstring>
-#include <new>
-
 #include <windows.h>
 
 #include "controls/bevel_button/painter.h"
@@ -15,16 +12,6 @@
 
 namespace bevel_button {
 
-// Bevel value of the themed toolbar look.
-static constexpr int32_t kThemedBevel = 4;
-
-static constexpr int32_t kButtonTypeToggle = 1;
-static constexpr int32_t kButtonTypeSticky = 2;
-
-// HasMenu value that opens the menu below the button; every other non-zero
-// value opens it to the right.
-static constexpr int32_t kMenuBelow = 1;
-
 // Top-left corner of the menu at the anchor point; the choice comes back as
 // the result instead of a message.
 static constexpr UINT kPopupFlags = TPM_NONOTIFY | TPM_RETURNCMD;
@@ -35,15 +22,6 @@ static constexpr SHORT kKeyDown = SHORT(0x8000);
 static constexpr const char* kReceiverInterface = "actionNotificationReceiver";
 static constexpr const char* kReceiverRoutine = "PerformAction";
 
-// Whether (x, y) lies within bounds. The release test counts the right and
-// bottom edges as inside, the drag test does not.
-static bool containsPoint(const HostRect& bounds, int32_t x, int32_t y, bool edgesInside) {
-    if (edgesInside) {
-        return bounds.left <= x && x <= bounds.right && bounds.top <= y && y <= bounds.bottom;
-    }
-    return bounds.left <= x && x < bounds.right && bounds.top <= y && y < bounds.bottom;
-}
-
 static HostRect boundsOf(ControlInstance* control) {
     HostRect bounds{};
     host::GetControlBounds(control, &bounds);
@@ -52,18 +30,16 @@ static HostRect boundsOf(ControlInstance* control) {
 
 // Shows the new state at once on the control's own surface.
 static void repaint(ControlInstance* control, InstanceData& data, const HostRect& bounds) {
-    paintBevelButton(control, nullptr, data, bounds, false);
+    cleanUpBevel(data);
+    paintBevelButton(control, nullptr, data, bounds, Surface::kOnScreen);
 }
 
 static const EventDefinition& eventAt(int32_t index) { return gBevelButtonDefinition.events[index]; }
 
-// The application's MouseDown or MouseUp handler with control-relative
-// coordinates; false without a handler.
+// The application's MouseDown or MouseUp handler (both Boolean events);
+// false without a handler.
 static bool fireMouseEvent(ControlInstance* control, int32_t eventIndex, int32_t x, int32_t y) {
-    const HostRect bounds = boundsOf(control);
-    auto handler =
-        reinterpret_cast<BooleanMouseEventHandler>(host::GetEventInstance(control, eventAt(eventIndex).hostEventId));
-    return handler != nullptr && handler(control, x - bounds.left, y - bounds.top) != 0;
+    return control_events::fireBooleanMouseEvent(control, eventAt(eventIndex), x, y);
 }
 
 static void notifyReceivers(InstanceData& data) {
@@ -123,18 +99,12 @@ static void appendTextRow(HMENU menu, UINT flags, UINT id, HostString text) {
         row = MakePluginString(bytes, CStringLength(bytes), host::ZOKAGetStringEncoding(text));
     }
     if (isWindowsNT()) {
-        // Copied by its length into a terminated buffer: a row whose bytes
-        // were tagged UTF-16 need not end in a zero unit.
-        const PluginString wide = ToUtf16(row);
-        const int32_t units = wide.length() / 2;
-        wchar_t* buffer = new (std::nothrow) wchar_t[units + 1];
-        if (buffer == nullptr) {
+        // A row whose bytes were tagged UTF-16 need not end in a zero unit.
+        const TextUnits<wchar_t> wide = ToUtf16(row).wideCopy();
+        if (wide.units() == nullptr) {
             return;
         }
-        std::memcpy(buffer, wide.wideTextUnchecked(), sizeof(wchar_t) * units);
-        buffer[units] = L'\0';
-        AppendMenuW(menu, flags, id, buffer);
-        delete[] buffer;
+        AppendMenuW(menu, flags, id, wide.units());
     } else {
         const PluginString narrow = ToUserDefaultEncoding(row);
         AppendMenuA(menu, flags, id, narrow.text());
@@ -155,11 +125,11 @@ static HMENU buildMenu(const InstanceData& data) {
     return menu;
 }
 
-// Runs the popup menu modally at the button's bottom-left corner (HasMenu 1)
-// or top-right corner (any other value); answers the chosen identifier or 0.
+// Runs the popup menu modally at the anchor the layout gives; answers the
+// chosen identifier or 0.
 static UINT trackMenu(ControlInstance* control, const InstanceData& data, const HostRect& bounds) {
     HMENU menu = buildMenu(data);
-    POINT anchor = data.hasMenu == kMenuBelow ? POINT{bounds.left, bounds.bottom} : POINT{bounds.right, bounds.top};
+    POINT anchor = layOutButton(bounds, shapeOf(data, true), CaptionExtent{}).menuAnchor;
     HWND owner = host::ZOKAGetWindowHandle(host::getControlWindow(control));
     ClientToScreen(owner, &anchor);
     const UINT chosen = static_cast<UINT>(TrackPopupMenu(menu, kPopupFlags, anchor.x, anchor.y, 0, owner, nullptr));
@@ -176,7 +146,7 @@ bool mouseDown(ControlInstance* control, int32_t x, int32_t y) {
 
     if (acceleratorHeld(data)) {
         data.mouseDownHandled = false;
-        if (data.hasMenu == 0) {
+        if (data.hasMenu == kNoMenu) {
             fireAction(control);
             data.pressed = false;
             host::ZOKAInvalidateControl(control);
@@ -192,7 +162,7 @@ bool mouseDown(ControlInstance* control, int32_t x, int32_t y) {
 
     data.pressed = true;
     repaint(control, data, bounds);
-    if (data.hasMenu == 0) {
+    if (data.hasMenu == kNoMenu) {
         return true;  // the click goes on in mouseDrag and mouseUp
     }
 
@@ -209,11 +179,11 @@ bool mouseDown(ControlInstance* control, int32_t x, int32_t y) {
 
 void mouseDrag(ControlInstance* control, int32_t x, int32_t y) {
     InstanceData& data = dataOf(control);
-    if (data.hasMenu != 0 || !host::ZOKAGetControlEnabled(control) || data.mouseDownHandled) {
+    if (data.hasMenu != kNoMenu || !host::ZOKAGetControlEnabled(control) || data.mouseDownHandled) {
         return;
     }
     const HostRect bounds = boundsOf(control);
-    const bool inside = containsPoint(bounds, x, y, false);
+    const bool inside = PointInHostRect(x, y, bounds);
     if (inside != (data.pressed != 0)) {
         data.pressed = inside ? 1 : 0;
         repaint(control, data, bounds);
@@ -226,7 +196,7 @@ void mouseUp(ControlInstance* control, int32_t x, int32_t y) {
     }
     InstanceData& data = dataOf(control);
     const HostRect bounds = boundsOf(control);
-    if (data.hasMenu != 0) {
+    if (data.hasMenu != kNoMenu) {
         data.pressed = false;
         repaint(control, data, bounds);
         return;
@@ -242,9 +212,11 @@ void mouseUp(ControlInstance* control, int32_t x, int32_t y) {
         repaint(control, data, bounds);
     }
 
+    // The release counts the right and bottom edges as inside; the drag test
+    // does not.
     if (data.mouseDownHandled) {
         fireMouseEvent(control, kMouseUpEvent, x, y);
-    } else if (containsPoint(bounds, x, y, true)) {
+    } else if (PointInHostRect(x, y, bounds, FarEdges::kInside)) {
         fireAction(control);
     }
     data.mouseDownHandled = false;
@@ -253,7 +225,7 @@ void mouseUp(ControlInstance* control, int32_t x, int32_t y) {
 // Hot tracking applies to the themed look only.
 static void setHot(ControlInstance* control, bool hot) {
     InstanceData& data = dataOf(control);
-    if (data.themeHandle == nullptr || data.bevel != kThemedBevel) {
+    if (!isThemed(data)) {
         return;
     }
     data.hot = hot;

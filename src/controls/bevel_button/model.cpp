@@ -5,6 +5,7 @@
 #include "frame/definitions.h"
 #include "frame/host_services.h"
 #include "frame/instance_data.h"
+#include "frame/pictures.h"
 #include "support/theme_api.h"
 
 namespace bevel_button {
@@ -16,8 +17,31 @@ static constexpr const wchar_t* kThemeClass = L"Toolbar";
 static constexpr int32_t kDefaultCaptionPlacement = 1;
 static constexpr int32_t kDefaultCaptionAlign = 3;
 
+// Icon follows the common picture policy, with two departures its tests pin:
+// a nil picture is not handed to ZOKALockObject, and the description is left
+// as the host last filled it (the painter reads it only while an icon is held).
+static constexpr PicturePolicy kIconPolicy{false, false};
+
 InstanceData& dataOf(ControlInstance* control) {
     return *InstanceDataOf<InstanceData>(control, gBevelButtonDefinition);
+}
+
+bool isThemed(const InstanceData& data) { return data.themeHandle != nullptr && data.bevel == kBevelThemed; }
+
+void cleanUpBevel(InstanceData& data) {
+    switch (data.bevel) {
+        case 3:
+        case 5:
+        case 6:
+            data.bevel = 0;
+            break;
+        case kBevelRetiredToggle:
+            data.bevel = 0;
+            data.buttonType = kButtonTypeToggle;
+            break;
+        default:
+            break;
+    }
 }
 
 // ---- strings and the accelerator -------------------------------------------------
@@ -92,15 +116,7 @@ static void removeAllRows(InstanceData& data) {
     }
 }
 
-// ---- icon and receivers ------------------------------------------------------------
-
-static void releaseIcon(InstanceData& data) {
-    if (data.icon != nullptr) {
-        host::unlockPictureDescription(data.icon);
-        host::ZOKAUnlockObject(data.icon);
-        data.icon = nullptr;
-    }
-}
+// ---- receivers ---------------------------------------------------------------------
 
 static void removeAllReceivers(InstanceData& data) {
     while (data.receivers != nullptr) {
@@ -133,7 +149,7 @@ void destruct(ControlInstance* control) {
     host::ZOKAUnlockString(data.textFont);
     data.textFont = nullptr;
     removeAllRows(data);
-    releaseIcon(data);
+    ReleasePicture(data.icon, data.iconDescription, kIconPolicy);
     removeAllReceivers(data);
     ReleaseControlTheme(data.themeHandle);
     data.themeHandle = nullptr;
@@ -194,16 +210,7 @@ void setIconDY(ControlInstance* control, int32_t, int32_t value) {
 
 void setIcon(ControlInstance* control, int32_t, HostObject icon) {
     InstanceData& data = dataOf(control);
-    // The new picture is locked before the old one is let go (it may be the
-    // same picture); a nil picture is not handed to the host's lock.
-    if (icon != nullptr) {
-        host::ZOKALockObject(icon);
-    }
-    releaseIcon(data);
-    data.icon = icon;
-    if (icon != nullptr) {
-        host::lockPictureDescription(icon, &data.iconDescription);
-    }
+    ReplacePicture(data.icon, data.iconDescription, icon, kIconPolicy);
     host::ZOKAInvalidateControl(control);
 }
 

@@ -94,6 +94,34 @@ static_assert(offsetof(InstanceData, themeHandle) == 120, "themeHandle");
 // The instance's block.
 InstanceData& dataOf(ControlInstance* control);
 
+// ---- values with a meaning of their own ----------------------------------------
+
+// Bevel: 0 to 2 draw that many classic rings and one more (a negative value
+// draws none); 4 asks for the themed look; 3, 5 and 6 are retired and read
+// back 0; 7 is retired too and also turns the button into a toggle button.
+constexpr int32_t kBevelThemed = 4;
+constexpr int32_t kBevelRetiredToggle = 7;
+
+// ButtonType: a push button forgets the click; a toggle button flips Value;
+// a sticky one sets it. Any other value acts as a push button.
+constexpr int32_t kButtonTypePush = 0;
+constexpr int32_t kButtonTypeToggle = 1;
+constexpr int32_t kButtonTypeSticky = 2;
+
+// HasMenu: 0 has no menu; 1 opens it below the button and every other value
+// to the right (only 1 and 2 show a menu arrow).
+constexpr int32_t kNoMenu = 0;
+constexpr int32_t kMenuBelow = 1;
+constexpr int32_t kMenuRight = 2;
+
+// The themed toolbar look: the instance has its own "Toolbar" theme and
+// Bevel asks for it. Painting and hot tracking both go by it.
+bool isThemed(const InstanceData& data);
+
+// Made by every caller before it paints: retired Bevel values become 0 for
+// good, and 7 also makes the button a toggle button.
+void cleanUpBevel(InstanceData& data);
+
 // ---- callbacks ---------------------------------------------------------------
 void construct(ControlInstance* control);
 // Gives back the caption, the font name, every row, the icon, every receiver

@@ -1,7 +1,8 @@
 #include "controls/bevel_button/painter.h"
 
-#include <cstring>
 #include <iterator>
+
+#include <vsstyle.h>
 
 #include "controls/popup_arrow.h"
 #include "frame/definitions.h"
@@ -9,81 +10,19 @@
 #include "frame/host_services.h"
 #include "frame/instance_data.h"
 #include "support/TextEncodingUtil.h"
-#include "support/pool.h"
-#include "support/string.h"
-#include "support/theme_api.h"
+#include "support/windows_version.h"
 
 namespace bevel_button {
 
-// ---- values with a meaning of their own ----------------------------------------
-
-// Bevel: 0 to 2 are classic ring counts less one; 4 asks for the themed look;
-// 3, 5 and 6 are retired and read back 0; 7 also turns the button into a
-// toggle button.
-constexpr int32_t kBevelThemed = 4;
-constexpr int32_t kBevelRetiredToggle = 7;
-constexpr int32_t kButtonTypeToggle = 1;
-
-constexpr COLORREF kPressedEdgeColour = RGB(85, 85, 85);
-constexpr COLORREF kPressedCaptionColour = RGB(255, 255, 255);
-constexpr int kEdgePenWidth = 1;
-
-// Toolbar class of the visual styles: the button part and its states.
-constexpr int32_t kToolbarButtonPart = 1;  // TP_BUTTON
-constexpr int32_t kToolbarNormal = 1;      // TS_NORMAL
-constexpr int32_t kToolbarHot = 2;         // TS_HOT
-constexpr int32_t kToolbarPressed = 3;     // TS_PRESSED
-constexpr int32_t kToolbarChecked = 5;     // TS_CHECKED
-constexpr int32_t kToolbarHotChecked = 6;  // TS_HOTCHECKED
-
-// Single line from the rectangle's top-left corner; prefix ampersands are
-// left to the system.
-constexpr UINT kCaptionFormat = DT_NOCLIP | DT_SINGLELINE;
+// ---- geometry ---------------------------------------------------------------------
 
 // The caption's gap below or above a vertically placed icon.
 constexpr int64_t kIconCaptionGap = 2;
-
-// Font sizes: the pixel rule's default height, the point rule's default size
-// and its divisor.
-constexpr int32_t kDefaultPixelHeight = 12;
-constexpr int32_t kDefaultPointSize = 8;
-constexpr double kPointRuleDivisor = 1.5;
-constexpr int kPointsPerInch = 72;
-// Heights beyond any caption font only make GDI render enormous glyphs; they
-// are held to this many pixels either way.
-constexpr int64_t kLargestFontHeight = 2048;
 
 // HostRect coordinates are 16-bit; far-off layout results are pinned to that
 // range rather than wrapped into view.
 constexpr int64_t kCoordinateMin = INT16_MIN;
 constexpr int64_t kCoordinateMax = INT16_MAX;
-
-constexpr DWORD kVersionRecordSize = 148;
-static_assert(sizeof(OSVERSIONINFOA) == kVersionRecordSize, "OSVERSIONINFOA");
-
-// ---- tables ------------------------------------------------------------------------
-
-enum class SizeRule { kPixels, kPoints };
-
-struct FontMapping {
-    const char* textFont;
-    const char* faceName;
-    SizeRule rule;
-};
-
-// Tried in order; the first name that matches (in any letter case) decides.
-// clang-format off
-static constexpr FontMapping kFontMappings[] = {
-    {"System", "MS Sans Serif", SizeRule::kPixels},
-    {"Application", "MS Sans Serif", SizeRule::kPixels},
-    {"Geneva", "MS Sans Serif", SizeRule::kPixels},
-    {"SmallSystem", "Times New Roman", SizeRule::kPoints},
-    {"Courier", "Courier New", SizeRule::kPixels},
-    {"Times", "Times New Roman", SizeRule::kPixels},
-    {"Helvetica", "Arial", SizeRule::kPixels},
-    {"Osaka", "MS UI Gothic", SizeRule::kPixels},
-};
-// clang-format on
 
 // Where the icon sits along one axis of the face: against the near edge
 // (left or top) by the offset, centred, or against the far edge by the offset.
@@ -142,8 +81,6 @@ static constexpr ArrowPlacement kClassicArrows[] = {
 };
 // clang-format on
 
-// ---- small helpers ---------------------------------------------------------------
-
 static int64_t pinned(int64_t value) {
     return value < kCoordinateMin ? kCoordinateMin : (value > kCoordinateMax ? kCoordinateMax : value);
 }
@@ -152,37 +89,259 @@ static int64_t pinned(int64_t value) {
 // clipping to such a rectangle would reach past the button.
 static bool isEmptyFace(const RECT& face) { return face.left >= face.right || face.top >= face.bottom; }
 
-static bool isPushedIn(const InstanceData& data) { return data.pressed != 0 || data.value != 0; }
+ButtonShape shapeOf(const InstanceData& data, bool enabled) {
+    ButtonShape shape{};
+    shape.enabled = enabled;
+    shape.themed = isThemed(data);
+    shape.pressed = data.pressed != 0;
+    shape.rings = data.bevel == kBevelThemed ? 0 : data.bevel;
+    shape.hasIcon = data.icon != nullptr;
+    shape.iconWidth = data.iconDescription.width;
+    shape.iconHeight = data.iconDescription.height;
+    shape.iconAlign = data.iconAlign;
+    shape.iconDX = data.iconDX;
+    shape.iconDY = data.iconDY;
+    shape.captionPlacement = data.captionPlacement;
+    shape.captionAlign = data.captionAlign;
+    shape.captionDelta = data.captionDelta;
+    shape.hasMenu = data.hasMenu;
+    return shape;
+}
 
-// A pool block freed when it goes out of scope.
-struct PoolBlock {
-    explicit PoolBlock(int32_t bytes) : size(bytes), block(poolAllocate(bytes)) {}
-    ~PoolBlock() { poolFree(block, size); }
-    PoolBlock(const PoolBlock&) = delete;
-    PoolBlock& operator=(const PoolBlock&) = delete;
-    int32_t size;
-    void* block;
-};
-
-// Text bytes or 16-bit units copied into a block of their own with room for
-// a terminator, so that wide units are read from an aligned address (a
-// string's text begins one byte into its buffer).
-template <typename Unit>
-struct TextCopy {
-    explicit TextCopy(const PluginString& s)
-        : units(s.length() / static_cast<int32_t>(sizeof(Unit))),
-          storage((units + 1) * static_cast<int32_t>(sizeof(Unit))) {
-        if (storage.block == nullptr) {
-            units = 0;
-            return;
-        }
-        copyBytes(storage.block, s.text(), units * static_cast<int32_t>(sizeof(Unit)));
-        text()[units] = 0;
+static int64_t anchored(Anchor anchor, int64_t nearEdge, int64_t farEdge, int64_t size, int64_t offset) {
+    switch (anchor) {
+        case Anchor::kNear:
+            return nearEdge + offset;
+        case Anchor::kFar:
+            return farEdge - size - offset;
+        case Anchor::kCentre:
+            break;
     }
-    Unit* text() const { return static_cast<Unit*>(storage.block); }
-    int32_t units;
-    PoolBlock storage;
+    return nearEdge + (farEdge - nearEdge - size) / 2;
+}
+
+// The enabled classic button's rings + 1 rings, from the outside in, each
+// shrinking the face by one on every side. A ring whose rectangle has turned
+// inside out (more rings than the button is wide or high) would reach past
+// the bounds: the rings stop there.
+static void layOutRings(const ButtonShape& shape, ButtonLayout& layout) {
+    if (shape.themed || !shape.enabled) return;
+    for (int64_t ring = 0; ring <= shape.rings; ++ring) {
+        if (layout.face.left > layout.face.right || layout.face.top > layout.face.bottom) break;
+        ++layout.rings;
+        InflateRect(&layout.face, -1, -1);
+    }
+}
+
+// Icon and caption within the face.
+static void layOutContent(const ButtonShape& shape, const CaptionExtent& caption, ButtonLayout& layout) {
+    const int64_t L = layout.face.left, T = layout.face.top, R = layout.face.right, B = layout.face.bottom;
+    const int64_t tw = caption.width;
+    const int64_t a = caption.ascent, d = caption.descent, e = caption.leading;
+    const int64_t w = shape.iconWidth, h = shape.iconHeight;
+
+    int64_t ix = 0, iy = 0;
+    if (shape.hasIcon) {
+        const IconAlignment& alignment =
+            shape.iconAlign >= 0 && shape.iconAlign < static_cast<int32_t>(std::size(kIconAlignments))
+                ? kIconAlignments[shape.iconAlign]
+                : kIconCentred;
+        ix = anchored(alignment.horizontal, L, R, w, shape.iconDX);
+        iy = anchored(alignment.vertical, T, B, h, shape.iconDY);
+        const int64_t shift = shape.pressed ? 1 : 0;
+        layout.icon.top = static_cast<int16_t>(pinned(iy + shift));
+        layout.icon.left = static_cast<int16_t>(pinned(ix + shift));
+        layout.icon.bottom = static_cast<int16_t>(pinned(iy + h + shift));
+        layout.icon.right = static_cast<int16_t>(pinned(ix + w + shift));
+    }
+
+    int64_t x = L + (R - L - tw) / 2;
+    int64_t y = T + (B - T - a - d - e) / 2;
+    bool besideIcon = false;
+    if (shape.hasIcon) {
+        switch (shape.captionPlacement) {
+            case kPlaceRightOfIcon:
+                x = ix + w + shape.captionDelta;
+                besideIcon = true;
+                break;
+            case kPlaceLeftOfIcon:
+                x = ix - tw - shape.captionDelta;
+                besideIcon = true;
+                break;
+            case kPlaceBelowIcon:
+                y = iy + h + kIconCaptionGap;
+                break;
+            case kPlaceAboveIcon:
+                y = iy - d - e - a - kIconCaptionGap;
+                break;
+            default:
+                break;
+        }
+    }
+    if (!besideIcon && shape.captionAlign >= 0 &&
+        shape.captionAlign < static_cast<int32_t>(std::size(kCaptionAlignments))) {
+        Anchor anchor = kCaptionAlignments[shape.captionAlign];
+        if (anchor != Anchor::kCentre) x = anchored(anchor, L, R, tw, shape.captionDelta);
+    }
+    layout.caption =
+        RECT{static_cast<LONG>(pinned(x)), static_cast<LONG>(pinned(y)), layout.outer.right, layout.outer.bottom};
+}
+
+// The menu arrow in the face's corner: small and vertically centred when
+// themed, large in the bottom-right corner (in host coordinates) when classic.
+static void layOutArrow(const ButtonShape& shape, ButtonLayout& layout) {
+    if (shape.hasMenu < kMenuBelow || shape.hasMenu > static_cast<int32_t>(std::size(kClassicArrows))) return;
+    const RECT& face = layout.face;
+    layout.hasArrow = true;
+    if (shape.themed) {
+        const ArrowPlacement& arrow = kThemedArrows[shape.hasMenu - 1];
+        const LONG middle = face.top + (face.bottom - face.top) / 2;
+        layout.arrow = POINT{face.right - arrow.fromRight, middle + arrow.fromRow};
+        layout.arrowFacing = arrow.facing;
+    } else {
+        const ArrowPlacement& arrow = kClassicArrows[shape.hasMenu - 1];
+        layout.arrow = POINT{static_cast<LONG>(pinned(face.right - arrow.fromRight)),
+                             static_cast<LONG>(pinned(face.bottom + arrow.fromRow))};
+        layout.arrowFacing = arrow.facing;
+    }
+}
+
+ButtonLayout layOutButton(const HostRect& bounds, const ButtonShape& shape, const CaptionExtent& caption) {
+    ButtonLayout layout{};
+    SetRect(&layout.outer, bounds.left, bounds.top, bounds.right, bounds.bottom);
+    layout.face = layout.outer;
+    InflateRect(&layout.face, -1, -1);
+    layOutRings(shape, layout);
+    layOutContent(shape, caption, layout);
+    layOutArrow(shape, layout);
+    // The menu opens at the bottom-left corner (HasMenu 1) or the top-right one.
+    layout.menuAnchor =
+        shape.hasMenu == kMenuBelow ? POINT{bounds.left, bounds.bottom} : POINT{bounds.right, bounds.top};
+    return layout;
+}
+
+// ---- look -------------------------------------------------------------------------
+
+// Font sizes: the pixel rule's default height, the point rule's default size
+// and its divisor.
+constexpr int32_t kDefaultPixelHeight = 12;
+constexpr int32_t kDefaultPointSize = 8;
+constexpr double kPointRuleDivisor = 1.5;
+constexpr int kPointsPerInch = 72;
+// Heights beyond any caption font only make GDI render enormous glyphs; they
+// are held to this many pixels either way.
+constexpr int64_t kLargestFontHeight = 2048;
+
+enum class SizeRule { kPixels, kPoints };
+
+struct FontMapping {
+    const char* textFont;
+    const char* faceName;
+    SizeRule rule;
 };
+
+// Tried in order; the first name that matches (in any letter case) decides.
+// clang-format off
+static constexpr FontMapping kFontMappings[] = {
+    {"System", "MS Sans Serif", SizeRule::kPixels},
+    {"Application", "MS Sans Serif", SizeRule::kPixels},
+    {"Geneva", "MS Sans Serif", SizeRule::kPixels},
+    {"SmallSystem", "Times New Roman", SizeRule::kPoints},
+    {"Courier", "Courier New", SizeRule::kPixels},
+    {"Times", "Times New Roman", SizeRule::kPixels},
+    {"Helvetica", "Arial", SizeRule::kPixels},
+    {"Osaka", "MS UI Gothic", SizeRule::kPixels},
+};
+// clang-format on
+
+static PluginString asciiString(const char* text) { return MakePluginString(text, CStringLength(text), EncodingAscii); }
+
+static FontRequest fontOf(const InstanceData& data) {
+    FontRequest font{};
+    font.name = asciiString(HostStringText(data.textFont));
+    for (const FontMapping& candidate : kFontMappings) {
+        if (CompareStrings(font.name, asciiString(candidate.textFont)) == 0) {
+            font.mappedFace = candidate.faceName;
+            font.pointRule = candidate.rule == SizeRule::kPoints;
+            break;
+        }
+    }
+    font.textSize = data.textSize;
+    font.weight = data.bold != 0 ? FW_BOLD : FW_NORMAL;
+    font.italic = data.italic != 0 ? 1 : 0;
+    font.underline = data.underline != 0 ? 1 : 0;
+    return font;
+}
+
+// The caption with a constant reference resolved, tagged with the host's
+// encoding for it; empty for a nil caption.
+static PluginString captionText(const InstanceData& data) {
+    if (data.caption == nullptr) return PluginString();
+    HostString interpreted = host::PluginInterpretConstantValue(data.caption);
+    const char* bytes = HostStringText(interpreted);
+    PluginString caption = MakePluginString(bytes, CStringLength(bytes), host::ZOKAGetStringEncoding(interpreted));
+    host::ZOKAUnlockString(interpreted);
+    return caption;
+}
+
+// The Toolbar state, by its <vsstyle.h> name.
+static int32_t toolbarStateOf(const InstanceData& data) {
+    if (data.pressed != 0) return TS_PRESSED;
+    if (data.value != 0 && data.hot != 0) return TS_HOTCHECKED;
+    if (data.value != 0) return TS_CHECKED;
+    if (data.hot != 0) return TS_HOT;
+    return TS_NORMAL;
+}
+
+// The parent's background under a normal themed button; inside a tab control
+// it is the tab control's own, at its place in the host window.
+static ParentBackground parentBackgroundOf(ControlInstance* control, const HostRect& bounds) {
+    ParentBackground parent{};
+    parent.painted = true;
+    parent.window = host::ZOKAGetControlHandle(control);
+    HWND tabControl = FindTabControlAncestor(parent.window);
+    if (tabControl == nullptr) return parent;
+    RECT area;
+    GetWindowRect(tabControl, &area);
+    HWND hostWindow = host::ZOKAGetWindowHandle(host::getControlWindow(control));
+    POINT topLeft{area.left, area.top};
+    POINT bottomRight{area.right, area.bottom};
+    ScreenToClient(hostWindow, &topLeft);
+    ScreenToClient(hostWindow, &bottomRight);
+    parent.hasArea = true;
+    parent.area =
+        RECT{topLeft.x, topLeft.y, topLeft.x + (bounds.right - bounds.left), topLeft.y + (bounds.bottom - bounds.top)};
+    return parent;
+}
+
+ButtonLook gatherLook(ControlInstance* control, const InstanceData& data, const HostRect& bounds, Surface surface) {
+    ButtonLook look{};
+    look.caption = captionText(data);
+    look.shape = shapeOf(data, host::ZOKAGetControlEnabled(control));
+    look.wideText = isWindowsNT();
+    look.pushedIn = data.pressed != 0 || data.value != 0;
+    look.theme = data.themeHandle;
+    look.toolbarState = toolbarStateOf(data);
+    if (look.shape.themed && look.shape.enabled && look.toolbarState == TS_NORMAL) {
+        look.parent = parentBackgroundOf(control, bounds);
+    }
+    look.font = fontOf(data);
+    look.font.charset = static_cast<DWORD>(host::ZOKAGetWin32Charset());
+    look.icon = data.icon;
+    look.iconFlag = data.icon != nullptr ? static_cast<int32_t>(data.iconDescription.drawFlag) : 0;
+    look.surface = surface;
+    return look;
+}
+
+// ---- painter ----------------------------------------------------------------------
+
+constexpr COLORREF kPressedEdgeColour = RGB(85, 85, 85);
+constexpr COLORREF kPressedCaptionColour = RGB(255, 255, 255);
+constexpr int kEdgePenWidth = 1;
+
+// Single line from the rectangle's top-left corner; prefix ampersands are
+// left to the system.
+constexpr UINT kCaptionFormat = DT_NOCLIP | DT_SINGLELINE;
 
 template <typename Unit>
 static int32_t stripAmpersandUnits(const Unit* src, int32_t n, Unit* dst) {
@@ -208,48 +367,19 @@ int32_t stripAmpersands(const char* src, int32_t n, char* dst) { return stripAmp
 
 int32_t stripAmpersands(const wchar_t* src, int32_t n, wchar_t* dst) { return stripAmpersandUnits(src, n, dst); }
 
+static uint8_t gNTTestPending = 1;
+static uint8_t gIsNT = 0;
+
 bool isWindowsNT() {
-    static bool tested = false;
-    static bool isNT = false;
-    if (!tested) {
-        tested = true;
-        OSVERSIONINFOA version;
-        std::memset(&version, 0, sizeof(version));
-        version.dwOSVersionInfoSize = kVersionRecordSize;
-        GetVersionExA(&version);
-        isNT = version.dwPlatformId == VER_PLATFORM_WIN32_NT;
+    if (gNTTestPending != 0) {
+        gNTTestPending = 0;
+        // The basic record only, and its answer is not tested: a refused
+        // query leaves the record zeroed, which is not NT.
+        OSVERSIONINFOEXA version;
+        ProbeWindowsVersion(kBasicVersionRecordSize, &version);
+        gIsNT = version.dwPlatformId == VER_PLATFORM_WIN32_NT ? 1 : 0;
     }
-    return isNT;
-}
-
-// ---- state clean-up and text -------------------------------------------------------
-
-// Retired bevel values become 0 for good; 7 also makes the button a toggle.
-static void cleanUpBevel(InstanceData& data) {
-    switch (data.bevel) {
-        case 3:
-        case 5:
-        case 6:
-            data.bevel = 0;
-            break;
-        case kBevelRetiredToggle:
-            data.bevel = 0;
-            data.buttonType = kButtonTypeToggle;
-            break;
-        default:
-            break;
-    }
-}
-
-// The caption with a constant reference resolved, tagged with the host's
-// encoding for it; empty for a nil caption.
-static PluginString captionText(const InstanceData& data) {
-    if (data.caption == nullptr) return PluginString();
-    HostString interpreted = host::PluginInterpretConstantValue(data.caption);
-    const char* bytes = HostStringText(interpreted);
-    PluginString caption = MakePluginString(bytes, CStringLength(bytes), host::ZOKAGetStringEncoding(interpreted));
-    host::ZOKAUnlockString(interpreted);
-    return caption;
+    return gIsNT != 0;
 }
 
 static void textExtent(HDC dc, const wchar_t* text, int32_t count, SIZE* size) {
@@ -262,146 +392,48 @@ static void textExtent(HDC dc, const char* text, int32_t count, SIZE* size) {
 
 // Width of the caption as the system shows it, prefix ampersands left out.
 template <typename Unit>
-static int32_t strippedWidth(HDC dc, const PluginString& converted) {
-    TextCopy<Unit> copy(converted);
-    if (copy.text() == nullptr) return 0;
+static int32_t strippedWidth(HDC dc, const TextUnits<Unit>& copy) {
+    if (copy.units() == nullptr) return 0;
     SIZE size{0, 0};
-    textExtent(dc, copy.text(), stripAmpersands(copy.text(), copy.units, copy.text()), &size);
+    textExtent(dc, copy.units(), stripAmpersands(copy.units(), copy.count(), copy.units()), &size);
     return size.cx;
 }
 
-static int32_t captionWidth(HDC dc, const PluginString& caption) {
-    return isWindowsNT() ? strippedWidth<wchar_t>(dc, ToUtf16(caption))
-                         : strippedWidth<char>(dc, ToUserDefaultEncoding(caption));
+static CaptionExtent measureCaption(HDC dc, const ButtonLook& look) {
+    CaptionExtent extent{};
+    TEXTMETRICA metrics{};
+    GetTextMetricsA(dc, &metrics);
+    extent.ascent = metrics.tmAscent;
+    extent.descent = metrics.tmDescent;
+    extent.leading = metrics.tmExternalLeading;
+    extent.width = look.wideText ? strippedWidth(dc, ToUtf16(look.caption).wideCopy())
+                                 : strippedWidth(dc, ToUserDefaultEncoding(look.caption).byteCopy());
+    return extent;
 }
 
-static void drawCaption(HDC dc, const PluginString& caption, RECT at) {
-    if (isWindowsNT()) {
-        TextCopy<wchar_t> wide(ToUtf16(caption));
-        if (wide.units > 0) DrawTextW(dc, wide.text(), wide.units, &at, kCaptionFormat);
+static void drawCaption(HDC dc, const ButtonLook& look, RECT at) {
+    if (look.wideText) {
+        const TextUnits<wchar_t> wide = ToUtf16(look.caption).wideCopy();
+        if (wide.count() > 0) DrawTextW(dc, wide.units(), wide.count(), &at, kCaptionFormat);
     } else {
-        PluginString narrow = ToUserDefaultEncoding(caption);
+        PluginString narrow = ToUserDefaultEncoding(look.caption);
         if (narrow.length() > 0) DrawTextA(dc, narrow.text(), narrow.length(), &at, kCaptionFormat);
     }
 }
 
-// ---- font --------------------------------------------------------------------------
-
-struct FontRequest {
-    int height;
-    int weight;
-    DWORD italic;
-    DWORD underline;
-    const char* faceName;  // valid while the font name string is held
-};
-
-static FontRequest chooseFont(HDC dc, const InstanceData& data, const PluginString& fontName) {
-    const FontMapping* mapping = nullptr;
-    for (const FontMapping& candidate : kFontMappings) {
-        PluginString name = MakePluginString(candidate.textFont, CStringLength(candidate.textFont), EncodingAscii);
-        if (CompareStrings(fontName, name) == 0) {
-            mapping = &candidate;
-            break;
-        }
-    }
-
+static int fontHeight(HDC dc, const FontRequest& font) {
     int64_t height;
-    if (mapping != nullptr && mapping->rule == SizeRule::kPoints) {
+    if (font.pointRule) {
         int32_t points =
-            data.textSize == 0 ? kDefaultPointSize : static_cast<int32_t>(data.textSize / kPointRuleDivisor);
+            font.textSize == 0 ? kDefaultPointSize : static_cast<int32_t>(font.textSize / kPointRuleDivisor);
         height = -static_cast<int64_t>(MulDiv(points, GetDeviceCaps(dc, LOGPIXELSY), kPointsPerInch));
     } else {
-        height = data.textSize == 0 ? -kDefaultPixelHeight : -static_cast<int64_t>(data.textSize);
+        height = font.textSize == 0 ? -kDefaultPixelHeight : -static_cast<int64_t>(font.textSize);
     }
     if (height > kLargestFontHeight) height = kLargestFontHeight;
     if (height < -kLargestFontHeight) height = -kLargestFontHeight;
-
-    FontRequest request;
-    request.height = static_cast<int>(height);
-    request.weight = data.bold != 0 ? FW_BOLD : FW_NORMAL;
-    request.italic = data.italic != 0 ? 1 : 0;
-    request.underline = data.underline != 0 ? 1 : 0;
-    request.faceName = mapping != nullptr ? mapping->faceName : fontName.text();
-    return request;
+    return static_cast<int>(height);
 }
-
-// ---- layout ------------------------------------------------------------------------
-
-struct Layout {
-    HostRect iconDestination;  // unused without an icon
-    RECT captionRect;
-};
-
-static int64_t anchored(Anchor anchor, int64_t nearEdge, int64_t farEdge, int64_t size, int64_t offset) {
-    switch (anchor) {
-        case Anchor::kNear:
-            return nearEdge + offset;
-        case Anchor::kFar:
-            return farEdge - size - offset;
-        case Anchor::kCentre:
-            break;
-    }
-    return nearEdge + (farEdge - nearEdge - size) / 2;
-}
-
-// Icon and caption positions within the face, for a caption tw wide in a font
-// with the given metrics.
-static Layout layOut(const InstanceData& data, const RECT& outer, const RECT& face, int32_t tw,
-                     const TEXTMETRICA& metrics) {
-    const int64_t L = face.left, T = face.top, R = face.right, B = face.bottom;
-    const int64_t a = metrics.tmAscent, d = metrics.tmDescent, e = metrics.tmExternalLeading;
-    const bool hasIcon = data.icon != nullptr;
-    const int64_t w = data.iconDescription.width, h = data.iconDescription.height;
-
-    Layout layout{};
-    int64_t ix = 0, iy = 0;
-    if (hasIcon) {
-        const IconAlignment& alignment =
-            data.iconAlign >= 0 && data.iconAlign < static_cast<int32_t>(std::size(kIconAlignments))
-                ? kIconAlignments[data.iconAlign]
-                : kIconCentred;
-        ix = anchored(alignment.horizontal, L, R, w, data.iconDX);
-        iy = anchored(alignment.vertical, T, B, h, data.iconDY);
-        const int64_t shift = data.pressed != 0 ? 1 : 0;
-        layout.iconDestination.top = static_cast<int16_t>(pinned(iy + shift));
-        layout.iconDestination.left = static_cast<int16_t>(pinned(ix + shift));
-        layout.iconDestination.bottom = static_cast<int16_t>(pinned(iy + h + shift));
-        layout.iconDestination.right = static_cast<int16_t>(pinned(ix + w + shift));
-    }
-
-    int64_t x = L + (R - L - tw) / 2;
-    int64_t y = T + (B - T - a - d - e) / 2;
-    bool besideIcon = false;
-    if (hasIcon) {
-        switch (data.captionPlacement) {
-            case kPlaceRightOfIcon:
-                x = ix + w + data.captionDelta;
-                besideIcon = true;
-                break;
-            case kPlaceLeftOfIcon:
-                x = ix - tw - data.captionDelta;
-                besideIcon = true;
-                break;
-            case kPlaceBelowIcon:
-                y = iy + h + kIconCaptionGap;
-                break;
-            case kPlaceAboveIcon:
-                y = iy - d - e - a - kIconCaptionGap;
-                break;
-            default:
-                break;
-        }
-    }
-    if (!besideIcon && data.captionAlign >= 0 &&
-        data.captionAlign < static_cast<int32_t>(std::size(kCaptionAlignments))) {
-        Anchor anchor = kCaptionAlignments[data.captionAlign];
-        if (anchor != Anchor::kCentre) x = anchored(anchor, L, R, tw, data.captionDelta);
-    }
-    layout.captionRect = RECT{static_cast<LONG>(pinned(x)), static_cast<LONG>(pinned(y)), outer.right, outer.bottom};
-    return layout;
-}
-
-// ---- background -----------------------------------------------------------------
 
 // One classic ring on the edge of face: light top-left and dark bottom-right
 // lines, or the pushed-in colours with a dark grey top-left line over them.
@@ -434,171 +466,97 @@ static void paintRing(HDC dc, const RECT& face, bool pushedIn) {
     DeleteObject(dark);
 }
 
-// rings + 1 rings from the outside in, face shrinking by one on every side
-// after each. A ring whose rectangle has turned inside out (more rings than
-// the button is wide or high) would reach past the bounds: the rings stop there.
-static void paintRings(HDC dc, RECT& face, int32_t rings, bool pushedIn) {
-    for (int64_t ring = 0; ring <= rings; ++ring) {
-        if (face.left > face.right || face.top > face.bottom) break;
-        paintRing(dc, face, pushedIn);
-        InflateRect(&face, -1, -1);
-    }
-}
-
-static int32_t toolbarState(const InstanceData& data) {
-    if (data.pressed != 0) return kToolbarPressed;
-    if (data.value != 0 && data.hot != 0) return kToolbarHotChecked;
-    if (data.value != 0) return kToolbarChecked;
-    if (data.hot != 0) return kToolbarHot;
-    return kToolbarNormal;
-}
-
-// The parent's background under a normal themed button; inside a tab control
-// it is the tab control's own, at its place in the host window.
-static void paintParentBackground(ControlInstance* control, HDC dc, const RECT& outer) {
-    HWND window = host::ZOKAGetControlHandle(control);
-    HWND tabControl = FindTabControlAncestor(window);
-    if (tabControl == nullptr) {
-        ThemeDrawParentBackground(window, dc, nullptr);
+// Frame, rings and face (classic) or the toolbar button's background
+// (themed, enabled only).
+static void paintBackground(HDC dc, const ButtonLook& look, const ButtonLayout& layout) {
+    if (look.shape.themed) {
+        if (!look.shape.enabled) return;
+        if (look.parent.painted) {
+            ThemeDrawParentBackground(look.parent.window, dc, look.parent.hasArea ? &look.parent.area : nullptr);
+        }
+        ThemeDrawBackground(look.theme, dc, TP_BUTTON, look.toolbarState, &layout.face, nullptr);
         return;
     }
-    RECT area;
-    GetWindowRect(tabControl, &area);
-    HWND hostWindow = host::ZOKAGetWindowHandle(host::getControlWindow(control));
-    POINT topLeft{area.left, area.top};
-    POINT bottomRight{area.right, area.bottom};
-    ScreenToClient(hostWindow, &topLeft);
-    ScreenToClient(hostWindow, &bottomRight);
-    area = RECT{topLeft.x, topLeft.y, topLeft.x + (outer.right - outer.left), topLeft.y + (outer.bottom - outer.top)};
-    ThemeDrawParentBackground(window, dc, &area);
+    FrameRect(dc, &layout.outer, static_cast<HBRUSH>(GetStockObject(look.shape.enabled ? BLACK_BRUSH : DKGRAY_BRUSH)));
+    for (int32_t ring = 0; ring < layout.rings; ++ring) {
+        RECT edge = layout.outer;
+        InflateRect(&edge, -(ring + 1), -(ring + 1));
+        paintRing(dc, edge, look.pushedIn);
+    }
+    if (isEmptyFace(layout.face)) return;
+    HBRUSH faceBrush = CreateSolidBrush(GetSysColor(look.pushedIn ? COLOR_BTNSHADOW : COLOR_BTNFACE));
+    FillRect(dc, &layout.face, faceBrush);
+    DeleteObject(faceBrush);
 }
 
-static void paintThemedBackground(ControlInstance* control, HDC dc, const InstanceData& data, const RECT& outer,
-                                  const RECT& face) {
-    int32_t state = toolbarState(data);
-    if (state == kToolbarNormal) paintParentBackground(control, dc, outer);
-    ThemeDrawBackground(data.themeHandle, dc, kToolbarButtonPart, state, &face, nullptr);
-}
-
-static void paintMenuArrow(ControlInstance* control, HostGraphics graphics, HDC dc, const InstanceData& data,
-                           bool themed, const RECT& face) {
-    if (data.hasMenu < 1 || data.hasMenu > static_cast<int32_t>(std::size(kClassicArrows))) return;
-    if (themed) {
-        const ArrowPlacement& arrow = kThemedArrows[data.hasMenu - 1];
-        const LONG middle = face.top + (face.bottom - face.top) / 2;
-        popup_arrow::paintArrowTriangle(dc, face.right - arrow.fromRight, middle + arrow.fromRow, arrow.facing);
-    } else {
-        const ArrowPlacement& arrow = kClassicArrows[data.hasMenu - 1];
-        HostRect anchor{};
-        anchor.top = static_cast<int16_t>(pinned(face.bottom + arrow.fromRow));
-        anchor.left = static_cast<int16_t>(pinned(face.right - arrow.fromRight));
-        anchor.bottom = anchor.top;
-        anchor.right = anchor.left;
-        popup_arrow::paintArrowShape(control, graphics, anchor, arrow.facing);
-    }
-}
-
-// ---- the painter ----------------------------------------------------------------
-
-void paintBevelButton(ControlInstance* control, HostGraphics graphics, InstanceData& data, const HostRect& bounds,
-                      bool offscreen) {
-    cleanUpBevel(data);
-    PluginString caption = captionText(data);
-    const int32_t iconFlag = data.icon != nullptr ? static_cast<int32_t>(data.iconDescription.drawFlag) : 0;
-
-    const bool borrowed = graphics == nullptr;
-    if (borrowed) graphics = host::ZOKAGetControlGraphics(control);
-    HDC dc = host::ZOKAGraphicsDC(graphics);
-    if (dc == nullptr) {
-        if (borrowed) host::ZOKAUnlockObject(graphics);
-        return;
-    }
-
-    const int32_t rings = data.bevel == kBevelThemed ? 0 : data.bevel;
-    const bool themed = data.themeHandle != nullptr && data.bevel == kBevelThemed;
-    const bool enabled = host::ZOKAGetControlEnabled(control);
-
-    RECT outer;
-    SetRect(&outer, bounds.left, bounds.top, bounds.right, bounds.bottom);
-    HBRUSH faceBrush = CreateSolidBrush(GetSysColor(isPushedIn(data) ? COLOR_BTNSHADOW : COLOR_BTNFACE));
-    RECT face = outer;
-    InflateRect(&face, -1, -1);
-
-    if (!themed) {
-        FrameRect(dc, &outer, static_cast<HBRUSH>(GetStockObject(enabled ? BLACK_BRUSH : DKGRAY_BRUSH)));
-        if (enabled) paintRings(dc, face, rings, isPushedIn(data));
-        if (!isEmptyFace(face)) FillRect(dc, &face, faceBrush);
-    } else if (enabled) {
-        paintThemedBackground(control, dc, data, outer, face);
-    }
-
-    // Everything up to the caption stays on the face. The region replaces the
-    // host's clip region for that time and is in device coordinates.
-    HRGN savedClip = CreateRectRgn(0, 0, 0, 0);
-    const bool hadClip = GetClipRgn(dc, savedClip) > 0;
-    RECT clip = face;
-    if (isEmptyFace(face))
-        SetRect(&clip, 0, 0, 0, 0);
-    else if (!offscreen)
-        OffsetRect(&clip, -bounds.left, -bounds.top);
-    HRGN faceClip = CreateRectRgn(clip.left, clip.top, clip.right, clip.bottom);
-    SelectClipRgn(dc, faceClip);
-
-    PluginString fontName =
-        MakePluginString(HostStringText(data.textFont), CStringLength(HostStringText(data.textFont)), EncodingAscii);
-    const FontRequest request = chooseFont(dc, data, fontName);
-    HFONT font = CreateFontA(request.height, 0, 0, 0, request.weight, request.italic, request.underline, 0,
-                             static_cast<DWORD>(host::ZOKAGetWin32Charset()), 0, 0, 0, 0, request.faceName);
-    HGDIOBJ keptFont = SelectObject(dc, font);
-    TEXTMETRICA metrics{};
-    GetTextMetricsA(dc, &metrics);
-
-    const int32_t tw = captionWidth(dc, caption);
-    const Layout layout = layOut(data, outer, face, tw, metrics);
-    if (data.icon != nullptr) host::drawPicturePrimitive(dc, data.icon, &layout.iconDestination, iconFlag);
-
+// Drawn twice when disabled: in the highlight colour one pixel right and
+// down, then in the shadow colour in place.
+static void paintCaption(HDC dc, const ButtonLook& look, const ButtonLayout& layout) {
     const int keptMode = SetBkMode(dc, TRANSPARENT);
     const UINT keptAlign = SetTextAlign(dc, 0);
-    RECT at = layout.captionRect;
+    RECT at = layout.caption;
     COLORREF keptColour;
-    if (!enabled) {
+    if (!look.shape.enabled) {
         keptColour = SetTextColor(dc, GetSysColor(COLOR_BTNHIGHLIGHT));
         RECT highlight = at;
         ++highlight.left;
         ++highlight.top;
-        drawCaption(dc, caption, highlight);
+        drawCaption(dc, look, highlight);
         SetTextColor(dc, GetSysColor(COLOR_BTNSHADOW));
     } else {
-        keptColour = SetTextColor(dc, data.pressed != 0 && !themed ? kPressedCaptionColour : GetSysColor(COLOR_BTNTEXT));
+        const bool white = look.shape.pressed && !look.shape.themed;
+        keptColour = SetTextColor(dc, white ? kPressedCaptionColour : GetSysColor(COLOR_BTNTEXT));
     }
-    if (data.pressed != 0) OffsetRect(&at, 1, 1);
-    drawCaption(dc, caption, at);
+    if (look.shape.pressed) OffsetRect(&at, 1, 1);
+    drawCaption(dc, look, at);
     SetTextAlign(dc, keptAlign);
     SetBkMode(dc, keptMode);
     SetTextColor(dc, keptColour);
+}
 
-    SelectClipRgn(dc, hadClip ? savedClip : nullptr);
-    DeleteObject(faceClip);
-    DeleteObject(savedClip);
+void paintButton(HDC dc, const HostRect& bounds, const ButtonLook& look) {
+    const FontRequest& request = look.font;
+    HFONT font = CreateFontA(fontHeight(dc, request), 0, 0, 0, request.weight, request.italic, request.underline, 0,
+                             request.charset, 0, 0, 0, 0,
+                             request.mappedFace != nullptr ? request.mappedFace : request.name.text());
+    HGDIOBJ keptFont = SelectObject(dc, font);
+    const ButtonLayout layout = layOutButton(bounds, look.shape, measureCaption(dc, look));
 
-    paintMenuArrow(control, graphics, dc, data, themed, face);
+    paintBackground(dc, look, layout);
+    // Icon and caption stay on the face.
+    PaintClipped(dc, layout.face, bounds, look.surface, [&] {
+        if (look.icon != nullptr) host::drawPicturePrimitive(dc, look.icon, &layout.icon, look.iconFlag);
+        paintCaption(dc, look, layout);
+    });
+    if (layout.hasArrow) popup_arrow::paintArrowTriangle(dc, layout.arrow.x, layout.arrow.y, layout.arrowFacing);
 
-    DeleteObject(faceBrush);
     SelectObject(dc, keptFont);
     DeleteObject(font);
-    if (borrowed) host::ZOKAUnlockObject(graphics);
 }
 
-void draw(ControlInstance* control, HostGraphics graphics) {
-    HostRect bounds{};
-    host::GetControlBounds(control, &bounds);
-    paintBevelButton(control, graphics, *InstanceDataOf<InstanceData>(control, gBevelButtonDefinition), bounds, false);
+void paintBevelButton(ControlInstance* control, HostGraphics graphics, const InstanceData& data, const HostRect& bounds,
+                      Surface surface) {
+    const ButtonLook look = gatherLook(control, data, bounds, surface);
+    const auto paint = [&](HDC dc) { paintButton(dc, bounds, look); };
+    if (graphics != nullptr) {
+        PaintOn(graphics, paint);
+    } else {
+        RepaintNow(control, paint);
+    }
 }
 
-void drawOffscreen(ControlInstance* control, HostGraphics graphics) {
+// ---- callbacks --------------------------------------------------------------------
+
+static void drawOn(ControlInstance* control, HostGraphics graphics, Surface surface) {
     HostRect bounds{};
     host::GetControlBounds(control, &bounds);
-    paintBevelButton(control, graphics, *InstanceDataOf<InstanceData>(control, gBevelButtonDefinition), bounds, true);
+    InstanceData& data = dataOf(control);
+    cleanUpBevel(data);
+    paintBevelButton(control, graphics, data, bounds, surface);
 }
+
+void draw(ControlInstance* control, HostGraphics graphics) { drawOn(control, graphics, Surface::kOnScreen); }
+
+void drawOffscreen(ControlInstance* control, HostGraphics graphics) { drawOn(control, graphics, Surface::kOffScreen); }
 
 }  // namespace bevel_button
