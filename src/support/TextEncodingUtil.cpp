@@ -190,7 +190,7 @@ struct ByteWriter {
     PluginString finish() const { return MakePluginString(out, count, sevenBitOnly ? EncodingAscii : EncodingSystem); }
 };
 
-enum class JisMode { roman, kanji, katakana };
+enum class JisMode { kRoman, kKanji, kKatakana };
 
 constexpr int64_t kIsoWorstCasePerByte = 4;  // an escape sequence and the byte
 constexpr int64_t kEscapeLength = 3;
@@ -227,30 +227,30 @@ PluginString Iso2022JpToShiftJis(const PluginString& s) {
     const unsigned char* in = bytesOf(s);
     const int32_t n = s.length();
     ByteWriter writer(n);
-    JisMode mode = JisMode::roman;
+    JisMode mode = JisMode::kRoman;
     for (int32_t i = 0; i < n;) {
         const unsigned char b = in[i++];
         if (b == kEscape) {
             const unsigned char x = i < n ? in[i++] : 0;
             if (x == '(') {
                 const unsigned char y = i < n ? in[i++] : 0;
-                mode = y == 'I' ? JisMode::katakana : JisMode::roman;
+                mode = y == 'I' ? JisMode::kKatakana : JisMode::kRoman;
             } else if (x == '$') {
                 if (i < n) {
                     ++i;
                 }
-                mode = JisMode::kanji;
+                mode = JisMode::kKanji;
             } else if (x == 'K') {
-                mode = JisMode::kanji;
+                mode = JisMode::kKanji;
             } else {
-                mode = JisMode::roman;
+                mode = JisMode::kRoman;
             }
         } else if (b == kCarriageReturn || b == kLineFeed) {
             writer.put(b);
-            mode = JisMode::roman;
-        } else if (mode == JisMode::kanji && i < n) {
+            mode = JisMode::kRoman;
+        } else if (mode == JisMode::kKanji && i < n) {
             writer.putPair(jisToShiftJis(b, in[i++]));
-        } else if (mode == JisMode::katakana) {
+        } else if (mode == JisMode::kKatakana) {
             writer.put(static_cast<unsigned char>(b + kHighBit));
         } else {
             writer.put(b);
@@ -287,7 +287,7 @@ PluginString ShiftJisToIso2022Jp(const PluginString& s) {
     const unsigned char* in = bytesOf(s);
     const int32_t n = s.length();
     ByteWriter writer(kIsoWorstCasePerByte * n + kEscapeLength);
-    JisMode mode = JisMode::roman;
+    JisMode mode = JisMode::kRoman;
     auto enter = [&](JisMode wanted, char x, char y) {
         if (mode != wanted) {
             writer.putEscape(x, y);
@@ -299,21 +299,21 @@ PluginString ShiftJisToIso2022Jp(const PluginString& s) {
         if (isShiftJisLead(b) && i < n) {
             const unsigned char b2 = in[i++];
             if (isShiftJisTrail(b2)) {
-                enter(JisMode::kanji, '$', 'B');
+                enter(JisMode::kKanji, '$', 'B');
                 writer.putPair(shiftJisToJis(b, b2));
             } else {
                 writer.putPair({b, b2});
             }
         } else if (isHalfWidthKatakana(b)) {
-            enter(JisMode::katakana, '(', 'I');
+            enter(JisMode::kKatakana, '(', 'I');
             writer.put(static_cast<unsigned char>(b - kHighBit));
         } else {
             // Line ends and every other byte are written in Roman.
-            enter(JisMode::roman, '(', 'J');
+            enter(JisMode::kRoman, '(', 'J');
             writer.put(b);
         }
     }
-    enter(JisMode::roman, '(', 'J');
+    enter(JisMode::kRoman, '(', 'J');
     return writer.finish();
 }
 
