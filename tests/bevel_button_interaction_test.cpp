@@ -13,14 +13,14 @@
 
 #include "bevel_button_support.h"
 #include "controls/bevel_button/interaction.h"
-#include "theme_hooks.h"
+#include "call_recorder.h"
+#include "theme_spy.h"
 
 namespace {
 
 using bevel_test::BevelButtonTest;
 using bevel_test::Expand;
 using testhost::EventCall;
-using testhost::ImportHook;
 
 // ---- hooked USER32 and KERNEL32 calls of the plug-in ----------------------------------
 
@@ -35,20 +35,16 @@ struct TrackCall {
     bool pressedMeanwhile = false;
 };
 
-struct Recorder {
-    std::vector<std::string> appended;   // "AppendMenuW 0x8 1002 text"
-    std::vector<std::string> menuCalls;  // every menu-related call, by name, in order
-    std::vector<TrackCall> tracks;
-    std::vector<HMENU> destroyed;
+// What the hooked menu, key and language calls answer, and what they saw.
+struct Script {
     UINT answer = 0;                        // what TrackPopupMenu answers
     std::function<void()> whileMenuIsOpen;  // run inside TrackPopupMenu
-    const bevel_button::InstanceData* block = nullptr;
+    std::vector<TrackCall> tracks;
+    std::vector<HMENU> destroyed;
     std::set<int> keysDown;
     std::vector<int> keysAsked;
     LANGID language = 0x0409;
 };
-
-Recorder* gRecorder = nullptr;
 
 std::string Narrow(const wchar_t* text) {
     if (text == nullptr) return "<none>";
@@ -64,72 +60,50 @@ std::string Hex(UINT value) {
     return text;
 }
 
-HMENU WINAPI CreatePopupMenuSpy() {
-    gRecorder->menuCalls.push_back("CreatePopupMenu");
-    return CreatePopupMenu();
+// The menu's rows as appended: "AppendMenuW 0x8 1002 text".
+std::string Row(UINT flags, UINT_PTR id, const std::string& text) {
+    return Hex(flags) + " " + std::to_string(id) + " " + text;
 }
-
-BOOL WINAPI ClientToScreenSpy(HWND window, POINT* point) {
-    gRecorder->menuCalls.push_back("ClientToScreen");
-    return ClientToScreen(window, point);
-}
-
-BOOL WINAPI AppendMenuWSpy(HMENU menu, UINT flags, UINT_PTR id, LPCWSTR text) {
-    gRecorder->menuCalls.push_back("AppendMenuW");
-    gRecorder->appended.push_back("AppendMenuW " + Hex(flags) + " " + std::to_string(id) + " " + Narrow(text));
-    return AppendMenuW(menu, flags, id, text);
-}
-
-BOOL WINAPI AppendMenuASpy(HMENU menu, UINT flags, UINT_PTR id, LPCSTR text) {
-    gRecorder->menuCalls.push_back("AppendMenuA");
-    gRecorder->appended.push_back("AppendMenuA " + Hex(flags) + " " + std::to_string(id) + " " +
-                                  (text != nullptr ? std::string(text) : std::string("<none>")));
-    return AppendMenuA(menu, flags, id, text);
-}
-
-BOOL WINAPI TrackPopupMenuSpy(HMENU menu, UINT flags, int x, int y, int reserved, HWND owner, const RECT* rect) {
-    gRecorder->menuCalls.push_back("TrackPopupMenu");
-    TrackCall call{menu, flags, x, y, reserved, owner, rect != nullptr, false};
-    call.pressedMeanwhile = gRecorder->block != nullptr && gRecorder->block->pressed;
-    gRecorder->tracks.push_back(call);
-    if (gRecorder->whileMenuIsOpen) gRecorder->whileMenuIsOpen();
-    return static_cast<BOOL>(gRecorder->answer);
-}
-
-BOOL WINAPI DestroyMenuSpy(HMENU menu) {
-    gRecorder->menuCalls.push_back("DestroyMenu");
-    gRecorder->destroyed.push_back(menu);
-    return DestroyMenu(menu);
-}
-
-SHORT WINAPI GetKeyStateSpy(int key) {
-    gRecorder->keysAsked.push_back(key);
-    return gRecorder->keysDown.count(key) != 0 ? SHORT(0x8000) : SHORT(0);
-}
-
-LANGID WINAPI GetUserDefaultLangIDSpy() { return gRecorder->language; }
 
 constexpr COLORREF kPaper = RGB(0, 128, 0);
 
 class BevelInteractionTest : public BevelButtonTest {
 protected:
-    Recorder recorder;
-    std::vector<std::unique_ptr<ImportHook>> hooks;
+    Script script;
+    std::unique_ptr<testhost::CallRecorder> spy;
     HostObject receiver = nullptr;
 
     void SetUp() override {
         BevelButtonTest::SetUp();
         if (HasFatalFailure()) return;
-        gRecorder = &recorder;
-        recorder.block = &data();
-        hook("USER32.dll", "AppendMenuW", reinterpret_cast<void*>(&AppendMenuWSpy));
-        hook("USER32.dll", "AppendMenuA", reinterpret_cast<void*>(&AppendMenuASpy));
-        hook("USER32.dll", "TrackPopupMenu", reinterpret_cast<void*>(&TrackPopupMenuSpy));
-        hook("USER32.dll", "DestroyMenu", reinterpret_cast<void*>(&DestroyMenuSpy));
-        hook("USER32.dll", "CreatePopupMenu", reinterpret_cast<void*>(&CreatePopupMenuSpy));
-        hook("USER32.dll", "ClientToScreen", reinterpret_cast<void*>(&ClientToScreenSpy));
-        hook("USER32.dll", "GetKeyState", reinterpret_cast<void*>(&GetKeyStateSpy));
-        hook("KERNEL32.dll", "GetUserDefaultLangID", reinterpret_cast<void*>(&GetUserDefaultLangIDSpy));
+        spy = std::make_unique<testhost::CallRecorder>(host.module());
+        spy->hook<decltype(&AppendMenuW)>(
+            "USER32.dll", "AppendMenuW",
+            [](HMENU, UINT flags, UINT_PTR id, LPCWSTR text) { return Row(flags, id, Narrow(text)); });
+        spy->hook<decltype(&AppendMenuA)>("USER32.dll", "AppendMenuA", [](HMENU, UINT flags, UINT_PTR id, LPCSTR text) {
+            return Row(flags, id, text != nullptr ? text : "<none>");
+        });
+        spy->hook<decltype(&TrackPopupMenu)>(
+            "USER32.dll", "TrackPopupMenu", nullptr,
+            [this](auto, HMENU menu, UINT flags, int x, int y, int reserved, HWND owner, const RECT* rect) -> BOOL {
+                script.tracks.push_back(
+                    TrackCall{menu, flags, x, y, reserved, owner, rect != nullptr, data().pressed != 0});
+                if (script.whileMenuIsOpen) script.whileMenuIsOpen();
+                return static_cast<BOOL>(script.answer);
+            });
+        spy->hook<decltype(&DestroyMenu)>("USER32.dll", "DestroyMenu", nullptr, [this](auto real, HMENU menu) {
+            script.destroyed.push_back(menu);
+            return real(menu);
+        });
+        spy->hook<decltype(&CreatePopupMenu)>("USER32.dll", "CreatePopupMenu");
+        spy->hook<decltype(&ClientToScreen)>("USER32.dll", "ClientToScreen");
+        spy->hook<decltype(&GetKeyState)>("USER32.dll", "GetKeyState", nullptr, [this](auto, int key) {
+            script.keysAsked.push_back(key);
+            return script.keysDown.count(key) != 0 ? SHORT(0x8000) : SHORT(0);
+        });
+        spy->hook<decltype(&GetUserDefaultLangID)>("KERNEL32.dll", "GetUserDefaultLangID", nullptr,
+                                                   [this](auto) { return script.language; });
+        ASSERT_TRUE(spy->installed());
         receiver = host.makeReceiver();
         host.call(button, "addActionNotificationReceiver", {arg(receiver)});
         host.on(button, "Action");
@@ -138,14 +112,11 @@ protected:
 
     void TearDown() override {
         BevelButtonTest::TearDown();
-        hooks.clear();
-        gRecorder = nullptr;
+        spy.reset();
     }
 
-    void hook(const char* dll, const char* function, void* spy) {
-        hooks.push_back(std::make_unique<ImportHook>(host.module(), dll, function, spy));
-        EXPECT_TRUE(hooks.back()->installed()) << function;
-    }
+    // Every row appended to a menu, in order, of either width.
+    std::vector<std::string> appended() const { return spy->callsOf({"AppendMenuW", "AppendMenuA"}); }
 
     void setCaption(const std::string& text) {
         HostString caption = host.makeString(text);
@@ -352,7 +323,7 @@ TEST_F(BevelInteractionTest, ReceiversAreToldMostRecentFirstBeforeAction) {
 TEST_F(BevelInteractionTest, AltAndTheAcceleratorActWithoutAPushedLook) {
     setCaption("&save");
     host.on(button, "MouseDown", [](const EventCall&) { return false; });
-    recorder.keysDown = {VK_MENU, 'S'};
+    script.keysDown = {VK_MENU, 'S'};
     const int repaints = button->invalidations;
     EXPECT_TRUE(host.mouseDown(button, 20, 20));
     EXPECT_EQ(eventNames(), actionEvents()) << "no MouseDown event";
@@ -360,7 +331,7 @@ TEST_F(BevelInteractionTest, AltAndTheAcceleratorActWithoutAPushedLook) {
     EXPECT_FALSE(data().mouseDownHandled);
     EXPECT_EQ(face(), '.') << "no immediate repaint";
     EXPECT_EQ(button->invalidations - repaints, 1);
-    EXPECT_TRUE(recorder.tracks.empty());
+    EXPECT_TRUE(script.tracks.empty());
 }
 
 TEST_F(BevelInteractionTest, TheAcceleratorNeedsAltAndTheKey) {
@@ -377,7 +348,7 @@ TEST_F(BevelInteractionTest, TheAcceleratorNeedsAltAndTheKey) {
     host.on(button, "MouseDown", [](const EventCall&) { return false; });
     for (const Case& c : kCases) {
         setCaption(c.caption);
-        recorder.keysDown = c.keys;
+        script.keysDown = c.keys;
         host.events.clear();
         host.mouseDown(button, 20, 20);
         // An activation is a mouseDown alone; a click goes on to mouseUp.
@@ -399,27 +370,27 @@ TEST_F(BevelInteractionTest, KeysAreAskedOnlyForAnAcceleratorAndNeverWithANegati
     };
     for (const Case& c : kCases) {
         setCaption(c.caption);
-        recorder.keysAsked.clear();
-        recorder.keysDown.clear();
+        script.keysAsked.clear();
+        script.keysDown.clear();
         host.mouseDown(button, 20, 20);
         host.mouseUp(button, 20, 20);
-        EXPECT_EQ(recorder.keysAsked, c.asked) << c.caption;
+        EXPECT_EQ(script.keysAsked, c.asked) << c.caption;
     }
     setCaption("&\xE9");
-    recorder.keysAsked.clear();
-    recorder.keysDown = {VK_MENU};
+    script.keysAsked.clear();
+    script.keysDown = {VK_MENU};
     host.mouseDown(button, 20, 20);
     host.mouseUp(button, 20, 20);
-    EXPECT_EQ(recorder.keysAsked, (std::vector<int>{VK_MENU, 0xE9}));
+    EXPECT_EQ(script.keysAsked, (std::vector<int>{VK_MENU, 0xE9}));
 }
 
 TEST_F(BevelInteractionTest, TheAcceleratorOfAMenuButtonOpensTheMenu) {
     setCaption("&Go");
     host.setInteger(button, "HasMenu", 1);
     host.on(button, "MouseDown", [](const EventCall&) { return false; });
-    recorder.keysDown = {VK_MENU, 'G'};
+    script.keysDown = {VK_MENU, 'G'};
     EXPECT_FALSE(host.mouseDown(button, 20, 20));
-    EXPECT_EQ(recorder.tracks.size(), 1u);
+    EXPECT_EQ(script.tracks.size(), 1u);
     EXPECT_TRUE(host.events.empty()) << "no MouseDown event, no choice";
 }
 
@@ -433,9 +404,9 @@ TEST_F(BevelInteractionTest, TheMenuShowsTheRowsWithSeparatorAndCheckMarkAndStor
     host.call(button, "AddRow", {arg(beta)});
     host.setInteger(button, "HasMenu", 1);
     host.setInteger(button, "MenuValue", 2);
-    recorder.answer = 1002;
+    script.answer = 1002;
     char faceWhileOpen = 0;
-    recorder.whileMenuIsOpen = [&] {
+    script.whileMenuIsOpen = [&] {
         host.draw(button);  // the host may paint while the menu runs
         faceWhileOpen = face();
     };
@@ -446,9 +417,9 @@ TEST_F(BevelInteractionTest, TheMenuShowsTheRowsWithSeparatorAndCheckMarkAndStor
         "AppendMenuA 0x800 1001 <none>",
         "AppendMenuW 0x8 1002 beta",
     };
-    EXPECT_SEQUENCE(kAppended, recorder.appended);
-    ASSERT_EQ(recorder.tracks.size(), 1u);
-    const TrackCall& track = recorder.tracks[0];
+    EXPECT_SEQUENCE(kAppended, appended());
+    ASSERT_EQ(script.tracks.size(), 1u);
+    const TrackCall& track = script.tracks[0];
     const POINT below = screen(kLeft, kBottom);
     EXPECT_EQ(track.flags, 0x180u);
     EXPECT_EQ(track.x, below.x);
@@ -458,7 +429,7 @@ TEST_F(BevelInteractionTest, TheMenuShowsTheRowsWithSeparatorAndCheckMarkAndStor
     EXPECT_FALSE(track.hasRect);
     EXPECT_TRUE(track.pressedMeanwhile);
     EXPECT_EQ(faceWhileOpen, 'D');
-    EXPECT_EQ(recorder.destroyed, std::vector<HMENU>{track.menu});
+    EXPECT_EQ(script.destroyed, std::vector<HMENU>{track.menu});
     EXPECT_FALSE(data().pressed);
     EXPECT_EQ(face(), 'F') << "repainted released";
     EXPECT_EQ(host.getInteger(button, "MenuValue"), 2);
@@ -466,23 +437,23 @@ TEST_F(BevelInteractionTest, TheMenuShowsTheRowsWithSeparatorAndCheckMarkAndStor
 
     // Another choice, then none.
     host.events.clear();
-    recorder.answer = 1000;
+    script.answer = 1000;
     EXPECT_FALSE(host.mouseDown(button, 20, 20));
     EXPECT_EQ(host.getInteger(button, "MenuValue"), 0);
     EXPECT_EQ(eventNames(), actionEvents());
     host.events.clear();
-    recorder.appended.clear();
-    recorder.answer = 0;
+    spy->calls.clear();
+    script.answer = 0;
     EXPECT_FALSE(host.mouseDown(button, 20, 20));
     EXPECT_SEQUENCE((std::vector<std::string>{"AppendMenuW 0x8 1000 alpha", "AppendMenuA 0x800 1001 <none>",
                                               "AppendMenuW 0x0 1002 beta"}),
-                    recorder.appended);
+                    appended());
     EXPECT_EQ(host.getInteger(button, "MenuValue"), 0);
     EXPECT_TRUE(host.events.empty());
     // Releasing a menu button fires nothing.
     host.mouseUp(button, 20, 20);
     EXPECT_TRUE(host.events.empty());
-    EXPECT_EQ(recorder.destroyed.size(), 3u);
+    EXPECT_EQ(script.destroyed.size(), 3u);
 }
 
 // The menu is made and filled first; only then is its place worked out and
@@ -494,20 +465,25 @@ TEST_F(BevelInteractionTest, TheMenuIsBuiltBeforeItsAnchorIsPlaced) {
     host.setInteger(button, "HasMenu", 1);
     EXPECT_FALSE(host.mouseDown(button, 20, 20));
     static const std::vector<std::string> kCalls = {
-        "CreatePopupMenu", "AppendMenuW", "AppendMenuA", "ClientToScreen", "TrackPopupMenu", "DestroyMenu",
+        "CreatePopupMenu",
+        "AppendMenuW 0x8 1000 alpha",
+        "AppendMenuA 0x800 1001 <none>",
+        "ClientToScreen",
+        "TrackPopupMenu",
+        "DestroyMenu",
     };
-    EXPECT_SEQUENCE(kCalls, recorder.menuCalls);
+    EXPECT_SEQUENCE(kCalls, spy->calls);
 }
 
 TEST_F(BevelInteractionTest, EveryOtherMenuModeOpensToTheRight) {
     for (int32_t mode : {2, 3, -1, 100}) {
-        recorder.tracks.clear();
+        script.tracks.clear();
         host.setInteger(button, "HasMenu", mode);
         EXPECT_FALSE(host.mouseDown(button, 20, 20));
-        ASSERT_EQ(recorder.tracks.size(), 1u) << mode;
+        ASSERT_EQ(script.tracks.size(), 1u) << mode;
         const POINT right = screen(kRight, kTop);
-        EXPECT_EQ(recorder.tracks[0].x, right.x) << mode;
-        EXPECT_EQ(recorder.tracks[0].y, right.y) << mode;
+        EXPECT_EQ(script.tracks[0].x, right.x) << mode;
+        EXPECT_EQ(script.tracks[0].y, right.y) << mode;
     }
 }
 
@@ -515,8 +491,8 @@ TEST_F(BevelInteractionTest, AMenuWithoutRowsOpensEmptyAndChangesNothing) {
     host.setInteger(button, "HasMenu", 1);
     host.setInteger(button, "MenuValue", 4);
     EXPECT_FALSE(host.mouseDown(button, 20, 20));
-    EXPECT_TRUE(recorder.appended.empty());
-    EXPECT_EQ(recorder.tracks.size(), 1u);
+    EXPECT_TRUE(appended().empty());
+    EXPECT_EQ(script.tracks.size(), 1u);
     EXPECT_EQ(host.getInteger(button, "MenuValue"), 4);
     EXPECT_TRUE(host.events.empty());
 }
@@ -529,8 +505,7 @@ TEST_F(BevelInteractionTest, ASeparatorGivenTextStaysASeparatorAndNilRowsAreEmpt
     host.setInteger(button, "HasMenu", 1);
     host.setInteger(button, "MenuValue", -1);
     host.mouseDown(button, 20, 20);
-    EXPECT_SEQUENCE((std::vector<std::string>{"AppendMenuA 0x800 1000 <none>", "AppendMenuW 0x0 1001 "}),
-                    recorder.appended);
+    EXPECT_SEQUENCE((std::vector<std::string>{"AppendMenuA 0x800 1000 <none>", "AppendMenuW 0x0 1001 "}), appended());
 }
 
 TEST_F(BevelInteractionTest, RowTextsAreConvertedFromTheirOwnEncoding) {
@@ -541,10 +516,10 @@ TEST_F(BevelInteractionTest, RowTextsAreConvertedFromTheirOwnEncoding) {
     host.setInteger(button, "HasMenu", 2);
     host.setInteger(button, "MenuValue", 9);
     host.mouseDown(button, 20, 20);
-    ASSERT_EQ(recorder.appended.size(), 3u);
-    EXPECT_EQ(recorder.appended[0], "AppendMenuW 0x0 1000 caf\xC3\xA9");
-    EXPECT_EQ(recorder.appended[1], "AppendMenuW 0x0 1001 caf\xC3\xA9");
-    EXPECT_EQ(recorder.appended[2].rfind("AppendMenuW 0x0 1002 ", 0), 0u) << recorder.appended[2];
+    ASSERT_EQ(appended().size(), 3u);
+    EXPECT_EQ(appended()[0], "AppendMenuW 0x0 1000 caf\xC3\xA9");
+    EXPECT_EQ(appended()[1], "AppendMenuW 0x0 1001 caf\xC3\xA9");
+    EXPECT_EQ(appended()[2].rfind("AppendMenuW 0x0 1002 ", 0), 0u) << appended()[2];
 }
 
 TEST_F(BevelInteractionTest, HundredsOfRowsGetConsecutiveIdentifiers) {
@@ -552,12 +527,12 @@ TEST_F(BevelInteractionTest, HundredsOfRowsGetConsecutiveIdentifiers) {
     constexpr int kRows = 400;
     for (int i = 0; i < kRows; ++i) host.call(button, "AddRow", {arg(row)});
     host.setInteger(button, "HasMenu", 1);
-    recorder.answer = 1000 + kRows - 1;
+    script.answer = 1000 + kRows - 1;
     host.setInteger(button, "MenuValue", 0);
     EXPECT_FALSE(host.mouseDown(button, 20, 20));
-    ASSERT_EQ(recorder.appended.size(), size_t(kRows));
-    EXPECT_EQ(recorder.appended.front(), "AppendMenuW 0x8 1000 row");
-    EXPECT_EQ(recorder.appended.back(), "AppendMenuW 0x0 " + std::to_string(1000 + kRows - 1) + " row");
+    ASSERT_EQ(appended().size(), size_t(kRows));
+    EXPECT_EQ(appended().front(), "AppendMenuW 0x8 1000 row");
+    EXPECT_EQ(appended().back(), "AppendMenuW 0x0 " + std::to_string(1000 + kRows - 1) + " row");
     EXPECT_EQ(host.getInteger(button, "MenuValue"), kRows - 1);
 }
 
@@ -567,12 +542,12 @@ TEST_F(BevelInteractionTest, HundredsOfRowsGetConsecutiveIdentifiers) {
 // own "Toolbar" theme through the real uxtheme (with recording wrappers).
 class BevelHotTrackingTest : public HostTest {
 protected:
-    std::unique_ptr<themehooks::ThemeSpy> theme;
+    std::unique_ptr<testhost::ThemeSpy> theme;
 
     void SetUp() override {
         HostTest::SetUp();
         if (HasFatalFailure()) return;
-        theme = std::make_unique<themehooks::ThemeSpy>(host.module());
+        theme = std::make_unique<testhost::ThemeSpy>(host.module());
         ASSERT_TRUE(theme->installed());
     }
 
@@ -585,7 +560,7 @@ protected:
     // background, the toolbar state for the button's own background.
     std::string drawn(HANDLE toolbar) {
         std::string seen;
-        for (const themehooks::ThemeCall& call : theme->calls) {
+        for (const testhost::ThemeCall& call : theme->calls) {
             if (call.function == "DrawThemeParentBackground") seen += "parent ";
             if (call.function == "DrawThemeBackground") {
                 seen += std::string(call.theme == toolbar ? "" : "(another theme) ") + "state " +
@@ -600,7 +575,7 @@ protected:
 TEST_F(BevelHotTrackingTest, HotTrackingFollowsTheMouseOnThemedToolbarButtonsOnly) {
     testhost::Instance* b = host.create("BevelButton", 10, 10, 70, 32);
     ASSERT_NE(b, nullptr);
-    const std::vector<themehooks::ThemeCall> opens = theme->callsOf("OpenThemeData");
+    const std::vector<testhost::ThemeCall> opens = theme->callsOf("OpenThemeData");
     ASSERT_EQ(opens.size(), 1u);
     EXPECT_EQ(opens[0].classList, L"Toolbar");
     const HANDLE toolbar = opens[0].theme;
@@ -673,7 +648,7 @@ TEST_F(BevelHotTrackingTest, AButtonWithoutAToolbarThemeDoesNotTrack) {
 // ---- the narrow text path --------------------------------------------------------------------------
 
 TEST_F(BevelInteractionTest, ElsewhereThanNtRowsGoInTheUsersNarrowEncoding) {
-    themehooks::ThemeSpy spy(host.module(), {VER_PLATFORM_WIN32_WINDOWS, 4, 10});
+    testhost::ThemeSpy spy(host.module(), {VER_PLATFORM_WIN32_WINDOWS, 4, 10});
     ASSERT_TRUE(spy.installed());
     HostString utf8 = host.makeString("caf\xC3\xA9");
     HostString ascii = host.makeString("plain", 0x0600);
@@ -681,11 +656,11 @@ TEST_F(BevelInteractionTest, ElsewhereThanNtRowsGoInTheUsersNarrowEncoding) {
     host.call(button, "AddSeparator");
     host.call(button, "AddRow", {arg(ascii)});
     host.setInteger(button, "HasMenu", 1);
-    recorder.language = 0x0409;
+    script.language = 0x0409;
     host.mouseDown(button, 20, 20);
     EXPECT_SEQUENCE((std::vector<std::string>{"AppendMenuA 0x8 1000 caf\xE9", "AppendMenuA 0x800 1001 <none>",
                                               "AppendMenuA 0x0 1002 plain"}),
-                    recorder.appended);
+                    appended());
 }
 
 }  // namespace

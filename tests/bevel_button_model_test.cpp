@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "bevel_button_support.h"
-#include "theme_hooks.h"
+#include "theme_spy.h"
 
 namespace {
 
@@ -114,12 +114,12 @@ TEST_F(BevelModelTest, DestructGivesBackEverythingInOrder) {
 using BevelThemeTest = HostTest;
 
 TEST_F(BevelThemeTest, OnWindowsXpEachButtonOpensAndClosesItsToolbarTheme) {
-    auto spy = std::make_unique<themehooks::ThemeSpy>(host.module());
+    auto spy = std::make_unique<testhost::ThemeSpy>(host.module());
     ASSERT_TRUE(spy->installed());
     testhost::Instance* themed = host.create("BevelButton", 100, 100, 160, 122);
     ASSERT_NE(themed, nullptr);
     const auto& block = *reinterpret_cast<const bevel_button::InstanceData*>(themed->data());
-    const std::vector<themehooks::ThemeCall> opens = spy->callsOf("OpenThemeData");
+    const std::vector<testhost::ThemeCall> opens = spy->callsOf("OpenThemeData");
     ASSERT_EQ(opens.size(), 1u);
     EXPECT_EQ(opens[0].window, nullptr);
     EXPECT_EQ(opens[0].classList, L"Toolbar");
@@ -128,7 +128,7 @@ TEST_F(BevelThemeTest, OnWindowsXpEachButtonOpensAndClosesItsToolbarTheme) {
 
     const HANDLE theme = block.themeHandle;
     host.destroy(themed);
-    const std::vector<themehooks::ThemeCall> closes = spy->callsOf("CloseThemeData");
+    const std::vector<testhost::ThemeCall> closes = spy->callsOf("CloseThemeData");
     if (theme != nullptr) {
         ASSERT_EQ(closes.size(), 1u);
         EXPECT_EQ(closes[0].theme, theme);
@@ -139,7 +139,7 @@ TEST_F(BevelThemeTest, OnWindowsXpEachButtonOpensAndClosesItsToolbarTheme) {
 }
 
 TEST_F(BevelThemeTest, WithoutAToolbarThemeTheLibraryIsStillReleased) {
-    auto spy = std::make_unique<themehooks::ThemeSpy>(host.module());
+    auto spy = std::make_unique<testhost::ThemeSpy>(host.module());
     spy->openAnswersNull = true;
     testhost::Instance* plain = host.create("BevelButton", 100, 100, 160, 122);
     ASSERT_NE(plain, nullptr);

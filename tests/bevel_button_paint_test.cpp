@@ -14,17 +14,17 @@
 #include "controls/bevel_button/painter.h"
 #include "plugin_interface.h"
 #include "frame/plugin_entry.h"
+#include "call_recorder.h"
 #include "host_fixture.h"
-#include "theme_hooks.h"
+#include "theme_spy.h"
 
 namespace {
 
 using bevel_button::InstanceData;
 using testhost::capture;
-using testhost::ImportHook;
 using testhost::Instance;
-using themehooks::ThemeCall;
-using themehooks::ThemeSpy;
+using testhost::ThemeCall;
+using testhost::ThemeSpy;
 
 constexpr COLORREF kPaper = RGB(0, 128, 0);
 constexpr COLORREF kBlack = RGB(0, 0, 0);
@@ -68,7 +68,10 @@ struct FontCall {
     std::string face;
 };
 
-struct Recorder {
+// Records the plug-in's text, font and polygon calls while it lives, and
+// scripts what text measures and which language the user has.
+class PaintSpy {
+public:
     std::vector<TextCall> texts;
     std::vector<std::wstring> measuredWide;
     std::vector<std::string> measuredNarrow;
@@ -80,124 +83,83 @@ struct Recorder {
     LONG ascent = 10, descent = 3, leading = 1;
     LANGID language = 0x0409;
 
-    void* next[8] = {};
-};
-Recorder* gRecorder = nullptr;
-
-enum Slot { kDrawTextW, kDrawTextA, kExtentW, kExtentA, kMetrics, kCreateFont, kPolygon, kLanguage };
-
-template <typename F>
-F Next(Slot slot) {
-    return reinterpret_cast<F>(gRecorder->next[slot]);
-}
-
-TextCall Describe(HDC dc, const char* function, const RECT* rect, UINT format) {
-    TextCall call;
-    call.function = function;
-    call.rect = *rect;
-    call.format = format;
-    call.colour = GetTextColor(dc);
-    call.backMode = GetBkMode(dc);
-    call.align = GetTextAlign(dc);
-    return call;
-}
-
-int WINAPI DrawTextWSpy(HDC dc, LPCWSTR text, int count, LPRECT rect, UINT format) {
-    TextCall call = Describe(dc, "DrawTextW", rect, format);
-    call.wide.assign(text, count < 0 ? 0 : count);
-    gRecorder->texts.push_back(call);
-    return Next<int(WINAPI*)(HDC, LPCWSTR, int, LPRECT, UINT)>(kDrawTextW)(dc, text, count, rect, format);
-}
-
-int WINAPI DrawTextASpy(HDC dc, LPCSTR text, int count, LPRECT rect, UINT format) {
-    TextCall call = Describe(dc, "DrawTextA", rect, format);
-    call.narrow.assign(text, count < 0 ? 0 : count);
-    gRecorder->texts.push_back(call);
-    return Next<int(WINAPI*)(HDC, LPCSTR, int, LPRECT, UINT)>(kDrawTextA)(dc, text, count, rect, format);
-}
-
-BOOL WINAPI ExtentWSpy(HDC dc, LPCWSTR text, int count, LPSIZE size) {
-    gRecorder->measuredWide.emplace_back(text, count < 0 ? 0 : count);
-    if (gRecorder->fixedWidth >= 0) {
-        *size = SIZE{gRecorder->fixedWidth, 0};
-        return TRUE;
+    explicit PaintSpy(HMODULE module) : calls_(module) {
+        calls_.hook<decltype(&DrawTextW)>("USER32.dll", "DrawTextW", nullptr,
+                                          [this](auto real, HDC dc, LPCWSTR text, int count, LPRECT rect, UINT format) {
+                                              TextCall call = Describe(dc, "DrawTextW", rect, format);
+                                              call.wide.assign(text, count < 0 ? 0 : count);
+                                              texts.push_back(call);
+                                              return real(dc, text, count, rect, format);
+                                          });
+        calls_.hook<decltype(&DrawTextA)>("USER32.dll", "DrawTextA", nullptr,
+                                          [this](auto real, HDC dc, LPCSTR text, int count, LPRECT rect, UINT format) {
+                                              TextCall call = Describe(dc, "DrawTextA", rect, format);
+                                              call.narrow.assign(text, count < 0 ? 0 : count);
+                                              texts.push_back(call);
+                                              return real(dc, text, count, rect, format);
+                                          });
+        calls_.hook<decltype(&GetTextExtentPoint32W)>("GDI32.dll", "GetTextExtentPoint32W", nullptr,
+                                                      [this](auto real, HDC dc, LPCWSTR text, int count, LPSIZE size) {
+                                                          measuredWide.emplace_back(text, count < 0 ? 0 : count);
+                                                          return Measure(size) ? TRUE : real(dc, text, count, size);
+                                                      });
+        calls_.hook<decltype(&GetTextExtentPoint32A)>("GDI32.dll", "GetTextExtentPoint32A", nullptr,
+                                                      [this](auto real, HDC dc, LPCSTR text, int count, LPSIZE size) {
+                                                          measuredNarrow.emplace_back(text, count < 0 ? 0 : count);
+                                                          return Measure(size) ? TRUE : real(dc, text, count, size);
+                                                      });
+        calls_.hook<decltype(&GetTextMetricsA)>("GDI32.dll", "GetTextMetricsA", nullptr,
+                                                [this](auto real, HDC dc, LPTEXTMETRICA metrics) {
+                                                    const BOOL result = real(dc, metrics);
+                                                    if (fixedMetrics) {
+                                                        metrics->tmAscent = ascent;
+                                                        metrics->tmDescent = descent;
+                                                        metrics->tmExternalLeading = leading;
+                                                    }
+                                                    return result;
+                                                });
+        calls_.hook<decltype(&CreateFontA)>(
+            "GDI32.dll", "CreateFontA", nullptr,
+            [this](auto real, int height, int width, int escapement, int orientation, int weight, DWORD italic,
+                   DWORD underline, DWORD strikeOut, DWORD charset, DWORD outPrecision, DWORD clipPrecision,
+                   DWORD quality, DWORD pitchAndFamily, LPCSTR face) {
+                fonts.push_back(FontCall{height, width, escapement, orientation, weight, italic, underline, strikeOut,
+                                         charset, outPrecision, clipPrecision, quality, pitchAndFamily,
+                                         face ? std::string(face) : std::string("(null)")});
+                return real(height, width, escapement, orientation, weight, italic, underline, strikeOut, charset,
+                            outPrecision, clipPrecision, quality, pitchAndFamily, face);
+            });
+        calls_.hook<decltype(&Polygon)>("GDI32.dll", "Polygon", nullptr,
+                                        [this](auto real, HDC dc, const POINT* points, int count) {
+                                            polygons.emplace_back(points, points + (count < 0 ? 0 : count));
+                                            return real(dc, points, count);
+                                        });
+        calls_.hook<decltype(&GetUserDefaultLangID)>("KERNEL32.dll", "GetUserDefaultLangID", nullptr,
+                                                     [this](auto) { return language; });
     }
-    return Next<BOOL(WINAPI*)(HDC, LPCWSTR, int, LPSIZE)>(kExtentW)(dc, text, count, size);
-}
 
-BOOL WINAPI ExtentASpy(HDC dc, LPCSTR text, int count, LPSIZE size) {
-    gRecorder->measuredNarrow.emplace_back(text, count < 0 ? 0 : count);
-    if (gRecorder->fixedWidth >= 0) {
-        *size = SIZE{gRecorder->fixedWidth, 0};
-        return TRUE;
-    }
-    return Next<BOOL(WINAPI*)(HDC, LPCSTR, int, LPSIZE)>(kExtentA)(dc, text, count, size);
-}
-
-BOOL WINAPI MetricsSpy(HDC dc, LPTEXTMETRICA metrics) {
-    BOOL result = Next<BOOL(WINAPI*)(HDC, LPTEXTMETRICA)>(kMetrics)(dc, metrics);
-    if (gRecorder->fixedMetrics) {
-        metrics->tmAscent = gRecorder->ascent;
-        metrics->tmDescent = gRecorder->descent;
-        metrics->tmExternalLeading = gRecorder->leading;
-    }
-    return result;
-}
-
-HFONT WINAPI CreateFontSpy(int height, int width, int escapement, int orientation, int weight, DWORD italic,
-                           DWORD underline, DWORD strikeOut, DWORD charset, DWORD outPrecision, DWORD clipPrecision,
-                           DWORD quality, DWORD pitchAndFamily, LPCSTR face) {
-    gRecorder->fonts.push_back(FontCall{height, width, escapement, orientation, weight, italic, underline, strikeOut,
-                                        charset, outPrecision, clipPrecision, quality, pitchAndFamily,
-                                        face ? std::string(face) : std::string("(null)")});
-    using Real =
-        HFONT(WINAPI*)(int, int, int, int, int, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD, LPCSTR);
-    return Next<Real>(kCreateFont)(height, width, escapement, orientation, weight, italic, underline, strikeOut,
-                                   charset, outPrecision, clipPrecision, quality, pitchAndFamily, face);
-}
-
-BOOL WINAPI PolygonSpy(HDC dc, const POINT* points, int count) {
-    gRecorder->polygons.emplace_back(points, points + (count < 0 ? 0 : count));
-    return Next<BOOL(WINAPI*)(HDC, const POINT*, int)>(kPolygon)(dc, points, count);
-}
-
-LANGID WINAPI LanguageSpy() { return gRecorder->language; }
-
-// Hooks the plug-in's text, font and polygon imports while it lives.
-class PaintSpy : public Recorder {
-public:
-    explicit PaintSpy(HMODULE module) {
-        gRecorder = this;
-        add(module, "USER32.dll", "DrawTextW", reinterpret_cast<void*>(DrawTextWSpy), kDrawTextW);
-        add(module, "USER32.dll", "DrawTextA", reinterpret_cast<void*>(DrawTextASpy), kDrawTextA);
-        add(module, "GDI32.dll", "GetTextExtentPoint32W", reinterpret_cast<void*>(ExtentWSpy), kExtentW);
-        add(module, "GDI32.dll", "GetTextExtentPoint32A", reinterpret_cast<void*>(ExtentASpy), kExtentA);
-        add(module, "GDI32.dll", "GetTextMetricsA", reinterpret_cast<void*>(MetricsSpy), kMetrics);
-        add(module, "GDI32.dll", "CreateFontA", reinterpret_cast<void*>(CreateFontSpy), kCreateFont);
-        add(module, "GDI32.dll", "Polygon", reinterpret_cast<void*>(PolygonSpy), kPolygon);
-        add(module, "KERNEL32.dll", "GetUserDefaultLangID", reinterpret_cast<void*>(LanguageSpy), kLanguage);
-    }
-    ~PaintSpy() {
-        hooks_.clear();
-        gRecorder = nullptr;
-    }
-    PaintSpy(const PaintSpy&) = delete;
-    PaintSpy& operator=(const PaintSpy&) = delete;
-
-    // Every hook but the language one, which only the narrow path needs.
-    bool installed() const {
-        for (size_t i = 0; i < hooks_.size(); ++i) {
-            if (i != kLanguage && !hooks_[i]->installed()) return false;
-        }
-        return hooks_.size() == 8;
-    }
+    bool installed() const { return calls_.installed(); }
 
 private:
-    void add(HMODULE module, const char* dll, const char* function, void* spy, Slot slot) {
-        hooks_.push_back(std::make_unique<ImportHook>(module, dll, function, spy));
-        next[slot] = hooks_.back()->original();
+    static TextCall Describe(HDC dc, const char* function, const RECT* rect, UINT format) {
+        TextCall call;
+        call.function = function;
+        call.rect = *rect;
+        call.format = format;
+        call.colour = GetTextColor(dc);
+        call.backMode = GetBkMode(dc);
+        call.align = GetTextAlign(dc);
+        return call;
     }
-    std::vector<std::unique_ptr<ImportHook>> hooks_;
+
+    // The scripted width, when there is one.
+    bool Measure(LPSIZE size) const {
+        if (fixedWidth < 0) return false;
+        *size = SIZE{fixedWidth, 0};
+        return true;
+    }
+
+    testhost::CallRecorder calls_;
 };
 
 // ---- the fixture -----------------------------------------------------------------
@@ -610,7 +572,7 @@ TEST_F(BevelPaintTest, AmpersandTakesNoWidth) {
 // ---- the narrow path ---------------------------------------------------------------
 
 TEST_F(BevelPaintTest, NarrowTextOnNonNTSystemsInTheUsersEncoding) {
-    ThemeSpy version(host.module(), themehooks::SystemVersion{VER_PLATFORM_WIN32_WINDOWS, 4, 10});
+    ThemeSpy version(host.module(), testhost::SystemVersion{VER_PLATFORM_WIN32_WINDOWS, 4, 10});
     ASSERT_TRUE(version.installed());
     spy->language = 0x0411;                                                   // Japanese: Shift-JIS
     Instance* b = Create(100, 50, 200, 72, "\xE6\x97\xA5&&\xE6\x9C\xAC", 0);  // two kanji around "&&"

@@ -1,6 +1,5 @@
 // Shared by the bevel button's model and interaction tests: a fixture with one
-// button, expected call sequences written as tables with named handles, and a
-// readable difference when a recorded sequence does not match.
+// button and expected call sequences written as tables with named handles.
 #pragma once
 
 #include <algorithm>
@@ -30,27 +29,6 @@ inline std::vector<std::string> Expand(const std::vector<std::string>& table,
     }
     return lines;
 }
-
-// Both sequences side by side, marking the lines that differ.
-inline std::string Difference(const std::vector<std::string>& expected, const std::vector<std::string>& recorded) {
-    std::string text = "  expected                                   | recorded\n";
-    const size_t count = std::max(expected.size(), recorded.size());
-    for (size_t i = 0; i < count; ++i) {
-        const std::string e = i < expected.size() ? expected[i] : "-";
-        const std::string r = i < recorded.size() ? recorded[i] : "-";
-        std::string left = e;
-        left.resize(std::max<size_t>(left.size(), 42), ' ');
-        text += (e == r ? "  " : "! ") + left + " | " + r + "\n";
-    }
-    return text;
-}
-
-#define EXPECT_SEQUENCE(expected, recorded)                                              \
-    do {                                                                                 \
-        const std::vector<std::string> expected_ = (expected);                           \
-        const std::vector<std::string> recorded_ = (recorded);                           \
-        EXPECT_EQ(expected_, recorded_) << bevel_test::Difference(expected_, recorded_); \
-    } while (0)
 
 // A fixture with one bevel button of the default size at (10, 10).
 class BevelButtonTest : public HostTest {
@@ -100,17 +78,8 @@ protected:
         return names;
     }
 
-    // Names of every event and receiver call, in order.
-    std::vector<std::string> eventNames() const {
-        std::vector<std::string> names;
-        for (const testhost::EventCall& call : host.events) {
-            std::string line = call.name;
-            if (call.name == "PerformAction") line += " " + host.nameOf(call.receiver);
-            for (int32_t a : call.args) line += " " + std::to_string(a);
-            names.push_back(line);
-        }
-        return names;
-    }
+    // Every event and receiver call, in order.
+    std::vector<std::string> eventNames() const { return testhost::eventSequence(host); }
 };
 
 }  // namespace bevel_test

@@ -8,7 +8,8 @@
 #include <gtest/gtest.h>
 
 #include "control_test.h"
-#include "theme_hooks.h"
+#include "call_recorder.h"
+#include "theme_spy.h"
 
 namespace {
 
@@ -18,27 +19,7 @@ constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr COLORREF kBackground = RGB(10, 200, 30);
 constexpr int32_t kFrameIndexOffset = 4;
 
-// The plug-in's outline calls, as "Polygon x,y x,y x,y", "MoveToEx x,y", "LineTo x,y".
-std::vector<std::string> gShapes;
-
 std::string Point(int x, int y) { return std::to_string(x) + "," + std::to_string(y); }
-
-BOOL WINAPI RecordPolygon(HDC dc, const POINT* points, int count) {
-    std::string call = "Polygon";
-    for (int i = 0; i < count; ++i) call += " " + Point(points[i].x, points[i].y);
-    gShapes.push_back(call);
-    return Polygon(dc, points, count);
-}
-
-BOOL WINAPI RecordMoveToEx(HDC dc, int x, int y, POINT* previous) {
-    gShapes.push_back("MoveToEx " + Point(x, y));
-    return MoveToEx(dc, x, y, previous);
-}
-
-BOOL WINAPI RecordLineTo(HDC dc, int x, int y) {
-    gShapes.push_back("LineTo " + Point(x, y));
-    return LineTo(dc, x, y);
-}
 
 class ChasingArrowsTest : public ControlTest {
 protected:
@@ -47,14 +28,22 @@ protected:
     void SetUp() override {
         ControlTest::SetUp();
         ASSERT_FALSE(HasFatalFailure());
-        gShapes.clear();
-        polygon = std::make_unique<testhost::ImportHook>(host.module(), "GDI32.dll", "Polygon",
-                                                         reinterpret_cast<void*>(RecordPolygon));
-        moveTo = std::make_unique<testhost::ImportHook>(host.module(), "GDI32.dll", "MoveToEx",
-                                                        reinterpret_cast<void*>(RecordMoveToEx));
-        lineTo = std::make_unique<testhost::ImportHook>(host.module(), "GDI32.dll", "LineTo",
-                                                        reinterpret_cast<void*>(RecordLineTo));
-        ASSERT_TRUE(polygon->installed() && moveTo->installed() && lineTo->installed());
+        // The plug-in's outline calls, as "Polygon x,y x,y x,y", "MoveToEx x,y", "LineTo x,y".
+        shapes = std::make_unique<testhost::CallRecorder>(host.module());
+        shapes->hook<decltype(&Polygon)>("GDI32.dll", "Polygon", [](HDC, const POINT* points, int count) {
+            std::string vertices;
+            for (int i = 0; i < count; ++i) vertices += (i ? " " : "") + Point(points[i].x, points[i].y);
+            return vertices;
+        });
+        shapes->hook<decltype(&MoveToEx)>("GDI32.dll", "MoveToEx",
+                                          [](HDC, int x, int y, POINT*) { return Point(x, y); });
+        shapes->hook<decltype(&LineTo)>("GDI32.dll", "LineTo", [](HDC, int x, int y) { return Point(x, y); });
+        ASSERT_TRUE(shapes->installed());
+    }
+
+    void TearDown() override {
+        ControlTest::TearDown();
+        shapes.reset();
     }
 
     Instance* CreateAt(int left, int top, int right, int bottom, testhost::InstanceOptions options = {}) {
@@ -62,9 +51,7 @@ protected:
         return host.create("ChasingArrows", left, top, right, bottom, options);
     }
 
-    std::unique_ptr<testhost::ImportHook> polygon;
-    std::unique_ptr<testhost::ImportHook> moveTo;
-    std::unique_ptr<testhost::ImportHook> lineTo;
+    std::unique_ptr<testhost::CallRecorder> shapes;
 };
 
 // Frame 0 anchored at (100, 50): the stored arrow, then the one turned half
@@ -90,7 +77,7 @@ TEST_F(ChasingArrowsTest, FrameZeroPointByPoint) {
     Instance* arrows = CreateAt(100, 50, 116, 66);
     ASSERT_NE(arrows, nullptr);
     host.draw(arrows);
-    EXPECT_EQ(gShapes, kFrame0At100x50);
+    EXPECT_SEQUENCE(kFrame0At100x50, shapes->calls);
     const POINT blackPoints[] = {
         {111, 57}, {114, 59}, {115, 57}, {105, 53}, {106, 52}, {109, 52}, {111, 53}, {113, 56}, {113, 58},
         {104, 58}, {101, 56}, {100, 58}, {110, 62}, {109, 63}, {106, 63}, {104, 62}, {102, 59}, {102, 57},
@@ -102,12 +89,12 @@ TEST_F(ChasingArrowsTest, FrameZeroPointByPoint) {
     EXPECT_EQ(host.pixel(100, 50), kBackground);
     EXPECT_EQ(host.pixel(115, 65), kBackground);
 
-    gShapes.clear();
+    shapes->calls.clear();
     host.drawOffscreen(arrows);
-    EXPECT_EQ(gShapes, kFrame0At100x50) << "drawOffscreen differs";
-    gShapes.clear();
+    EXPECT_SEQUENCE(kFrame0At100x50, shapes->calls) << "drawOffscreen differs";
+    shapes->calls.clear();
     host.draw(arrows);
-    EXPECT_EQ(gShapes, kFrame0At100x50) << "a second draw moved on";
+    EXPECT_SEQUENCE(kFrame0At100x50, shapes->calls) << "a second draw moved on";
 }
 
 TEST_F(ChasingArrowsTest, EightVisibleIdlesComeBackToTheStart) {
@@ -119,20 +106,21 @@ TEST_F(ChasingArrowsTest, EightVisibleIdlesComeBackToTheStart) {
     // The first vertex of each frame's stored head, frames 1 to 7 and then 0.
     const POINT heads[8] = {{11, 8}, {11, 10}, {9, 11}, {8, 11}, {6, 14}, {3, 13}, {1, 11}, {11, 7}};
     for (int step = 0; step < 8; ++step) {
-        gShapes.clear();
+        shapes->calls.clear();
         host.fillImage(kPaper);
         host.idle(arrows);
         EXPECT_EQ(arrows->at<int32_t>(kFrameIndexOffset), (step + 1) % 8);
-        ASSERT_FALSE(gShapes.empty()) << "idle painted nothing";
+        ASSERT_FALSE(shapes->calls.empty()) << "idle painted nothing";
         const std::string firstVertex = Point(20 + heads[step].x, 30 + heads[step].y);
-        EXPECT_EQ(gShapes[0].substr(0, 8 + firstVertex.size()), "Polygon " + firstVertex) << "step " << step;
+        EXPECT_EQ(shapes->calls[0].substr(0, 8 + firstVertex.size()), "Polygon " + firstVertex) << "step " << step;
         EXPECT_EQ(host.pixel(20 + heads[step].x, 30 + heads[step].y), kBlack) << "not on screen, step " << step;
     }
     EXPECT_EQ(Capture(square), start);
-    EXPECT_EQ(gShapes, (std::vector<std::string>{"Polygon 31,37 34,39 35,37", "MoveToEx 25,33", "LineTo 26,32",
-                                                 "LineTo 29,32", "LineTo 31,33", "LineTo 33,36", "LineTo 33,39",
-                                                 "Polygon 24,38 21,36 20,38", "MoveToEx 30,42", "LineTo 29,43",
-                                                 "LineTo 26,43", "LineTo 24,42", "LineTo 22,39", "LineTo 22,36"}));
+    EXPECT_SEQUENCE(
+        (Lines{"Polygon 31,37 34,39 35,37", "MoveToEx 25,33", "LineTo 26,32", "LineTo 29,32", "LineTo 31,33",
+               "LineTo 33,36", "LineTo 33,39", "Polygon 24,38 21,36 20,38", "MoveToEx 30,42", "LineTo 29,43",
+               "LineTo 26,43", "LineTo 24,42", "LineTo 22,39", "LineTo 22,36"}),
+        shapes->calls);
 }
 
 TEST_F(ChasingArrowsTest, HiddenControlOrTabPanelStandsStill) {
@@ -145,7 +133,7 @@ TEST_F(ChasingArrowsTest, HiddenControlOrTabPanelStandsStill) {
     arrows->tabPanelVisible = false;
     host.idle(arrows);
     EXPECT_EQ(arrows->at<int32_t>(kFrameIndexOffset), 0);
-    EXPECT_TRUE(gShapes.empty());
+    EXPECT_TRUE(shapes->calls.empty());
     std::string untouched;
     for (int row = 0; row < 16; ++row) untouched += std::string(16, '.') + "\n";
     EXPECT_EQ(Capture(RECT{20, 30, 36, 46}), untouched);
@@ -180,7 +168,7 @@ TEST_F(ChasingArrowsTest, WithoutTheHostsBackgroundTheSquareIsButtonFace) {
 }
 
 TEST_F(ChasingArrowsTest, OnWindowsXPTheParentsBackgroundGoesUnderTheArrows) {
-    themehooks::ThemeSpy spy(host.module());
+    testhost::ThemeSpy spy(host.module());
     ASSERT_TRUE(spy.installed());
     testhost::InstanceOptions inTab;
     inTab.insideTabControl = true;
@@ -188,9 +176,9 @@ TEST_F(ChasingArrowsTest, OnWindowsXPTheParentsBackgroundGoesUnderTheArrows) {
     ASSERT_NE(arrows, nullptr);
     host.draw(arrows);
     host.idle(arrows);
-    const std::vector<themehooks::ThemeCall> parents = spy.callsOf("DrawThemeParentBackground");
+    const std::vector<testhost::ThemeCall> parents = spy.callsOf("DrawThemeParentBackground");
     ASSERT_EQ(parents.size(), 2u);
-    for (const themehooks::ThemeCall& call : parents) {
+    for (const testhost::ThemeCall& call : parents) {
         EXPECT_EQ(call.window, arrows->window);
         EXPECT_EQ(Point(call.rect.left, call.rect.top) + " " + Point(call.rect.right, call.rect.bottom), "40,40 56,56");
     }

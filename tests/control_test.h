@@ -1,6 +1,6 @@
 // Shared by the tests of the small controls: a window image of a known
 // paper colour, instances at given bounds, pictures of both drawing modes as
-// character maps, and recorded events compared with expected tables.
+// character maps, and the recorded events as lines for EXPECT_SEQUENCE.
 #pragma once
 
 #include <cstdint>
@@ -24,10 +24,8 @@ inline std::string Rows(std::initializer_list<const char*> rows) {
     return map;
 }
 
-struct ExpectedEvent {
-    std::string name;
-    std::vector<int32_t> args;
-};
+// An expected sequence of calls or events, one line each.
+using Lines = std::vector<std::string>;
 
 class ControlTest : public HostTest {
 protected:
@@ -71,11 +69,8 @@ protected:
         return Capture(area);
     }
 
-    void ExpectEvents(const std::vector<ExpectedEvent>& expected) const {
-        std::vector<ExpectedEvent> recorded;
-        for (const testhost::EventCall& e : host.events) recorded.push_back({e.name, e.args});
-        EXPECT_EQ(Describe(recorded), Describe(expected));
-    }
+    // The events fired so far: "MouseDown 2 3", "Action".
+    Lines Events() const { return testhost::eventSequence(host); }
 
     void ExpectClean() const {
         EXPECT_EQ(host.faults(), std::vector<std::string>{});
@@ -83,16 +78,6 @@ protected:
     }
 
 private:
-    static std::string Describe(const std::vector<ExpectedEvent>& events) {
-        std::string text;
-        for (const ExpectedEvent& e : events) {
-            text += e.name + "(";
-            for (size_t i = 0; i < e.args.size(); ++i) text += (i ? ", " : "") + std::to_string(e.args[i]);
-            text += ")\n";
-        }
-        return text;
-    }
-
     const char* className_;
     std::map<COLORREF, char> legend_;
 };

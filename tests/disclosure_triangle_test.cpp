@@ -191,7 +191,7 @@ TEST_F(DisclosureTriangleTest, ClickInsideRepaintsPressedThenTogglesAndFiresActi
     EXPECT_EQ(Value(t), 1);
     EXPECT_EQ(Pressed(t), 0);
     EXPECT_EQ(t->invalidations, 1);
-    ExpectEvents({{"Action", {}}});
+    EXPECT_SEQUENCE((Lines{"Action"}), Events());
     EXPECT_EQ(valueSeenByHandler, 1) << "the handler sees the new Value";
     EXPECT_EQ(Paint(t), kDown);
     ExpectClean();
@@ -225,7 +225,7 @@ TEST_F(DisclosureTriangleTest, DraggingBackInPressesAgainAndTheReleaseCounts) {
     EXPECT_EQ(Image(), kRightDimmed);
     host.mouseUp(t, kLeft + 3, kTop);
     EXPECT_EQ(Value(t), 1);
-    ExpectEvents({{"Action", {}}});
+    EXPECT_SEQUENCE((Lines{"Action"}), Events());
     ExpectClean();
 }
 
@@ -302,7 +302,7 @@ TEST_F(DisclosureTriangleTest, TheActionCallbackFiresWithoutToggling) {
     host.on(t, "Action");
     host.action(t, 1234);
     EXPECT_EQ(Value(t), 0);
-    ExpectEvents({{"Action", {}}});
+    EXPECT_SEQUENCE((Lines{"Action"}), Events());
     EXPECT_EQ(t->invalidations, 0);
     ExpectClean();
 }

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "call_recorder.h"
 #include "test_host.h"
 
 namespace testhost {
@@ -20,7 +21,21 @@ inline std::string joinFaults(const std::vector<std::string>& faults) {
     return text;
 }
 
+// For EXPECT_SEQUENCE: on a difference both sequences are printed side by
+// side with the lines around each difference.
+inline ::testing::AssertionResult SameSequence(const char* expectedText, const char* actualText,
+                                               const std::vector<std::string>& expected,
+                                               const std::vector<std::string>& actual) {
+    const std::string difference = sequenceDifference(expected, actual);
+    if (difference.empty()) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << actualText << " is not " << expectedText << ": " << difference;
+}
+
 }  // namespace testhost
+
+// Compares a recorded sequence (calls, events, lock log) with the expected
+// table.
+#define EXPECT_SEQUENCE(expected, actual) EXPECT_PRED_FORMAT2(testhost::SameSequence, expected, actual)
 
 class HostTest : public ::testing::Test {
 protected:

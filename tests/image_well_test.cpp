@@ -303,11 +303,7 @@ TEST_F(ImageWellTest, MouseEventsReachTheHandlersWithLocalCoordinates) {
     EXPECT_TRUE(host.mouseDown(well, kLeft + 2, kTop + 3));
     host.mouseDrag(well, kLeft + 40, kTop - 2);
     host.mouseUp(well, kLeft, kTop);
-    ExpectEvents({
-        {"MouseDown", {2, 3}},
-        {"MouseDrag", {40, -2}},
-        {"MouseUp", {0, 0}},
-    });
+    EXPECT_SEQUENCE((Lines{"MouseDown 2 3", "MouseDrag 40 -2", "MouseUp 0 0"}), Events());
     EXPECT_EQ(well->invalidations, 0);
     ExpectClean();
 }
@@ -320,7 +316,7 @@ TEST_F(ImageWellTest, MouseDownAnswersFalseWithoutAHandlerOrWhenTheHandlerSaysSo
     EXPECT_TRUE(host.events.empty());
     host.on(well, "MouseDown", [](const EventCall&) { return false; });
     EXPECT_FALSE(host.mouseDown(well, kLeft + 1, kTop + 1));
-    ExpectEvents({{"MouseDown", {1, 1}}});
+    EXPECT_SEQUENCE((Lines{"MouseDown 1 1"}), Events());
     ExpectClean();
 }
 
@@ -333,7 +329,7 @@ TEST_F(ImageWellTest, ADisabledWellRefusesThePressButStillForwardsDragAndRelease
     EXPECT_TRUE(host.events.empty()) << "no MouseDown for a disabled well";
     host.mouseDrag(well, kLeft + 2, kTop + 2);
     host.mouseUp(well, kLeft + 3, kTop + 3);
-    ExpectEvents({{"MouseDrag", {2, 2}}, {"MouseUp", {3, 3}}});
+    EXPECT_SEQUENCE((Lines{"MouseDrag 2 2", "MouseUp 3 3"}), Events());
     ExpectClean();
 }
 

@@ -8,17 +8,17 @@
 #include <gtest/gtest.h>
 
 #include "host_fixture.h"
-#include "theme_hooks.h"
+#include "theme_spy.h"
 
 namespace {
 
 using testhost::capture;
 using testhost::Instance;
-using themehooks::ThemeCall;
-using themehooks::ThemeSpy;
+using testhost::ThemeCall;
+using testhost::ThemeSpy;
 
 constexpr COLORREF kPaper = RGB(0, 128, 128);  // the window image before painting
-constexpr themehooks::SystemVersion kWindows2000 = {VER_PLATFORM_WIN32_NT, 5, 0};
+constexpr testhost::SystemVersion kWindows2000 = {VER_PLATFORM_WIN32_NT, 5, 0};
 
 // 'K' black, 'F' button face, 'H' button highlight, 'S' button shadow,
 // 'D' dark grey, 'L' light grey, '.' untouched.

@@ -133,11 +133,7 @@ TEST_F(PlacardTest, MouseEventsGoToTheHandlersAndNeverChangeValue) {
     EXPECT_TRUE(host.mouseDown(p, kLeft + 5, kTop + 6));
     host.mouseDrag(p, kLeft - 3, kTop - 4);
     host.mouseUp(p, kRight, kBottom);
-    ExpectEvents({
-        {"MouseDown", {5, 6}},
-        {"MouseDrag", {-3, -4}},
-        {"MouseUp", {20, 10}},
-    });
+    EXPECT_SEQUENCE((Lines{"MouseDown 5 6", "MouseDrag -3 -4", "MouseUp 20 10"}), Events());
     EXPECT_EQ(Value(p), 0);
     EXPECT_EQ(p->invalidations, 0);
     ExpectClean();

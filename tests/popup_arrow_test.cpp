@@ -108,11 +108,7 @@ TEST_F(PopupArrowTest, MouseEventsReachTheHandlersWithLocalCoordinates) {
     EXPECT_TRUE(host.mouseDown(arrow, kLeft + 3, kTop + 4));
     host.mouseDrag(arrow, kLeft - 7, kTop + 50);
     host.mouseUp(arrow, kLeft + 9, kTop + 9);
-    ExpectEvents({
-        {"MouseDown", {3, 4}},
-        {"MouseDrag", {-7, 50}},
-        {"MouseUp", {9, 9}},
-    });
+    EXPECT_SEQUENCE((Lines{"MouseDown 3 4", "MouseDrag -7 50", "MouseUp 9 9"}), Events());
     for (const EventCall& e : host.events) EXPECT_EQ(e.instance, arrow->control) << e.name;
     EXPECT_EQ(arrow->invalidations, 0);
     ExpectClean();
@@ -122,7 +118,7 @@ TEST_F(PopupArrowTest, MouseDownAnswersWhatTheHandlerAnswers) {
     Instance* arrow = Create(kLeft + 10, kTop + 10);
     host.on(arrow, "MouseDown", [](const EventCall&) { return false; });
     EXPECT_FALSE(host.mouseDown(arrow, kLeft + 1, kTop + 1));
-    ExpectEvents({{"MouseDown", {1, 1}}});
+    EXPECT_SEQUENCE((Lines{"MouseDown 1 1"}), Events());
     ExpectClean();
 }
 
@@ -141,7 +137,7 @@ TEST_F(PopupArrowTest, ADisabledArrowStillFiresItsEvents) {
     host.on(arrow, "MouseUp");
     EXPECT_TRUE(host.mouseDown(arrow, kLeft + 2, kTop + 3));
     host.mouseUp(arrow, kLeft + 2, kTop + 3);
-    ExpectEvents({{"MouseDown", {2, 3}}, {"MouseUp", {2, 3}}});
+    EXPECT_SEQUENCE((Lines{"MouseDown 2 3", "MouseUp 2 3"}), Events());
     ExpectClean();
 }
 

@@ -12,7 +12,7 @@
 #include "support/TextEncodingUtil.h"
 #include "support/pool.h"
 #include "support/string.h"
-#include "test_host.h"
+#include "call_recorder.h"
 
 namespace {
 
@@ -44,28 +44,6 @@ std::u16string unitsOf(const PluginString& s) {
     return units;
 }
 
-// --- scripted system functions --------------------------------------------------
-
-LANGID scriptedLanguage = 1033;
-LANGID WINAPI scriptedGetUserDefaultLangID() { return scriptedLanguage; }
-
-int systemConversions = 0;
-using MultiByteToWideCharFunction = int(WINAPI*)(UINT, DWORD, LPCCH, int, LPWSTR, int);
-using WideCharToMultiByteFunction = int(WINAPI*)(UINT, DWORD, LPCWCH, int, LPSTR, int, LPCCH, LPBOOL);
-MultiByteToWideCharFunction realMultiByteToWideChar = nullptr;
-WideCharToMultiByteFunction realWideCharToMultiByte = nullptr;
-
-int WINAPI countingMultiByteToWideChar(UINT cp, DWORD flags, LPCCH in, int n, LPWSTR out, int m) {
-    ++systemConversions;
-    return realMultiByteToWideChar(cp, flags, in, n, out, m);
-}
-
-int WINAPI countingWideCharToMultiByte(UINT cp, DWORD flags, LPCWCH in, int n, LPSTR out, int m, LPCCH defaultChar,
-                                       LPBOOL usedDefault) {
-    ++systemConversions;
-    return realWideCharToMultiByte(cp, flags, in, n, out, m, defaultChar, usedDefault);
-}
-
 // Every test starts and ends with the process-wide caches as at start-up.
 class Encoding : public ::testing::Test {
 protected:
@@ -73,30 +51,31 @@ protected:
     void TearDown() override { ResetEncodingCaches(); }
 };
 
+// The user's language as the test says, through this program's own import
+// table (the conversions are linked in).
 class ScriptedLanguage : public Encoding {
 protected:
-    testhost::ImportHook hook{GetModuleHandle(nullptr), "KERNEL32.dll", "GetUserDefaultLangID",
-                              reinterpret_cast<void*>(&scriptedGetUserDefaultLangID)};
+    LANGID scriptedLanguage = 1033;
+    testhost::CallRecorder system{GetModuleHandle(nullptr)};
     void SetUp() override {
-        ASSERT_TRUE(hook.installed());
+        system.hook<decltype(&GetUserDefaultLangID)>("KERNEL32.dll", "GetUserDefaultLangID", nullptr,
+                                                     [this](auto) { return scriptedLanguage; });
+        ASSERT_TRUE(system.installed());
         Encoding::SetUp();
     }
 };
 
+// Every conversion the system is asked for, in either direction.
 class CountedConversions : public Encoding {
 protected:
-    testhost::ImportHook toWide{GetModuleHandle(nullptr), "KERNEL32.dll", "MultiByteToWideChar",
-                                reinterpret_cast<void*>(&countingMultiByteToWideChar)};
-    testhost::ImportHook toNarrow{GetModuleHandle(nullptr), "KERNEL32.dll", "WideCharToMultiByte",
-                                  reinterpret_cast<void*>(&countingWideCharToMultiByte)};
+    testhost::CallRecorder system{GetModuleHandle(nullptr)};
     void SetUp() override {
-        ASSERT_TRUE(toWide.installed());
-        ASSERT_TRUE(toNarrow.installed());
-        realMultiByteToWideChar = reinterpret_cast<MultiByteToWideCharFunction>(toWide.original());
-        realWideCharToMultiByte = reinterpret_cast<WideCharToMultiByteFunction>(toNarrow.original());
-        systemConversions = 0;
+        system.hook<decltype(&MultiByteToWideChar)>("KERNEL32.dll", "MultiByteToWideChar");
+        system.hook<decltype(&WideCharToMultiByte)>("KERNEL32.dll", "WideCharToMultiByte");
+        ASSERT_TRUE(system.installed());
         Encoding::SetUp();
     }
+    int SystemConversions() const { return static_cast<int>(system.calls.size()); }
 };
 
 // --- code pages ---------------------------------------------------------------------
@@ -356,44 +335,44 @@ TEST(EncodingRules, IsSevenBit) {
 TEST_F(CountedConversions, SevenBitTextIsCopiedWithoutASystemCall) {
     const PluginString ascii = make("Hello", EncodingUtf8);
     PluginString western = ConvertString(ascii, 0x0500);
-    EXPECT_EQ(systemConversions, 0);
+    EXPECT_EQ(SystemConversions(), 0);
     EXPECT_EQ(western.encoding(), 0x0500u);
     EXPECT_NE(western.body, ascii.body);
     EXPECT_EQ(bytesOf(western), bytesOf(ascii));
 
     // Text tagged EncodingAscii is copied whatever its bytes.
     PluginString tagged = ConvertString(make(Bytes{'x', 0xE9}, EncodingAscii), 0x0A01);
-    EXPECT_EQ(systemConversions, 0);
+    EXPECT_EQ(SystemConversions(), 0);
     EXPECT_EQ(bytesOf(tagged), (Bytes{'x', 0xE9}));
 
     // Bound for UTF-16, even seven-bit text goes through the system.
     PluginString wide = ConvertString(ascii, EncodingUtf16);
-    EXPECT_GT(systemConversions, 0);
+    EXPECT_GT(SystemConversions(), 0);
     EXPECT_EQ(unitsOf(wide), u"Hello");
 }
 
 TEST_F(CountedConversions, TheSameBodyIsConvertedOnce) {
     const PluginString s = make(Bytes{'G', 'r', 0xFC, 0xDF, 'e'}, 0x0500);
     PluginString first = ConvertString(s, EncodingUtf16);
-    const int calls = systemConversions;
+    const int calls = SystemConversions();
     ASSERT_GT(calls, 0);
     PluginString again = ConvertString(s, EncodingUtf16);
     EXPECT_EQ(again.body, first.body);
     const PluginString sharing = s;
     EXPECT_EQ(ConvertString(sharing, EncodingUtf16).body, first.body);
-    EXPECT_EQ(systemConversions, calls);
+    EXPECT_EQ(SystemConversions(), calls);
 
     // Equal bytes in another body are converted again.
     const PluginString twin = make(Bytes{'G', 'r', 0xFC, 0xDF, 'e'}, 0x0500);
     PluginString twinWide = ConvertString(twin, EncodingUtf16);
     EXPECT_NE(twinWide.body, first.body);
-    EXPECT_GT(systemConversions, calls);
+    EXPECT_GT(SystemConversions(), calls);
     EXPECT_EQ(unitsOf(twinWide), unitsOf(first));
 
     // Another target is another conversion.
-    const int before = systemConversions;
+    const int before = SystemConversions();
     PluginString utf8 = ConvertString(twin, EncodingUtf8);
-    EXPECT_GT(systemConversions, before);
+    EXPECT_GT(SystemConversions(), before);
     EXPECT_EQ(utf8.encoding(), EncodingUtf8);
 }
 

@@ -8,14 +8,15 @@
 
 #include "host_fixture.h"
 #include "support/theme_api.h"
-#include "theme_hooks.h"
+#include "call_recorder.h"
+#include "theme_spy.h"
 
 namespace {
 
 using testhost::Instance;
-using themehooks::LoaderCount;
-using themehooks::SystemVersion;
-using themehooks::ThemeSpy;
+using testhost::loaderCount;
+using testhost::SystemVersion;
+using testhost::ThemeSpy;
 
 constexpr DWORD kExtendedRecord = 156;
 constexpr DWORD kBasicRecord = 148;
@@ -26,11 +27,11 @@ protected:
     void Install(SystemVersion version) {
         spy = std::make_unique<ThemeSpy>(host.module(), version);
         ASSERT_TRUE(spy->installed());
-        uxthemeCountBefore = LoaderCount(GetModuleHandleA("uxtheme.dll"));
+        uxthemeCountBefore = loaderCount(GetModuleHandleA("uxtheme.dll"));
         ASSERT_GT(uxthemeCountBefore, 0) << "no load count for uxtheme.dll";
     }
 
-    int UxthemeCount() const { return LoaderCount(GetModuleHandleA("uxtheme.dll")); }
+    int UxthemeCount() const { return loaderCount(GetModuleHandleA("uxtheme.dll")); }
 
     std::unique_ptr<ThemeSpy> spy;
     int uxthemeCountBefore = 0;
@@ -79,7 +80,7 @@ INSTANTIATE_TEST_SUITE_P(Versions, WindowsXPTest, ::testing::ValuesIn(kVersionCa
                          [](const ::testing::TestParamInfo<VersionCase>& info) { return info.param.name; });
 
 TEST_F(ThemeTest, SystemRefusingTheExtendedRecordIsAskedWithTheBasicOne) {
-    Install(themehooks::kWindowsXP);
+    Install(testhost::kWindowsXP);
     spy->refuseExtendedRecord = true;
     ASSERT_NE(host.create("ChasingArrows", 10, 10, 26, 26), nullptr);
     ASSERT_NE(host.create("ChasingArrows", 40, 10, 56, 26), nullptr);
@@ -88,7 +89,7 @@ TEST_F(ThemeTest, SystemRefusingTheExtendedRecordIsAskedWithTheBasicOne) {
 }
 
 TEST_F(ThemeTest, SystemRefusingBothRecordsIsNotWindowsXPForGood) {
-    Install(themehooks::kWindowsXP);
+    Install(testhost::kWindowsXP);
     spy->refuseExtendedRecord = true;
     spy->refuseBasicRecord = true;
     ASSERT_NE(host.create("LittleArrows", 10, 10, 23, 33), nullptr);
@@ -102,7 +103,7 @@ TEST_F(ThemeTest, SystemRefusingBothRecordsIsNotWindowsXPForGood) {
 // ---- library references -------------------------------------------------------
 
 TEST_F(ThemeTest, EachThemedControlHoldsOneLibraryReference) {
-    Install(themehooks::kWindowsXP);
+    Install(testhost::kWindowsXP);
     Instance* a = host.create("LittleArrows", 10, 10, 23, 33);
     Instance* b = host.create("LittleArrows", 40, 10, 53, 33);
     ASSERT_NE(a, nullptr);
@@ -123,7 +124,7 @@ TEST_F(ThemeTest, EachThemedControlHoldsOneLibraryReference) {
 }
 
 TEST_F(ThemeTest, ChasingArrowsHoldOneReferenceEach) {
-    Install(themehooks::kWindowsXP);
+    Install(testhost::kWindowsXP);
     Instance* a = host.create("ChasingArrows", 10, 10, 26, 26);
     Instance* b = host.create("ChasingArrows", 40, 10, 56, 26);
     ASSERT_NE(a, nullptr);
@@ -139,7 +140,7 @@ TEST_F(ThemeTest, ChasingArrowsHoldOneReferenceEach) {
 // Visual styles off: OpenThemeData answers null. The control draws
 // classically and still gives back the reference its construct took.
 TEST_F(ThemeTest, ControlWithoutThemeGivesBackItsReference) {
-    Install(themehooks::kWindowsXP);
+    Install(testhost::kWindowsXP);
     spy->openAnswersNull = true;
     host.fillImage(kPaper);
     Instance* arrows = host.create("LittleArrows", 10, 10, 23, 33);
@@ -157,7 +158,7 @@ TEST_F(ThemeTest, ControlWithoutThemeGivesBackItsReference) {
 }
 
 TEST_F(ThemeTest, UnloadableLibraryLeavesEveryControlClassic) {
-    Install(themehooks::kWindowsXP);
+    Install(testhost::kWindowsXP);
     spy->unloadable = true;
     host.fillImage(kPaper);
     Instance* arrows = host.create("LittleArrows", 10, 10, 23, 33);
@@ -183,7 +184,7 @@ TEST_F(ThemeTest, UnloadableLibraryLeavesEveryControlClassic) {
 // A failed load after the last reference was given back must not leave
 // pointers into a library that may be gone.
 TEST_F(ThemeTest, FailedLoadAfterAReleaseLeavesTheWrappersUnbound) {
-    Install(themehooks::kWindowsXP);
+    Install(testhost::kWindowsXP);
     Instance* first = host.create("LittleArrows", 10, 10, 23, 33);
     ASSERT_NE(first, nullptr);
     host.destroy(first);
@@ -202,23 +203,6 @@ TEST_F(ThemeTest, FailedLoadAfterAReleaseLeavesTheWrappersUnbound) {
 }
 
 // ---- the wrappers, in-process ------------------------------------------------------
-
-// The hooks sit in this program's own import table, so they reach the real
-// functions through the originals the hooks kept.
-int gInProcessFrees = 0;
-bool gInProcessLoadFails = false;
-decltype(&LoadLibraryA) gRealLoadLibraryA = nullptr;
-decltype(&FreeLibrary) gRealFreeLibrary = nullptr;
-
-HMODULE WINAPI InProcessLoadLibraryA(LPCSTR name) {
-    if (gInProcessLoadFails) return nullptr;
-    return gRealLoadLibraryA(name);
-}
-
-BOOL WINAPI InProcessFreeLibrary(HMODULE module) {
-    ++gInProcessFrees;
-    return gRealFreeLibrary(module);
-}
 
 // A 16 x 16 memory surface filled with kPaper.
 struct Surface {
@@ -257,14 +241,14 @@ struct Surface {
 
 // The only test in this program that binds in-process, so it starts unbound.
 TEST(ThemeWrappers, FixedResultsWhileUnboundAndRealCallsWhileBound) {
-    testhost::ImportHook loadHook(GetModuleHandleA(nullptr), "KERNEL32.dll", "LoadLibraryA",
-                                  reinterpret_cast<void*>(InProcessLoadLibraryA));
-    testhost::ImportHook freeHook(GetModuleHandleA(nullptr), "KERNEL32.dll", "FreeLibrary",
-                                  reinterpret_cast<void*>(InProcessFreeLibrary));
-    ASSERT_TRUE(loadHook.installed());
-    ASSERT_TRUE(freeHook.installed());
-    gRealLoadLibraryA = reinterpret_cast<decltype(&LoadLibraryA)>(loadHook.original());
-    gRealFreeLibrary = reinterpret_cast<decltype(&FreeLibrary)>(freeHook.original());
+    // The hooks sit in this program's own import table: the wrappers are linked in.
+    bool loadFails = false;
+    testhost::CallRecorder system(GetModuleHandleA(nullptr));
+    system.hook<decltype(&LoadLibraryA)>("KERNEL32.dll", "LoadLibraryA", nullptr,
+                                         [&](auto real, LPCSTR name) { return loadFails ? nullptr : real(name); });
+    system.hook<decltype(&FreeLibrary)>("KERNEL32.dll", "FreeLibrary");
+    ASSERT_TRUE(system.installed());
+    auto frees = [&] { return system.callsOf("FreeLibrary").size(); };
     const RECT rect{0, 0, Surface::kSize, Surface::kSize};
     Surface surface;
     HWND window = GetDesktopWindow();
@@ -279,28 +263,28 @@ TEST(ThemeWrappers, FixedResultsWhileUnboundAndRealCallsWhileBound) {
 
     expectUnbound("before any bind");
     ReleaseThemeApi();
-    EXPECT_EQ(gInProcessFrees, 0) << "released a library never loaded";
+    EXPECT_EQ(frees(), 0u) << "released a library never loaded";
 
-    gInProcessLoadFails = true;
+    loadFails = true;
     BindThemeApi();
     expectUnbound("after a failed load");
     ReleaseThemeApi();
-    EXPECT_EQ(gInProcessFrees, 0);
+    EXPECT_EQ(frees(), 0u);
 
-    gInProcessLoadFails = false;
-    const int countBefore = LoaderCount(GetModuleHandleA("uxtheme.dll"));
+    loadFails = false;
+    const int countBefore = loaderCount(GetModuleHandleA("uxtheme.dll"));
     BindThemeApi();
-    EXPECT_EQ(LoaderCount(GetModuleHandleA("uxtheme.dll")), countBefore + 1);
+    EXPECT_EQ(loaderCount(GetModuleHandleA("uxtheme.dll")), countBefore + 1);
     ThemeHandle spin = ThemeOpen(nullptr, L"Spin");
     ASSERT_NE(spin, nullptr);
     EXPECT_EQ(ThemeDrawBackground(spin, surface.dc, 1, 1, &rect, nullptr), S_OK);
     EXPECT_GT(surface.Painted(), 0);
     EXPECT_EQ(ThemeClose(spin), S_OK);
     ReleaseThemeApi();
-    EXPECT_EQ(gInProcessFrees, 1);
-    EXPECT_EQ(LoaderCount(GetModuleHandleA("uxtheme.dll")), countBefore);
+    EXPECT_EQ(frees(), 1u);
+    EXPECT_EQ(loaderCount(GetModuleHandleA("uxtheme.dll")), countBefore);
 
-    gInProcessLoadFails = true;
+    loadFails = true;
     BindThemeApi();
     surface.Clear();
     expectUnbound("after a failed load that followed a release");
