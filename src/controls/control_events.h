@@ -30,4 +30,20 @@ bool forwardMouseDown(ControlInstance* instance, const ControlDefinition& defini
 void forwardMouseDrag(ControlInstance* instance, const ControlDefinition& definition, int32_t x, int32_t y);
 void forwardMouseUp(ControlInstance* instance, const ControlDefinition& definition, int32_t x, int32_t y);
 
+// The mouse callbacks of a class that hands the mouse to the application
+// (popup arrow, placard; the image well's drag and release), for its
+// callback table: each fires the class's own event.
+template <const ControlDefinition& kDefinition>
+struct MouseForwarding {
+    static bool mouseDown(ControlInstance* instance, int32_t x, int32_t y) {
+        return forwardMouseDown(instance, kDefinition, x, y);
+    }
+    static void mouseDrag(ControlInstance* instance, int32_t x, int32_t y) {
+        forwardMouseDrag(instance, kDefinition, x, y);
+    }
+    static void mouseUp(ControlInstance* instance, int32_t x, int32_t y) {
+        forwardMouseUp(instance, kDefinition, x, y);
+    }
+};
+
 }  // namespace control_events

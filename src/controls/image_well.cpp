@@ -138,14 +138,6 @@ bool mouseDown(ControlInstance* instance, int32_t x, int32_t y) {
     return control_events::forwardMouseDown(instance, gImageWellDefinition, x, y);
 }
 
-void mouseDrag(ControlInstance* instance, int32_t x, int32_t y) {
-    control_events::forwardMouseDrag(instance, gImageWellDefinition, x, y);
-}
-
-void mouseUp(ControlInstance* instance, int32_t x, int32_t y) {
-    control_events::forwardMouseUp(instance, gImageWellDefinition, x, y);
-}
-
 void setImage(ControlInstance* instance, int32_t, void* picture) {
     InstanceData& data = dataOf(instance);
     ReplacePicture(data.image, data.description, static_cast<HostObject>(picture), kImagePolicy);

@@ -50,9 +50,9 @@ void paintWell(HDC dc, const HostRect& bounds, const WellLook& look);
 void destruct(ControlInstance* instance);
 void draw(ControlInstance* instance, HostGraphics graphics);
 void drawOffscreen(ControlInstance* instance, HostGraphics graphics);
+// Refuses the press while disabled; otherwise hands it on. Drag and release
+// go to the application whatever the state (control_events::MouseForwarding).
 bool mouseDown(ControlInstance* instance, int32_t x, int32_t y);
-void mouseDrag(ControlInstance* instance, int32_t x, int32_t y);
-void mouseUp(ControlInstance* instance, int32_t x, int32_t y);
 
 // The Image setter: takes the new picture and its description, gives back
 // the old ones, and asks for a redraw.

@@ -1,6 +1,5 @@
 #include "controls/placard.h"
 
-#include "controls/control_events.h"
 #include "frame/definitions.h"
 #include "frame/host_services.h"
 #include "frame/instance_data.h"
@@ -82,18 +81,6 @@ void draw(ControlInstance* instance, HostGraphics graphics) {
     host::GetControlBounds(instance, &bounds);
     const PlacardLook look{data.value != 0, host::ZOKAGetControlEnabled(instance)};
     PaintOn(graphics, [&](HDC dc) { paintPlacard(dc, bounds, look); });
-}
-
-bool mouseDown(ControlInstance* instance, int32_t x, int32_t y) {
-    return control_events::forwardMouseDown(instance, gPlacardDefinition, x, y);
-}
-
-void mouseDrag(ControlInstance* instance, int32_t x, int32_t y) {
-    control_events::forwardMouseDrag(instance, gPlacardDefinition, x, y);
-}
-
-void mouseUp(ControlInstance* instance, int32_t x, int32_t y) {
-    control_events::forwardMouseUp(instance, gPlacardDefinition, x, y);
 }
 
 void setValue(ControlInstance* instance, int32_t, int32_t value) {

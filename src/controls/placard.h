@@ -32,10 +32,8 @@ struct PlacardLook {
 // Paints the placard over the whole bounds; nothing when they are empty.
 void paintPlacard(HDC dc, const HostRect& bounds, const PlacardLook& look);
 
+// The mouse callbacks are control_events::MouseForwarding's.
 void draw(ControlInstance* instance, HostGraphics graphics);  // also the drawOffscreen slot
-bool mouseDown(ControlInstance* instance, int32_t x, int32_t y);
-void mouseDrag(ControlInstance* instance, int32_t x, int32_t y);
-void mouseUp(ControlInstance* instance, int32_t x, int32_t y);
 
 // The Value setter: stores the low byte and always asks for a redraw.
 void setValue(ControlInstance* instance, int32_t param, int32_t value);

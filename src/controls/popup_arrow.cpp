@@ -1,6 +1,5 @@
 #include "controls/popup_arrow.h"
 
-#include "controls/control_events.h"
 #include "frame/definitions.h"
 #include "frame/host_services.h"
 #include "frame/instance_data.h"
@@ -56,18 +55,6 @@ void draw(ControlInstance* instance, HostGraphics graphics) {
     host::GetControlBounds(instance, &bounds);
     const ArrowLook look{dataOf(instance).facing};
     PaintOn(graphics, [&](HDC dc) { paintArrowShape(dc, bounds, look); });
-}
-
-bool mouseDown(ControlInstance* instance, int32_t x, int32_t y) {
-    return control_events::forwardMouseDown(instance, gPopupArrowDefinition, x, y);
-}
-
-void mouseDrag(ControlInstance* instance, int32_t x, int32_t y) {
-    control_events::forwardMouseDrag(instance, gPopupArrowDefinition, x, y);
-}
-
-void mouseUp(ControlInstance* instance, int32_t x, int32_t y) {
-    control_events::forwardMouseUp(instance, gPopupArrowDefinition, x, y);
 }
 
 }  // namespace popup_arrow

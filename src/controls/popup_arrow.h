@@ -50,9 +50,7 @@ void paintArrowShape(HDC dc, const HostRect& anchor, const ArrowLook& look);
 // too. A facing outside 0 to 7 paints nothing.
 void paintArrowTriangle(HDC dc, int32_t left, int32_t top, int32_t facing);
 
+// The mouse callbacks are control_events::MouseForwarding's.
 void draw(ControlInstance* instance, HostGraphics graphics);  // also the drawOffscreen slot
-bool mouseDown(ControlInstance* instance, int32_t x, int32_t y);
-void mouseDrag(ControlInstance* instance, int32_t x, int32_t y);
-void mouseUp(ControlInstance* instance, int32_t x, int32_t y);
 
 }  // namespace popup_arrow

@@ -9,6 +9,7 @@
 #include "controls/bevel_button/model.h"
 #include "controls/bevel_button/painter.h"
 #include "controls/chasing_arrows.h"
+#include "controls/control_events.h"
 #include "controls/disclosure_triangle.h"
 #include "controls/image_well.h"
 #include "controls/little_arrows.h"
@@ -127,6 +128,16 @@ private:
     ControlDefinition record_;
 };
 
+// The slots that every class fills with the shared callbacks; each class's
+// table adds its own.
+constexpr ControlCallbacks SharedSlots() {
+    ControlCallbacks slots;
+    slots.close = CloseNoOp;
+    slots.stateChanged = StateChangedNoOp;
+    slots.handleQuery = HandleQueryZero;
+    return slots;
+}
+
 // Each class's own empty open callback.
 void BevelButtonOpen(ControlInstance*) {}
 void DisclosureTriangleOpen(ControlInstance*) {}
@@ -151,22 +162,23 @@ const char* const kArrowFacingEntries[] = {"=#499", "=#500", "=#501", "=#502",
 
 // ---- BevelButton -------------------------------------------------------------
 
-#define BEVEL_FIELD(field) offsetof(bevel_button::InstanceData, field)
+using BevelData = bevel_button::InstanceData;
+#define BEVEL_FIELD(field) offsetof(BevelData, field)
 
 const PropertyDefinition kBevelButtonProperties[] = {
     Property("Appearance", "Caption", "String", Fn(bevel_button::getCaption), Fn(bevel_button::setCaption), 0,
              kNoEnumeration, kPlainPropertyFlags),
-    Property("Appearance", "CaptionAlign", "Integer", kDirectAccess, Fn(bevel_button::setCaptionAlign),
+    Property("Appearance", "CaptionAlign", "Integer", kDirectAccess, Fn(bevel_button::setAndRedraw<&BevelData::captionAlign>),
              BEVEL_FIELD(captionAlign), Entries(kCaptionAlignEntries)),
-    Property("Appearance", "CaptionPlacement", "Integer", kDirectAccess, Fn(bevel_button::setCaptionPlacement),
+    Property("Appearance", "CaptionPlacement", "Integer", kDirectAccess, Fn(bevel_button::setAndRedraw<&BevelData::captionPlacement>),
              BEVEL_FIELD(captionPlacement), Entries(kCaptionPlacementEntries)),
-    Property("Appearance", "CaptionDelta", "Integer", kDirectAccess, Fn(bevel_button::setCaptionDelta),
+    Property("Appearance", "CaptionDelta", "Integer", kDirectAccess, Fn(bevel_button::setAndRedraw<&BevelData::captionDelta>),
              BEVEL_FIELD(captionDelta)),
     Property("Appearance", "Icon", "Picture", kDirectAccess, Fn(bevel_button::setIcon), BEVEL_FIELD(icon)),
-    Property("Appearance", "IconAlign", "Integer", kDirectAccess, Fn(bevel_button::setIconAlign),
+    Property("Appearance", "IconAlign", "Integer", kDirectAccess, Fn(bevel_button::setAndRedraw<&BevelData::iconAlign>),
              BEVEL_FIELD(iconAlign), Entries(kIconAlignEntries)),
-    Property("Appearance", "IconDX", "Integer", kDirectAccess, Fn(bevel_button::setIconDX), BEVEL_FIELD(iconDX)),
-    Property("Appearance", "IconDY", "Integer", kDirectAccess, Fn(bevel_button::setIconDY), BEVEL_FIELD(iconDY)),
+    Property("Appearance", "IconDX", "Integer", kDirectAccess, Fn(bevel_button::setAndRedraw<&BevelData::iconDX>), BEVEL_FIELD(iconDX)),
+    Property("Appearance", "IconDY", "Integer", kDirectAccess, Fn(bevel_button::setAndRedraw<&BevelData::iconDY>), BEVEL_FIELD(iconDY)),
     Property("Appearance", "Bevel", "Integer", kDirectAccess, kDirectAccess, BEVEL_FIELD(bevel),
              Entries(kBevelEntries)),
     Property("Appearance", "HasMenu", "Integer", kDirectAccess, kDirectAccess, BEVEL_FIELD(hasMenu),
@@ -208,7 +220,7 @@ const BindingDefinition kBevelButtonBindings[] = {
 };
 
 constexpr ControlCallbacks kBevelButtonCallbacks = [] {
-    ControlCallbacks slots;
+    ControlCallbacks slots = SharedSlots();
     slots.construct = bevel_button::construct;
     slots.destruct = bevel_button::destruct;
     slots.draw = bevel_button::draw;
@@ -216,15 +228,12 @@ constexpr ControlCallbacks kBevelButtonCallbacks = [] {
     slots.mouseDrag = bevel_button::mouseDrag;
     slots.mouseUp = bevel_button::mouseUp;
     slots.open = BevelButtonOpen;
-    slots.close = CloseNoOp;
     slots.drawOffscreen = bevel_button::drawOffscreen;
     slots.constantChanged = bevel_button::constantChanged;
     slots.defaultsReset = bevel_button::defaultsReset;
     slots.mouseEnter = bevel_button::mouseEnter;
     slots.mouseExit = bevel_button::mouseExit;
-    slots.stateChanged = StateChangedNoOp;
     slots.action = bevel_button::action;
-    slots.handleQuery = HandleQueryZero;
     return slots;
 }();
 
@@ -242,18 +251,15 @@ EventDefinition gDisclosureTriangleEvents[] = {
 };
 
 constexpr ControlCallbacks kDisclosureTriangleCallbacks = [] {
-    ControlCallbacks slots;
+    ControlCallbacks slots = SharedSlots();
     slots.construct = disclosure_triangle::construct;
     slots.draw = disclosure_triangle::draw;
     slots.mouseDown = disclosure_triangle::mouseDown;
     slots.mouseDrag = disclosure_triangle::mouseDrag;
     slots.mouseUp = disclosure_triangle::mouseUp;
     slots.open = DisclosureTriangleOpen;
-    slots.close = CloseNoOp;
     slots.drawOffscreen = disclosure_triangle::draw;
-    slots.stateChanged = StateChangedNoOp;
     slots.action = disclosure_triangle::action;
-    slots.handleQuery = HandleQueryZero;
     return slots;
 }();
 
@@ -265,7 +271,7 @@ EventDefinition gLittleArrowsEvents[] = {
 };
 
 constexpr ControlCallbacks kLittleArrowsCallbacks = [] {
-    ControlCallbacks slots;
+    ControlCallbacks slots = SharedSlots();
     slots.construct = little_arrows::construct;
     slots.destruct = little_arrows::destruct;
     slots.draw = little_arrows::draw;
@@ -273,43 +279,34 @@ constexpr ControlCallbacks kLittleArrowsCallbacks = [] {
     slots.mouseDrag = little_arrows::mouseDrag;
     slots.mouseUp = little_arrows::mouseUp;
     slots.open = LittleArrowsOpen;
-    slots.close = CloseNoOp;
     slots.drawOffscreen = little_arrows::drawOffscreen;
     slots.mouseExit = little_arrows::mouseExit;
     slots.mouseMove = little_arrows::mouseMove;
-    slots.stateChanged = StateChangedNoOp;
-    slots.handleQuery = HandleQueryZero;
     return slots;
 }();
 
 // ---- ChasingArrows ----------------------------------------------------------------
 
 constexpr ControlCallbacks kChasingArrowsCallbacks = [] {
-    ControlCallbacks slots;
+    ControlCallbacks slots = SharedSlots();
     slots.construct = chasing_arrows::construct;
     slots.destruct = chasing_arrows::destruct;
     slots.draw = chasing_arrows::draw;
     slots.open = ChasingArrowsOpen;
-    slots.close = CloseNoOp;
     slots.idle = chasing_arrows::idle;
     slots.drawOffscreen = chasing_arrows::draw;
-    slots.stateChanged = StateChangedNoOp;
-    slots.handleQuery = HandleQueryZero;
     return slots;
 }();
 
 // ---- Separator ----------------------------------------------------------------------
 
 constexpr ControlCallbacks kSeparatorCallbacks = [] {
-    ControlCallbacks slots;
+    ControlCallbacks slots = SharedSlots();
     slots.construct = separator::construct;
     slots.destruct = separator::destruct;
     slots.draw = separator::draw;
     slots.open = separator::open;
-    slots.close = CloseNoOp;
     slots.drawOffscreen = separator::drawOffscreen;
-    slots.stateChanged = StateChangedNoOp;
-    slots.handleQuery = HandleQueryZero;
     return slots;
 }();
 
@@ -329,17 +326,14 @@ const PropertyDefinition kImageWellProperties[] = {
 EventDefinition gImageWellEvents[] = {MOUSE_EVENTS};
 
 constexpr ControlCallbacks kImageWellCallbacks = [] {
-    ControlCallbacks slots;
+    ControlCallbacks slots = SharedSlots();
     slots.destruct = image_well::destruct;
     slots.draw = image_well::draw;
     slots.mouseDown = image_well::mouseDown;
-    slots.mouseDrag = image_well::mouseDrag;
-    slots.mouseUp = image_well::mouseUp;
+    slots.mouseDrag = control_events::MouseForwarding<gImageWellDefinition>::mouseDrag;
+    slots.mouseUp = control_events::MouseForwarding<gImageWellDefinition>::mouseUp;
     slots.open = ImageWellOpen;
-    slots.close = CloseNoOp;
     slots.drawOffscreen = image_well::drawOffscreen;
-    slots.stateChanged = StateChangedNoOp;
-    slots.handleQuery = HandleQueryZero;
     return slots;
 }();
 
@@ -353,16 +347,13 @@ const PropertyDefinition kPopupArrowProperties[] = {
 EventDefinition gPopupArrowEvents[] = {MOUSE_EVENTS};
 
 constexpr ControlCallbacks kPopupArrowCallbacks = [] {
-    ControlCallbacks slots;
+    ControlCallbacks slots = SharedSlots();
     slots.draw = popup_arrow::draw;
-    slots.mouseDown = popup_arrow::mouseDown;
-    slots.mouseDrag = popup_arrow::mouseDrag;
-    slots.mouseUp = popup_arrow::mouseUp;
+    slots.mouseDown = control_events::MouseForwarding<gPopupArrowDefinition>::mouseDown;
+    slots.mouseDrag = control_events::MouseForwarding<gPopupArrowDefinition>::mouseDrag;
+    slots.mouseUp = control_events::MouseForwarding<gPopupArrowDefinition>::mouseUp;
     slots.open = PopupArrowOpen;
-    slots.close = CloseNoOp;
     slots.drawOffscreen = popup_arrow::draw;
-    slots.stateChanged = StateChangedNoOp;
-    slots.handleQuery = HandleQueryZero;
     return slots;
 }();
 
@@ -377,16 +368,13 @@ EventDefinition gPlacardEvents[] = {MOUSE_EVENTS};
 #undef MOUSE_EVENTS
 
 constexpr ControlCallbacks kPlacardCallbacks = [] {
-    ControlCallbacks slots;
+    ControlCallbacks slots = SharedSlots();
     slots.draw = placard::draw;
-    slots.mouseDown = placard::mouseDown;
-    slots.mouseDrag = placard::mouseDrag;
-    slots.mouseUp = placard::mouseUp;
-    slots.close = CloseNoOp;
+    slots.mouseDown = control_events::MouseForwarding<gPlacardDefinition>::mouseDown;
+    slots.mouseDrag = control_events::MouseForwarding<gPlacardDefinition>::mouseDrag;
+    slots.mouseUp = control_events::MouseForwarding<gPlacardDefinition>::mouseUp;
     slots.drawOffscreen = placard::draw;
     slots.slot13 = Slot13NoOp;
-    slots.stateChanged = StateChangedNoOp;
-    slots.handleQuery = HandleQueryZero;
     return slots;
 }();
 

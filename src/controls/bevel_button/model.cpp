@@ -178,35 +178,17 @@ void setCaption(ControlInstance* control, int32_t, HostString caption) {
     applyCaption(control, data);
 }
 
-// Stores a plain value that the picture depends on and asks for a repaint.
-static void storeAndInvalidate(ControlInstance* control, int32_t& field, int32_t value) {
-    field = value;
+template <int32_t InstanceData::*kField>
+void setAndRedraw(ControlInstance* control, int32_t, int32_t value) {
+    dataOf(control).*kField = value;
     host::ZOKAInvalidateControl(control);
 }
-
-void setCaptionAlign(ControlInstance* control, int32_t, int32_t value) {
-    storeAndInvalidate(control, dataOf(control).captionAlign, value);
-}
-
-void setCaptionPlacement(ControlInstance* control, int32_t, int32_t value) {
-    storeAndInvalidate(control, dataOf(control).captionPlacement, value);
-}
-
-void setCaptionDelta(ControlInstance* control, int32_t, int32_t value) {
-    storeAndInvalidate(control, dataOf(control).captionDelta, value);
-}
-
-void setIconAlign(ControlInstance* control, int32_t, int32_t value) {
-    storeAndInvalidate(control, dataOf(control).iconAlign, value);
-}
-
-void setIconDX(ControlInstance* control, int32_t, int32_t value) {
-    storeAndInvalidate(control, dataOf(control).iconDX, value);
-}
-
-void setIconDY(ControlInstance* control, int32_t, int32_t value) {
-    storeAndInvalidate(control, dataOf(control).iconDY, value);
-}
+template void setAndRedraw<&InstanceData::captionAlign>(ControlInstance*, int32_t, int32_t);
+template void setAndRedraw<&InstanceData::captionPlacement>(ControlInstance*, int32_t, int32_t);
+template void setAndRedraw<&InstanceData::captionDelta>(ControlInstance*, int32_t, int32_t);
+template void setAndRedraw<&InstanceData::iconAlign>(ControlInstance*, int32_t, int32_t);
+template void setAndRedraw<&InstanceData::iconDX>(ControlInstance*, int32_t, int32_t);
+template void setAndRedraw<&InstanceData::iconDY>(ControlInstance*, int32_t, int32_t);
 
 void setIcon(ControlInstance* control, int32_t, HostObject icon) {
     InstanceData& data = dataOf(control);

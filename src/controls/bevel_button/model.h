@@ -134,13 +134,12 @@ void defaultsReset(ControlInstance* control);
 // ---- properties: (control, param[, value]); param is not used --------------
 HostString getCaption(ControlInstance* control, int32_t param);  // locked for the caller
 void setCaption(ControlInstance* control, int32_t param, HostString caption);
-void setCaptionAlign(ControlInstance* control, int32_t param, int32_t value);
-void setCaptionPlacement(ControlInstance* control, int32_t param, int32_t value);
-void setCaptionDelta(ControlInstance* control, int32_t param, int32_t value);
+// The setter of a plain value the picture depends on (CaptionAlign,
+// CaptionPlacement, CaptionDelta, IconAlign, IconDX, IconDY): stores it and
+// asks for a redraw.
+template <int32_t InstanceData::*kField>
+void setAndRedraw(ControlInstance* control, int32_t param, int32_t value);
 void setIcon(ControlInstance* control, int32_t param, HostObject icon);
-void setIconAlign(ControlInstance* control, int32_t param, int32_t value);
-void setIconDX(ControlInstance* control, int32_t param, int32_t value);
-void setIconDY(ControlInstance* control, int32_t param, int32_t value);
 void setValue(ControlInstance* control, int32_t param, int32_t value);  // boolean in the low byte
 int32_t getMenuValue(ControlInstance* control, int32_t param);
 void setMenuValue(ControlInstance* control, int32_t param, int32_t value);  // keeps the low 16 bits
