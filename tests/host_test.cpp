@@ -280,27 +280,71 @@ TEST(ImportHookTest, InstallsAndRestores) {
     EXPECT_FALSE(missing.installed());
 }
 
-int gTestBrushes = 0;
-void* gNextCreateSolidBrush = nullptr;
-
-HBRUSH WINAPI countingCreateSolidBrush(COLORREF colour) {
-    ++gTestBrushes;
-    return reinterpret_cast<HBRUSH(WINAPI*)(COLORREF)>(gNextCreateSolidBrush)(colour);
-}
-
 TEST_F(ProbeTest, ATestHookChainsToTheHostsAccounting) {
     gDrawMode = DrawMode::LeakBrush;
-    gTestBrushes = 0;
     {
-        testhost::ImportHook hook(host.module(), "gdi32.dll", "CreateSolidBrush",
-                                  reinterpret_cast<void*>(&countingCreateSolidBrush));
-        ASSERT_TRUE(hook.installed());
-        gNextCreateSolidBrush = hook.original();
+        testhost::CallRecorder calls(host.module());
+        ASSERT_TRUE(calls.hook<decltype(&CreateSolidBrush)>("gdi32.dll", "CreateSolidBrush"));
         host.draw(host.create("Probe", 12, 3, 16, 5));
+        EXPECT_SEQUENCE((std::vector<std::string>{"CreateSolidBrush"}), calls.calls);
     }
-    EXPECT_EQ(gTestBrushes, 1);
     EXPECT_EQ(host.gdiCreated(), 1) << "the host's own hook was skipped";
     EXPECT_EQ(host.faults().size(), 1u) << "the leaked brush went unnoticed";
+}
+
+// --- the call recorder --------------------------------------------------------------
+
+// Through this program's own imports: a stand-in and a forwarding wrapper of
+// many arguments, which on i686 only work with the system's convention; each
+// import is as before once its recorder is gone, and the wrappers' slots are
+// free again (more recorders than a signature has slots).
+TEST(CallRecorderTest, RecordsStandsInAndUnhooks) {
+    HMODULE self = GetModuleHandleW(nullptr);
+    const void* tickBefore = nullptr;
+    {
+        testhost::ImportHook probe(self, "KERNEL32.dll", "GetTickCount", reinterpret_cast<void*>(&fakeTickCount));
+        tickBefore = probe.original();
+    }
+    for (int round = 0; round < 2 * testhost::recorder_detail::kHooksPerSignature; ++round) {
+        testhost::CallRecorder calls(self);
+        ASSERT_TRUE(calls.hook<decltype(&GetTickCount)>("KERNEL32.dll", "GetTickCount", nullptr,
+                                                        [](auto) { return DWORD{777}; }));
+        ASSERT_TRUE(calls.hook<decltype(&MultiByteToWideChar)>(
+            "KERNEL32.dll", "MultiByteToWideChar",
+            [](UINT codePage, DWORD, LPCCH, int bytes, LPWSTR, int) {
+                return std::to_string(codePage) + " " + std::to_string(bytes);
+            }));
+        EXPECT_EQ(GetTickCount(), 777u);
+        wchar_t wide[4] = {};
+        EXPECT_EQ(MultiByteToWideChar(CP_UTF8, 0, "ab", 2, wide, 4), 2);
+        EXPECT_EQ(std::wstring(wide), L"ab");
+        EXPECT_SEQUENCE((std::vector<std::string>{"GetTickCount", "MultiByteToWideChar 65001 2"}), calls.calls);
+        EXPECT_EQ(calls.callsOf("MultiByteToWideChar").size(), 1u);
+        EXPECT_FALSE(calls.hook<decltype(&GetTickCount)>("KERNEL32.dll", "NoSuchFunction"));
+        EXPECT_FALSE(calls.installed());
+    }
+    testhost::ImportHook probe(self, "KERNEL32.dll", "GetTickCount", reinterpret_cast<void*>(&fakeTickCount));
+    EXPECT_EQ(probe.original(), tickBefore) << "a recorder left its wrapper in the import table";
+}
+
+// Both sides with their line numbers, the differing lines marked and the
+// lines far from any difference left out.
+TEST(SequenceDifferenceTest, ShowsEachDifferenceWithItsContext) {
+    EXPECT_EQ(testhost::sequenceDifference({"a", "b"}, {"a", "b"}), "");
+    const std::vector<std::string> expected = {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"};
+    std::vector<std::string> actual = expected;
+    actual[8] = "nine";
+    actual.push_back("11");
+    EXPECT_EQ(testhost::sequenceDifference(expected, actual),
+              "10 expected, 11 recorded; the first difference is at 9:\n"
+              "       expected | recorded\n"
+              "   ...\n"
+              "   6   6        | 6\n"
+              "   7   7        | 7\n"
+              "   8   8        | 8\n"
+              " ! 9   9        | nine\n"
+              "   10  10       | 10\n"
+              " ! 11  -        | 11\n");
 }
 
 // --- events -------------------------------------------------------------------------

@@ -95,6 +95,16 @@ TEST(Pool, ZeroAndNegativeSizesGiveNullAndLeaveThePoolAlone) {
     EXPECT_EQ(poolAllocate(INT32_MIN), nullptr);
     poolFree(nullptr, 8);
     EXPECT_TRUE(sameState(before, poolState()));
+    // A size no block is allocated with is a caller's error: debug builds
+    // say so, release builds list nothing.
+    unsigned char stray[8];
+#ifndef NDEBUG
+    EXPECT_DEATH(poolFree(stray, 0), "poolFree given a size that no block is allocated with");
+#else
+    poolFree(stray, 0);
+    poolFree(stray, -4);
+    EXPECT_TRUE(sameState(before, poolState()));
+#endif
 }
 
 TEST(Pool, LargeBlocksBypassThePool) {

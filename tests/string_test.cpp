@@ -183,6 +183,36 @@ TEST(PluginString, WideTextOnlyForUtf16) {
 #endif
 }
 
+// The copies the Windows functions are given: aligned, ended with a zero unit,
+// whole units only (an odd UTF-16 byte count leaves the stray byte out),
+// writable without touching the string, and back in the pool afterwards.
+TEST(PluginString, UnitCopiesAreAlignedTerminatedAndPrivate) {
+    const char units[] = {'h', 0, 'i', 0, '!'};
+    PluginString odd = MakePluginString(units, 5, EncodingUtf16);
+    PluginString abc = MakePluginString("abc", 3, EncodingAscii);
+    auto copyAndCheck = [&] {
+        const TextUnits<wchar_t> wide = odd.wideCopy();
+        ASSERT_NE(wide.units(), nullptr);
+        EXPECT_EQ(reinterpret_cast<uintptr_t>(wide.units()) % alignof(wchar_t), 0u);
+        EXPECT_EQ(wide.count(), 2);
+        EXPECT_EQ(std::wstring(wide.units()), L"hi");
+        wide.units()[0] = L'H';
+        EXPECT_EQ(odd.text()[0], 'h');
+        const TextUnits<char> bytes = abc.byteCopy();
+        EXPECT_EQ(bytes.count(), 3);
+        EXPECT_STREQ(bytes.units(), "abc");
+        const TextUnits<wchar_t> empty = PluginString().wideCopy();
+        ASSERT_NE(empty.units(), nullptr);
+        EXPECT_EQ(empty.count(), 0);
+        EXPECT_EQ(empty.units()[0], 0);
+    };
+    copyAndCheck();
+    const SmallBlockPool afterFirst = poolState();
+    copyAndCheck();
+    EXPECT_EQ(poolState().position, afterFirst.position) << "the copies' blocks were not given back for reuse";
+    EXPECT_TRUE(poolFreeListsConsistent());
+}
+
 #ifndef NDEBUG
 // Debug builds report the programming errors through the runtime's assertion.
 TEST(PluginStringDeathTest, CharAtOutsideTheTextAsserts) {

@@ -2,8 +2,9 @@
 // pages, through UTF-16 with MultiByteToWideChar and WideCharToMultiByte.
 //
 // For the Windows text functions:
-//   - wide (W) functions:   PluginString w = ToUtf16(s);
-//                           then pass w.wideText() with w.length() / 2 units;
+//   - wide (W) functions:   TextUnits<wchar_t> w = ToUtf16(s).wideCopy();
+//                           then pass w.units() with w.count() units (aligned
+//                           and terminated, unlike the text in place);
 //   - narrow (A) functions: PluginString a = ToUserDefaultEncoding(s);
 //                           then pass a.text() with a.length() bytes.
 // A result may share the caller's body or the cached result of the last
