@@ -11,9 +11,9 @@
 
 namespace image_well {
 
-// Image follows the common picture policy. As the Part has it, a nil picture
-// is handed to ZOKALockObject too; the description is zeroed with its
-// picture, so an empty well never keeps a stale size.
+// Image follows the common picture policy. The setter locks whatever it
+// stores, a nil picture too; the description is zeroed with its picture, so
+// an empty well never keeps a stale size.
 static constexpr PicturePolicy kImagePolicy{true, true};
 
 static InstanceData& dataOf(ControlInstance* instance) {

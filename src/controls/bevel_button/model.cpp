@@ -17,9 +17,10 @@ static constexpr const wchar_t* kThemeClass = L"Toolbar";
 static constexpr int32_t kDefaultCaptionPlacement = 1;
 static constexpr int32_t kDefaultCaptionAlign = 3;
 
-// Icon follows the common picture policy, with two departures its tests pin:
-// a nil picture is not handed to ZOKALockObject, and the description is left
-// as the host last filled it (the painter reads it only while an icon is held).
+// Icon follows the common picture policy, with the button's two departures
+// kept: a nil picture is not handed to ZOKALockObject, and the description
+// is left as the host last filled it (the painter reads it only while an
+// icon is held).
 static constexpr PicturePolicy kIconPolicy{false, false};
 
 InstanceData& dataOf(ControlInstance* control) {
