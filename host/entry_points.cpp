@@ -8,6 +8,7 @@
 namespace testhost {
 
 Host* gCurrentHost = nullptr;
+void* (*gResolveFilter)(const char* name, void* hostFunction) = nullptr;
 
 namespace {
 
@@ -330,7 +331,7 @@ void* Host::resolve(const char* name) {
     ++h->resolveCounts[name];
     if (h->withheld.count(name)) return nullptr;
     for (const EntryPoint& e : entryPoints())
-        if (std::strcmp(e.name, name) == 0) return e.function;
+        if (std::strcmp(e.name, name) == 0) return gResolveFilter ? gResolveFilter(e.name, e.function) : e.function;
     return nullptr;
 }
 

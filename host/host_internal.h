@@ -127,6 +127,11 @@ struct Host::Impl {
 extern Host* gCurrentHost;
 Host::Impl* currentImpl();
 
+// When set, every entry point the resolver hands out passes through it first:
+// it answers the function to give the plug-in in place of the host's own
+// (lean_paint.cpp gives counting ones).
+extern void* (*gResolveFilter)(const char* name, void* hostFunction);
+
 // While positive, GDI objects that the host makes for itself are not counted
 // as the plug-in's (white-box tests link the plug-in into the test program,
 // whose imports are then hooked as well).
