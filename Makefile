@@ -1,6 +1,8 @@
 # make                 builds both DLLs and renders build/gallery.png with the 32-bit one
 # make test            builds and runs every test against both DLLs, and the debug build's
 # make dist            build/dist/ClassicControls-<version>.zip
+# make bench           times every paint against its standard peer and its GDI calls,
+#                      for both DLLs: build/bench-<arch>.txt and .csv
 # make gallery-golden  renders the gallery as the new docs/gallery.png
 BUILD := build
 WINE_PREFIX := $(abspath $(BUILD))/wine
@@ -9,7 +11,7 @@ ARCHES := i686 x86_64
 # The debug build whose tests run with the plug-in's assertions on.
 DEBUG_PRESET := x86_64-debug
 
-.PHONY: all bootstrap build build-debug gallery gallery-golden test dist clean
+.PHONY: all bootstrap build build-debug gallery gallery-golden test dist bench clean
 all: gallery
 
 bootstrap:
@@ -41,6 +43,18 @@ test: build build-debug
 
 dist: build
 	tools/make-dist $(BUILD)
+
+# One architecture after the other, so that they do not time each other;
+# BENCH_ARGS passes options on (--rounds N, --only TEXT, --pictures FOLDER).
+bench: build
+	@status=0; \
+	for p in $(ARCHES); do \
+	  echo "== bench $$p"; \
+	  (cd $(BUILD)/$$p/bin && $(WINE_RUN) ./bench.exe $(BENCH_ARGS) \
+	    --text $(abspath $(BUILD))/bench-$$p.txt --csv $(abspath $(BUILD))/bench-$$p.csv); \
+	  rc=$$?; if [ $$rc = 77 ]; then echo "bench $$p skipped"; elif [ $$rc != 0 ]; then status=1; fi; \
+	done; \
+	$(WINE_RUN) --stop; exit $$status
 
 clean:
 	rm -rf $(BUILD)
