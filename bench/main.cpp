@@ -432,7 +432,11 @@ std::string csv(const std::vector<Result>& results) {
         "entry_calls,host_ns\n";
     for (const Result& r : results) {
         char line[512];
-        auto n = [](double v) { return std::isnan(v) ? std::string() : std::to_string(v); };
+        auto n = [](double v) {
+            char text[32];
+            std::snprintf(text, sizeof text, "%.3f", v);
+            return std::isnan(v) ? std::string() : std::string(text);
+        };
         std::snprintf(line, sizeof line, "%s,%s,%s,%s,%s,%s,%s,%s,%s,%s,%s,%s,%s,%s,%s,%d,%.0f\n", architecture(),
                       csvField(r.c->name).c_str(), r.c->look == Look::kThemed ? "themed" : "classic",
                       r.c->work == Work::kIdleStep ? "idle" : "paint", csvField(r.c->peerName).c_str(),
