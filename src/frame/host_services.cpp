@@ -136,8 +136,10 @@ void ZOKAInvalidateControl(ControlInstance* instance) {
     if (auto fn = Resolve<HostEntryPoint::ZOKAInvalidateControl>()) fn(instance);
 }
 
-void ZOKASetSpecialBackground(ControlInstance* instance, uint32_t* colour) {
-    if (auto fn = Resolve<HostEntryPoint::ZOKASetSpecialBackground>()) fn(instance, colour);
+bool ZOKASetSpecialBackground(ControlInstance* instance, uint32_t* colour) {
+    auto fn = Resolve<HostEntryPoint::ZOKASetSpecialBackground>();
+    if (fn) fn(instance, colour);
+    return fn != nullptr;
 }
 
 HostWindow getControlWindow(ControlInstance* instance) {

@@ -38,7 +38,9 @@ HostGraphics ZOKAGetControlGraphics(ControlInstance* instance);
 int32_t ZOKAGetWin32Charset();
 HDC ZOKAGraphicsDC(HostGraphics graphics);
 void ZOKAInvalidateControl(ControlInstance* instance);
-void ZOKASetSpecialBackground(ControlInstance* instance, uint32_t* colour);
+// True when the host was asked (it supplies the entry point); the colour is
+// then the host's.
+bool ZOKASetSpecialBackground(ControlInstance* instance, uint32_t* colour);
 HostWindow getControlWindow(ControlInstance* instance);
 void ZOKASetAccelerator(ControlInstance* instance, HostString caption);
 int32_t GetTabPanelVisible(ControlInstance* instance);
