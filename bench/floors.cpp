@@ -87,30 +87,13 @@ public:
         if (theme_) CloseThemeData(theme_);
     }
 
+    // In the painter's order: the font and the caption's measure first,
+    // then the background, then icon and caption under the face's clip.
     void paint(HDC dc) override {
         RECT outer;
         SetRect(&outer, bounds_.left, bounds_.top, bounds_.right, bounds_.bottom);
-        HBRUSH faceBrush = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
         RECT face = outer;
-        InflateRect(&face, -1, -1);
-        if (spec_.themed) {
-            if (!spec_.hot) DrawThemeParentBackground(window_, dc, nullptr);
-            DrawThemeBackground(theme_, dc, kToolbarButton, spec_.hot ? kToolbarHot : kToolbarNormal, &face, nullptr);
-        } else {
-            FrameRect(dc, &outer, static_cast<HBRUSH>(stock(BLACK_BRUSH)));
-            for (int ring = 0; ring < spec_.rings; ++ring) {
-                paintRing(dc, face);
-                InflateRect(&face, -1, -1);
-            }
-            FillRect(dc, &face, faceBrush);
-        }
-
-        HRGN savedClip = CreateRectRgn(0, 0, 0, 0);
-        const bool hadClip = GetClipRgn(dc, savedClip) > 0;
-        RECT clip = face;
-        OffsetRect(&clip, -bounds_.left, -bounds_.top);
-        HRGN faceClip = CreateRectRgn(clip.left, clip.top, clip.right, clip.bottom);
-        SelectClipRgn(dc, faceClip);
+        InflateRect(&face, spec_.themed ? -1 : -1 - spec_.rings, spec_.themed ? -1 : -1 - spec_.rings);
 
         HFONT font =
             CreateFontA(kCaptionFontHeight, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, kCaptionFace);
@@ -120,8 +103,30 @@ public:
         SIZE extent{0, 0};
         GetTextExtentPoint32W(dc, spec_.caption, captionLength_, &extent);
 
-        // The layout of the painter for these cases: centred caption, or a
-        // vertically centred icon at IconDX with the caption to its right.
+        if (spec_.themed) {
+            if (!spec_.hot) DrawThemeParentBackground(window_, dc, nullptr);
+            DrawThemeBackground(theme_, dc, kToolbarButton, spec_.hot ? kToolbarHot : kToolbarNormal, &face, nullptr);
+        } else {
+            FrameRect(dc, &outer, static_cast<HBRUSH>(stock(BLACK_BRUSH)));
+            for (int ring = 0; ring < spec_.rings; ++ring) {
+                RECT edge = outer;
+                InflateRect(&edge, -(ring + 1), -(ring + 1));
+                paintRing(dc, edge);
+            }
+            HBRUSH faceBrush = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
+            FillRect(dc, &face, faceBrush);
+            DeleteObject(faceBrush);
+        }
+
+        HRGN savedClip = CreateRectRgn(0, 0, 0, 0);
+        const bool hadClip = GetClipRgn(dc, savedClip) > 0;
+        RECT clip = face;
+        OffsetRect(&clip, -bounds_.left, -bounds_.top);
+        HRGN faceClip = CreateRectRgn(clip.left, clip.top, clip.right, clip.bottom);
+        SelectClipRgn(dc, faceClip);
+
+        // The layout of these cases: a centred caption, or a vertically
+        // centred icon at IconDX with the caption to its right.
         const LONG textHeight = metrics.tmAscent + metrics.tmDescent + metrics.tmExternalLeading;
         LONG x = face.left + (face.right - face.left - extent.cx) / 2;
         const LONG y = face.top + (face.bottom - face.top - textHeight) / 2;
@@ -131,7 +136,6 @@ public:
             icon_->draw(dc, ix, iy);
             x = ix + kIconSize + spec_.captionDelta;
         }
-
         const int keptMode = SetBkMode(dc, TRANSPARENT);
         const UINT keptAlign = SetTextAlign(dc, 0);
         const COLORREF keptColour = SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
@@ -140,7 +144,6 @@ public:
         SetTextAlign(dc, keptAlign);
         SetBkMode(dc, keptMode);
         SetTextColor(dc, keptColour);
-
         SelectClipRgn(dc, hadClip ? savedClip : nullptr);
         DeleteObject(faceClip);
         DeleteObject(savedClip);
@@ -160,7 +163,6 @@ public:
             }
         }
 
-        DeleteObject(faceBrush);
         SelectObject(dc, keptFont);
         DeleteObject(font);
     }
