@@ -38,7 +38,9 @@ public:
     // Starts lean paints of instance, ending those of any other. Its bounds,
     // enabled and visible states, background and window are read now and
     // answered from then on; the GDI accounting hooks are lifted until end().
-    // False when a surface cannot be made.
+    // Lifting them puts the plug-in's GDI import slots back as the loader
+    // left them, so no other hook may lie over those (a CallRecorder on
+    // GDI32.dll) during a run. False when a surface cannot be made.
     bool begin(Instance* instance);
     void end();
     bool running() const;
