@@ -106,7 +106,7 @@ COLORREF iconPixel(int x, int y);     // 16 x 16
 COLORREF picturePixel(int x, int y);  // 16 x 12
 
 // Floors (floors.cpp).
-struct BevelFloorSpec {
+struct BevelFloorLook {
     int rings = 1;  // Bevel + 1 classic rings; ignored when themed
     bool themed = false;
     bool hot = false;
@@ -116,7 +116,7 @@ struct BevelFloorSpec {
     int captionDelta = 0;
     int hasMenu = 0;
 };
-std::unique_ptr<Painter> bevelFloor(const CaseContext& c, const BevelFloorSpec& spec);
+std::unique_ptr<Painter> bevelFloor(const CaseContext& c, const BevelFloorLook& look);
 std::unique_ptr<Painter> triangleFloor(const CaseContext& c);
 std::unique_ptr<Painter> littleArrowsFloor(const CaseContext& c, bool themed);
 std::unique_ptr<Painter> chasingArrowsFloor(const CaseContext& c, bool xp, bool step);

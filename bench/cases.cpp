@@ -82,21 +82,21 @@ InstanceSetup themedBevel(const char* caption, bool hot, int32_t hasMenu = 0) {
     };
 }
 
-BevelFloorSpec classicSpec(int rings, const wchar_t* caption, int hasMenu = 0) {
-    BevelFloorSpec spec;
-    spec.rings = rings;
-    spec.caption = caption;
-    spec.hasMenu = hasMenu;
-    return spec;
+BevelFloorLook classicLook(int rings, const wchar_t* caption, int hasMenu = 0) {
+    BevelFloorLook look;
+    look.rings = rings;
+    look.caption = caption;
+    look.hasMenu = hasMenu;
+    return look;
 }
 
-BevelFloorSpec themedSpec(const wchar_t* caption, bool hot, int hasMenu = 0) {
-    BevelFloorSpec spec;
-    spec.themed = true;
-    spec.hot = hot;
-    spec.caption = caption;
-    spec.hasMenu = hasMenu;
-    return spec;
+BevelFloorLook themedLook(const wchar_t* caption, bool hot, int hasMenu = 0) {
+    BevelFloorLook look;
+    look.themed = true;
+    look.hot = hot;
+    look.caption = caption;
+    look.hasMenu = hasMenu;
+    return look;
 }
 
 Case classicBevel(const std::string& name, int32_t value, const char* caption, const wchar_t* wideCaption) {
@@ -104,7 +104,7 @@ Case classicBevel(const std::string& name, int32_t value, const char* caption, c
     c.setup = bevel(value, caption);
     c.peerName = "BUTTON (user32)";
     c.peer = [wideCaption](const CaseContext& x) { return userButtonPeer(x, wideCaption); };
-    c.floor = [=](const CaseContext& x) { return bevelFloor(x, classicSpec(value + 1, wideCaption)); };
+    c.floor = [=](const CaseContext& x) { return bevelFloor(x, classicLook(value + 1, wideCaption)); };
     return c;
 }
 
@@ -134,11 +134,11 @@ std::vector<Case> allCases() {
             return v6ButtonPeer(x, L"OK", BS_PUSHBUTTON, false, false, makeBitmap(kIconSize, kIconSize, iconPixel));
         };
         c.floor = [](const CaseContext& x) {
-            BevelFloorSpec spec = classicSpec(2, L"OK");
-            spec.icon = true;
-            spec.iconDX = kIconDX;
-            spec.captionDelta = kCaptionDelta;
-            return bevelFloor(x, spec);
+            BevelFloorLook look = classicLook(2, L"OK");
+            look.icon = true;
+            look.iconDX = kIconDX;
+            look.captionDelta = kCaptionDelta;
+            return bevelFloor(x, look);
         };
         cases.push_back(c);
     }
@@ -148,7 +148,7 @@ std::vector<Case> allCases() {
         c.setup = bevel(1, "Menu", kMenuBelow);
         c.peerName = "BUTTON 6.0 split, unthemed";
         c.peer = [](const CaseContext& x) { return v6ButtonPeer(x, L"Menu", kSplitButton, false, false, nullptr); };
-        c.floor = [](const CaseContext& x) { return bevelFloor(x, classicSpec(2, L"Menu", kMenuBelow)); };
+        c.floor = [](const CaseContext& x) { return bevelFloor(x, classicLook(2, L"Menu", kMenuBelow)); };
         cases.push_back(c);
     }
     {
@@ -157,7 +157,7 @@ std::vector<Case> allCases() {
         c.setup = themedBevel("OK", false);
         c.peerName = "BUTTON 6.0 themed";
         c.peer = [](const CaseContext& x) { return v6ButtonPeer(x, L"OK", BS_PUSHBUTTON, true, false, nullptr); };
-        c.floor = [](const CaseContext& x) { return bevelFloor(x, themedSpec(L"OK", false)); };
+        c.floor = [](const CaseContext& x) { return bevelFloor(x, themedLook(L"OK", false)); };
         cases.push_back(c);
     }
     {
@@ -166,7 +166,7 @@ std::vector<Case> allCases() {
         c.setup = themedBevel("OK", true);
         c.peerName = "BUTTON 6.0 themed, hot";
         c.peer = [](const CaseContext& x) { return v6ButtonPeer(x, L"OK", BS_PUSHBUTTON, true, true, nullptr); };
-        c.floor = [](const CaseContext& x) { return bevelFloor(x, themedSpec(L"OK", true)); };
+        c.floor = [](const CaseContext& x) { return bevelFloor(x, themedLook(L"OK", true)); };
         cases.push_back(c);
     }
     {
@@ -175,7 +175,7 @@ std::vector<Case> allCases() {
         c.setup = themedBevel("Menu", false, kMenuBelow);
         c.peerName = "BUTTON 6.0 split, themed";
         c.peer = [](const CaseContext& x) { return v6ButtonPeer(x, L"Menu", kSplitButton, true, false, nullptr); };
-        c.floor = [](const CaseContext& x) { return bevelFloor(x, themedSpec(L"Menu", false, kMenuBelow)); };
+        c.floor = [](const CaseContext& x) { return bevelFloor(x, themedLook(L"Menu", false, kMenuBelow)); };
         cases.push_back(c);
     }
     {

@@ -78,10 +78,10 @@ private:
 
 class BevelFloor : public Painter {
 public:
-    BevelFloor(const CaseContext& c, const BevelFloorSpec& spec)
-        : spec_(spec), bounds_(boundsOf(c)), window_(c.instance->window), captionLength_(lstrlenW(spec.caption)) {
-        if (spec.themed) theme_ = OpenThemeData(nullptr, L"Toolbar");
-        if (spec.icon) icon_ = std::make_unique<PictureSource>(kIconSize, kIconSize, iconPixel);
+    BevelFloor(const CaseContext& c, const BevelFloorLook& look)
+        : look_(look), bounds_(boundsOf(c)), window_(c.instance->window), captionLength_(lstrlenW(look.caption)) {
+        if (look.themed) theme_ = OpenThemeData(nullptr, L"Toolbar");
+        if (look.icon) icon_ = std::make_unique<PictureSource>(kIconSize, kIconSize, iconPixel);
     }
     ~BevelFloor() override {
         if (theme_) CloseThemeData(theme_);
@@ -93,7 +93,7 @@ public:
         RECT outer;
         SetRect(&outer, bounds_.left, bounds_.top, bounds_.right, bounds_.bottom);
         RECT face = outer;
-        InflateRect(&face, spec_.themed ? -1 : -1 - spec_.rings, spec_.themed ? -1 : -1 - spec_.rings);
+        InflateRect(&face, look_.themed ? -1 : -1 - look_.rings, look_.themed ? -1 : -1 - look_.rings);
 
         HFONT font =
             CreateFontA(kCaptionFontHeight, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, kCaptionFace);
@@ -101,14 +101,14 @@ public:
         TEXTMETRICA metrics{};
         GetTextMetricsA(dc, &metrics);
         SIZE extent{0, 0};
-        GetTextExtentPoint32W(dc, spec_.caption, captionLength_, &extent);
+        GetTextExtentPoint32W(dc, look_.caption, captionLength_, &extent);
 
-        if (spec_.themed) {
-            if (!spec_.hot) DrawThemeParentBackground(window_, dc, nullptr);
-            DrawThemeBackground(theme_, dc, kToolbarButton, spec_.hot ? kToolbarHot : kToolbarNormal, &face, nullptr);
+        if (look_.themed) {
+            if (!look_.hot) DrawThemeParentBackground(window_, dc, nullptr);
+            DrawThemeBackground(theme_, dc, kToolbarButton, look_.hot ? kToolbarHot : kToolbarNormal, &face, nullptr);
         } else {
             FrameRect(dc, &outer, static_cast<HBRUSH>(stock(BLACK_BRUSH)));
-            for (int ring = 0; ring < spec_.rings; ++ring) {
+            for (int ring = 0; ring < look_.rings; ++ring) {
                 RECT edge = outer;
                 InflateRect(&edge, -(ring + 1), -(ring + 1));
                 paintRing(dc, edge);
@@ -131,16 +131,16 @@ public:
         LONG x = face.left + (face.right - face.left - extent.cx) / 2;
         const LONG y = face.top + (face.bottom - face.top - textHeight) / 2;
         if (icon_) {
-            const LONG ix = face.left + spec_.iconDX;
+            const LONG ix = face.left + look_.iconDX;
             const LONG iy = face.top + (face.bottom - face.top - kIconSize) / 2;
             icon_->draw(dc, ix, iy);
-            x = ix + kIconSize + spec_.captionDelta;
+            x = ix + kIconSize + look_.captionDelta;
         }
         const int keptMode = SetBkMode(dc, TRANSPARENT);
         const UINT keptAlign = SetTextAlign(dc, 0);
         const COLORREF keptColour = SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
         RECT at{x, y, outer.right, outer.bottom};
-        if (captionLength_ > 0) DrawTextW(dc, spec_.caption, captionLength_, &at, kCaptionFormat);
+        if (captionLength_ > 0) DrawTextW(dc, look_.caption, captionLength_, &at, kCaptionFormat);
         SetTextAlign(dc, keptAlign);
         SetBkMode(dc, keptMode);
         SetTextColor(dc, keptColour);
@@ -148,8 +148,8 @@ public:
         DeleteObject(faceClip);
         DeleteObject(savedClip);
 
-        if (spec_.hasMenu == 1) {
-            if (spec_.themed) {
+        if (look_.hasMenu == 1) {
+            if (look_.themed) {
                 // The small down arrow, centred on the face's height.
                 const LONG left = face.right - 10;
                 const LONG top = face.top + (face.bottom - face.top) / 2 - 1;
@@ -187,7 +187,7 @@ private:
         DeleteObject(dark);
     }
 
-    BevelFloorSpec spec_;
+    BevelFloorLook look_;
     HostRect bounds_;
     HWND window_;
     int captionLength_;
@@ -454,8 +454,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<Painter> bevelFloor(const CaseContext& c, const BevelFloorSpec& spec) {
-    return std::make_unique<BevelFloor>(c, spec);
+std::unique_ptr<Painter> bevelFloor(const CaseContext& c, const BevelFloorLook& look) {
+    return std::make_unique<BevelFloor>(c, look);
 }
 std::unique_ptr<Painter> triangleFloor(const CaseContext& c) { return std::make_unique<TriangleFloor>(c); }
 std::unique_ptr<Painter> littleArrowsFloor(const CaseContext& c, bool themed) {
