@@ -87,22 +87,15 @@ public:
         if (theme_) CloseThemeData(theme_);
     }
 
-    // In the painter's order: the font and the caption's measure first,
-    // then the background, then icon and caption under the face's clip.
+    // In the painter's order: the face brush, the background, the face's
+    // clip, then the font and the caption's measure, icon and caption.
     void paint(HDC dc) override {
         RECT outer;
         SetRect(&outer, bounds_.left, bounds_.top, bounds_.right, bounds_.bottom);
         RECT face = outer;
         InflateRect(&face, look_.themed ? -1 : -1 - look_.rings, look_.themed ? -1 : -1 - look_.rings);
 
-        HFONT font =
-            CreateFontA(kCaptionFontHeight, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, kCaptionFace);
-        HGDIOBJ keptFont = SelectObject(dc, font);
-        TEXTMETRICA metrics{};
-        GetTextMetricsA(dc, &metrics);
-        SIZE extent{0, 0};
-        GetTextExtentPoint32W(dc, look_.caption, captionLength_, &extent);
-
+        HBRUSH faceBrush = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
         if (look_.themed) {
             if (!look_.hot) DrawThemeParentBackground(window_, dc, nullptr);
             DrawThemeBackground(theme_, dc, kToolbarButton, look_.hot ? kToolbarHot : kToolbarNormal, &face, nullptr);
@@ -113,9 +106,7 @@ public:
                 InflateRect(&edge, -(ring + 1), -(ring + 1));
                 paintRing(dc, edge);
             }
-            HBRUSH faceBrush = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
             FillRect(dc, &face, faceBrush);
-            DeleteObject(faceBrush);
         }
 
         HRGN savedClip = CreateRectRgn(0, 0, 0, 0);
@@ -124,6 +115,14 @@ public:
         OffsetRect(&clip, -bounds_.left, -bounds_.top);
         HRGN faceClip = CreateRectRgn(clip.left, clip.top, clip.right, clip.bottom);
         SelectClipRgn(dc, faceClip);
+
+        HFONT font =
+            CreateFontA(kCaptionFontHeight, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, kCaptionFace);
+        HGDIOBJ keptFont = SelectObject(dc, font);
+        TEXTMETRICA metrics{};
+        GetTextMetricsA(dc, &metrics);
+        SIZE extent{0, 0};
+        GetTextExtentPoint32W(dc, look_.caption, captionLength_, &extent);
 
         // The layout of these cases: a centred caption, or a vertically
         // centred icon at IconDX with the caption to its right.
@@ -163,6 +162,7 @@ public:
             }
         }
 
+        DeleteObject(faceBrush);
         SelectObject(dc, keptFont);
         DeleteObject(font);
     }

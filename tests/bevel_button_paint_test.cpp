@@ -282,6 +282,36 @@ TEST_F(BevelPaintTest, ThreeRingsOnTheSixtyByTwentyTwoExample) {
               "KKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKK\n");
 }
 
+// The paint's GDI calls in their published order: face brush, frame and
+// rings, face, the face's clip, the font and its metrics within it, the
+// caption, the clip given back, the menu arrow outside it, then the brush and
+// the font deleted.
+TEST_F(BevelPaintTest, GdiCallsComeInThePublishedOrder) {
+    Instance* b = Create(0, 0, 60, 22, "Go", 0);
+    host.setInteger(b, "HasMenu", 1);
+    testhost::CallRecorder calls(host.module());
+    calls.hook<decltype(&CreateSolidBrush)>("GDI32.dll", "CreateSolidBrush");
+    calls.hook<decltype(&CreatePen)>("GDI32.dll", "CreatePen");
+    calls.hook<decltype(&FrameRect)>("USER32.dll", "FrameRect");
+    calls.hook<decltype(&FillRect)>("USER32.dll", "FillRect");
+    calls.hook<decltype(&CreateRectRgn)>("GDI32.dll", "CreateRectRgn");
+    calls.hook<decltype(&SelectClipRgn)>("GDI32.dll", "SelectClipRgn");
+    calls.hook<decltype(&CreateFontA)>("GDI32.dll", "CreateFontA");
+    calls.hook<decltype(&GetTextMetricsA)>("GDI32.dll", "GetTextMetricsA");
+    calls.hook<decltype(&DrawTextW)>("USER32.dll", "DrawTextW");
+    calls.hook<decltype(&Polygon)>("GDI32.dll", "Polygon");
+    calls.hook<decltype(&DeleteObject)>("GDI32.dll", "DeleteObject");
+    ASSERT_TRUE(calls.installed());
+    host.draw(b);
+    static const std::vector<std::string> kExpected = {
+        "CreateSolidBrush", "FrameRect",       "CreatePen",     "DeleteObject",  "CreatePen",
+        "DeleteObject",     "FillRect",        "CreateRectRgn", "CreateRectRgn", "SelectClipRgn",
+        "CreateFontA",      "GetTextMetricsA", "DrawTextW",     "SelectClipRgn", "DeleteObject",
+        "DeleteObject",     "Polygon",         "DeleteObject",  "DeleteObject",
+    };
+    EXPECT_SEQUENCE(kExpected, calls.calls);
+}
+
 TEST_F(BevelPaintTest, BevelZeroAndUnthemedFourDrawOneRing) {
     const char* const kOneRing =
         "............\n"

@@ -129,7 +129,7 @@ static HMENU buildMenu(const InstanceData& data) {
 // chosen identifier or 0.
 static UINT trackMenu(ControlInstance* control, const InstanceData& data, const HostRect& bounds) {
     HMENU menu = buildMenu(data);
-    POINT anchor = layOutButton(bounds, shapeOf(data, true), CaptionExtent{}).menuAnchor;
+    POINT anchor = layOutButton(bounds, shapeOf(data, true)).menuAnchor;
     HWND owner = host::ZOKAGetWindowHandle(host::getControlWindow(control));
     ClientToScreen(owner, &anchor);
     const UINT chosen = static_cast<UINT>(TrackPopupMenu(menu, kPopupFlags, anchor.x, anchor.y, 0, owner, nullptr));

@@ -206,18 +206,21 @@ static void layOutArrow(const ButtonShape& shape, ButtonLayout& layout) {
     }
 }
 
-ButtonLayout layOutButton(const HostRect& bounds, const ButtonShape& shape, const CaptionExtent& caption) {
+ButtonLayout layOutButton(const HostRect& bounds, const ButtonShape& shape) {
     ButtonLayout layout{};
     SetRect(&layout.outer, bounds.left, bounds.top, bounds.right, bounds.bottom);
     layout.face = layout.outer;
     InflateRect(&layout.face, -1, -1);
     layOutRings(shape, layout);
-    layOutContent(shape, caption, layout);
     layOutArrow(shape, layout);
     // The menu opens at the bottom-left corner (HasMenu 1) or the top-right one.
     layout.menuAnchor =
         shape.hasMenu == kMenuBelow ? POINT{bounds.left, bounds.bottom} : POINT{bounds.right, bounds.top};
     return layout;
+}
+
+void placeContent(const ButtonShape& shape, const CaptionExtent& caption, ButtonLayout* layout) {
+    layOutContent(shape, caption, *layout);
 }
 
 // ---- look -------------------------------------------------------------------------
@@ -468,7 +471,7 @@ static void paintRing(HDC dc, const RECT& face, bool pushedIn) {
 
 // Frame, rings and face (classic) or the toolbar button's background
 // (themed, enabled only).
-static void paintBackground(HDC dc, const ButtonLook& look, const ButtonLayout& layout) {
+static void paintBackground(HDC dc, const ButtonLook& look, const ButtonLayout& layout, HBRUSH faceBrush) {
     if (look.shape.themed) {
         if (!look.shape.enabled) return;
         if (look.parent.painted) {
@@ -483,10 +486,7 @@ static void paintBackground(HDC dc, const ButtonLook& look, const ButtonLayout& 
         InflateRect(&edge, -(ring + 1), -(ring + 1));
         paintRing(dc, edge, look.pushedIn);
     }
-    if (isEmptyFace(layout.face)) return;
-    HBRUSH faceBrush = CreateSolidBrush(GetSysColor(look.pushedIn ? COLOR_BTNSHADOW : COLOR_BTNFACE));
-    FillRect(dc, &layout.face, faceBrush);
-    DeleteObject(faceBrush);
+    if (!isEmptyFace(layout.face)) FillRect(dc, &layout.face, faceBrush);
 }
 
 // Drawn twice when disabled: in the highlight colour one pixel right and
@@ -514,22 +514,30 @@ static void paintCaption(HDC dc, const ButtonLook& look, const ButtonLayout& lay
     SetTextColor(dc, keptColour);
 }
 
+// The GDI calls come in the control's published order: face brush,
+// background, the face's clip, the font and the caption's extent within it,
+// icon and caption, clip restored, menu arrow, clean-up.
 void paintButton(HDC dc, const HostRect& bounds, const ButtonLook& look) {
-    const FontRequest& request = look.font;
-    HFONT font = CreateFontA(fontHeight(dc, request), 0, 0, 0, request.weight, request.italic, request.underline, 0,
-                             request.charset, 0, 0, 0, 0,
-                             request.mappedFace != nullptr ? request.mappedFace : request.name.text());
-    HGDIOBJ keptFont = SelectObject(dc, font);
-    const ButtonLayout layout = layOutButton(bounds, look.shape, measureCaption(dc, look));
+    ButtonLayout layout = layOutButton(bounds, look.shape);
+    HBRUSH faceBrush = CreateSolidBrush(GetSysColor(look.pushedIn ? COLOR_BTNSHADOW : COLOR_BTNFACE));
+    paintBackground(dc, look, layout, faceBrush);
 
-    paintBackground(dc, look, layout);
+    const FontRequest& request = look.font;
+    HFONT font = nullptr;
+    HGDIOBJ keptFont = nullptr;
     // Icon and caption stay on the face.
     PaintClipped(dc, layout.face, bounds, look.surface, [&] {
+        font = CreateFontA(fontHeight(dc, request), 0, 0, 0, request.weight, request.italic, request.underline, 0,
+                           request.charset, 0, 0, 0, 0,
+                           request.mappedFace != nullptr ? request.mappedFace : request.name.text());
+        keptFont = SelectObject(dc, font);
+        placeContent(look.shape, measureCaption(dc, look), &layout);
         if (look.icon != nullptr) host::drawPicturePrimitive(dc, look.icon, &layout.icon, look.iconFlag);
         paintCaption(dc, look, layout);
     });
     if (layout.hasArrow) popup_arrow::paintArrowTriangle(dc, layout.arrow.x, layout.arrow.y, layout.arrowFacing);
 
+    DeleteObject(faceBrush);
     SelectObject(dc, keptFont);
     DeleteObject(font);
 }

@@ -58,16 +58,20 @@ struct ButtonLayout {
     RECT outer;           // the bounds
     RECT face;            // inside the frame and the rings; inside out when they do not fit
     int32_t rings;        // classic rings drawn, from the outside in
-    HostRect icon;        // the icon's destination, one right and down while pressed
-    RECT caption;         // from the caption's top-left corner to the bounds' bottom-right
+    HostRect icon;        // placeContent: the icon's destination, one right and down while pressed
+    RECT caption;         // placeContent: from the caption's top-left corner to the bounds' bottom-right
     bool hasArrow;        // the menu arrow, HasMenu 1 or 2 only
     POINT arrow;          // its anchor
     int32_t arrowFacing;  // its popup arrow shape
     POINT menuAnchor;     // where the popup menu opens
 };
 
-// Lays the button out; pure. The interaction takes the menu's anchor from it.
-ButtonLayout layOutButton(const HostRect& bounds, const ButtonShape& shape, const CaptionExtent& caption);
+// Lays out frame, face, rings, menu arrow and the menu's anchor; pure. The
+// interaction takes the menu's anchor from it.
+ButtonLayout layOutButton(const HostRect& bounds, const ButtonShape& shape);
+// Places icon and caption within the layout's face, once the caption has been
+// measured in its font; pure.
+void placeContent(const ButtonShape& shape, const CaptionExtent& caption, ButtonLayout* layout);
 
 // ---- look -------------------------------------------------------------------------
 
