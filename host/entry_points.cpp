@@ -73,7 +73,8 @@ void PluginRegisterControl(ControlDefinition* definition) {
 
 const char* StringGetCString(HostString string) {
     Handle* h = handleFor(string, HandleKind::String, "StringGetCString");
-    return h ? reinterpret_cast<const char*>(h->storage.data() + 1) : nullptr;
+    // The storage the plug-in reads directly too (poisoned at the last release).
+    return h ? reinterpret_cast<const char*>(h->record.storage + 1) : nullptr;
 }
 
 HostString PluginInterpretConstantValue(HostString string) {
@@ -121,6 +122,7 @@ void recordPerformAction(HostObject receiver) {
     call.name = "PerformAction";
     call.receiver = receiver;
     gCurrentHost->events.push_back(call);
+    if (gCurrentHost->onPerformAction) gCurrentHost->onPerformAction(receiver);
 }
 
 void* GetInterfaceRoutine(HostObject object, const char* interfaceName, const char* routineName) {

@@ -62,6 +62,13 @@ static Handle& makeStringHandle(Host::Impl& impl, const std::string& bytes, Text
     h.storage = stringStorage(bytes);
     h.record.hostWord = 0;
     h.record.storage = h.storage.data();
+    if (impl.poisonStrings) {
+        h.guardedStorage = guardedCopy(impl, h.storage);
+        if (h.guardedStorage) {
+            h.guardedBytes = h.storage.size();
+            h.record.storage = h.guardedStorage;
+        }
+    }
     h.encoding = encoding;
     return h;
 }
@@ -110,7 +117,7 @@ static void releaseHostReference(Host::Impl& impl, const void* handle, const cha
     --h->hostRefs;
     --h->refs;
     if (h->refs < 0) impl.fault(impl.nameOf(handle) + " released below zero by " + caller);
-    if (h->refs == 0) h->released = true;
+    if (h->refs == 0) markReleased(impl, *h);
 }
 
 void Host::releaseString(HostString s) { releaseHostReference(*impl_, s, "releaseString"); }
@@ -129,11 +136,25 @@ HostObject Host::makePicture(int width, int height, std::function<COLORREF(int, 
     h.width = width;
     h.height = height;
     h.drawFlag = drawFlag;
+    h.bitmapWidth = width;
+    h.bitmapHeight = height;
     h.bitmap = makeTopDownDib(std::max(width, 1), std::max(height, 1), &h.bits);
     if (!h.bitmap) impl_->fault("makePicture: CreateDIBSection failed");
     for (int y = 0; h.bits && y < height; ++y)
         for (int x = 0; x < width; ++x) h.bits[y * width + x] = imageColour(paint ? paint(x, y) : RGB(0, 0, 0));
     return reinterpret_cast<HostObject>(&h);
+}
+
+HostObject Host::makeOddPicture(int32_t width, int32_t height, uint8_t drawFlag) {
+    // Drawn from a bitmap no larger than this a side, whatever the description says.
+    constexpr int kBitmapSide = 8;
+    HostObject picture = makePicture(
+        std::clamp(width, 1, kBitmapSide), std::clamp(height, 1, kBitmapSide),
+        [](int x, int y) { return RGB(40 * x, 40 * y, 200); }, drawFlag);
+    Handle* h = impl_->findHandle(picture);
+    h->width = width;
+    h->height = height;
+    return picture;
 }
 
 HostObject Host::makeReceiver() {
@@ -175,24 +196,47 @@ void pluginLock(Host::Impl& impl, const void* handle, const char* entryPoint, in
     }
     if (h->refs == 0) {
         if (h->kind == HandleKind::Graphics) retireSurface(impl, *h);
-        h->released = true;
+        markReleased(impl, *h);
+    }
+}
+
+void markReleased(Host::Impl&, Handle& handle) {
+    handle.released = true;
+    if (handle.guardedStorage) {
+        poisonGuardedCopy(handle.guardedStorage, handle.guardedBytes);
+        handle.guardedStorage = nullptr;
     }
 }
 
 // Compares every handle's count with the references the host holds.
-void checkHandleBalance(Host::Impl& impl) {
+std::vector<std::string> handleImbalances(const Host::Impl& impl) {
+    std::vector<std::string> found;
     for (auto& entry : impl.handles) {
-        Handle& h = *entry.second;
+        const Handle& h = *entry.second;
         const int pluginRefs = h.refs - h.hostRefs;
         if (pluginRefs > 0)
-            impl.fault("the plug-in kept " + std::to_string(pluginRefs) + " lock(s) on " + impl.nameOf(&h));
+            found.push_back("the plug-in kept " + std::to_string(pluginRefs) + " lock(s) on " + impl.nameOf(&h));
         else if (pluginRefs < 0)
-            impl.fault("the plug-in released " + impl.nameOf(&h) + " " + std::to_string(-pluginRefs) +
-                       " time(s) more than it locked it");
+            found.push_back("the plug-in released " + impl.nameOf(&h) + " " + std::to_string(-pluginRefs) +
+                            " time(s) more than it locked it");
         if (h.descriptionLocks != 0)
-            impl.fault("picture description of " + impl.nameOf(&h) + " still locked " +
-                       std::to_string(h.descriptionLocks) + " time(s)");
+            found.push_back("picture description of " + impl.nameOf(&h) + " still locked " +
+                            std::to_string(h.descriptionLocks) + " time(s)");
     }
+    return found;
 }
+
+void checkHandleBalance(Host::Impl& impl) {
+    for (const std::string& problem : handleImbalances(impl)) impl.fault(problem);
+}
+
+std::vector<std::string> Host::lockImbalances() const { return handleImbalances(*impl_); }
+
+int Host::pluginRefs(const void* handle) const {
+    const Handle* h = impl_->findHandle(handle);
+    return h ? h->refs - h->hostRefs : 0;
+}
+
+void Host::poisonReleasedStrings(bool on) { impl_->poisonStrings = on; }
 
 }  // namespace testhost

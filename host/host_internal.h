@@ -29,6 +29,15 @@ struct DcState {
     UINT textAlign = 0;
     bool clipped = false;
     RECT clipBox{};
+    std::vector<unsigned char> clipData;  // GetRegionData of the clip region
+    int rop2 = 0;
+    int mapMode = 0;
+    int polyFillMode = 0;
+    int stretchMode = 0;
+    int graphicsMode = 0;
+    int textCharExtra = 0;
+    POINT windowOrigin{};
+    POINT viewportOrigin{};
 };
 
 // One host handle. For strings the handle is the address of `record`, which
@@ -46,12 +55,18 @@ struct Handle {
     // Strings.
     std::vector<unsigned char> storage;  // length byte, bytes, NUL
     TextEncoding encoding = 0;
+    // With poisoning on, the copy of storage the plug-in reads: it ends on a
+    // page boundary and its pages are decommitted at the last release.
+    unsigned char* guardedStorage = nullptr;
+    size_t guardedBytes = 0;
 
     // Pictures.
     HBITMAP bitmap = nullptr;
     uint32_t* bits = nullptr;
-    int width = 0;
+    int width = 0;  // as the description reports them
     int height = 0;
+    int bitmapWidth = 0;
+    int bitmapHeight = 0;
     uint8_t drawFlag = 0;
     int descriptionLocks = 0;
 
@@ -62,6 +77,7 @@ struct Handle {
     uint32_t* surfaceBits = nullptr;
     RECT area{};  // window coordinates the surface covers
     int surfaceWidth = 0;
+    int surfaceHeight = 0;
     bool composeOnRelease = false;
     DcState initialState;
     std::string purpose;  // which callback or entry point the surface serves
@@ -71,6 +87,19 @@ struct Handle {
 struct LiveGdiObject {
     uint64_t serial = 0;
     std::string creator;  // the GDI function that made it
+};
+
+// Address space for poisonable string storage: pages handed out once,
+// committed while the string lives and decommitted at its last release, so
+// that a read after the release faults instead of finding the old bytes.
+struct GuardedPages {
+    std::vector<void*> regions;
+    unsigned char* next = nullptr;
+    size_t left = 0;
+    GuardedPages() = default;
+    GuardedPages(const GuardedPages&) = delete;
+    GuardedPages& operator=(const GuardedPages&) = delete;
+    ~GuardedPages();
 };
 
 struct Host::Impl {
@@ -105,6 +134,8 @@ struct Host::Impl {
 
     std::vector<std::string> faults;
     bool finished = false;
+    bool poisonStrings = false;
+    GuardedPages guardedPages;
 
     // GDI accounting.
     std::map<HGDIOBJ, LiveGdiObject> gdiLive;
@@ -151,6 +182,15 @@ HostString newPluginString(Host::Impl& impl, const std::string& bytes);
 // ZOKALock... (delta 1) and ZOKAUnlock... (delta -1) on behalf of the plug-in.
 void pluginLock(Host::Impl& impl, const void* handle, const char* entryPoint, int delta);
 void checkHandleBalance(Host::Impl& impl);
+// The balance faults checkHandleBalance would report, without reporting them.
+std::vector<std::string> handleImbalances(const Host::Impl& impl);
+// Marks a handle whose last reference is gone; string storage is poisoned.
+void markReleased(Host::Impl& impl, Handle& handle);
+
+// Poisonable storage (guarded_strings.cpp): a copy of bytes ending on a page
+// boundary, or null when no page could be had.
+unsigned char* guardedCopy(Host::Impl& impl, const std::vector<unsigned char>& bytes);
+void poisonGuardedCopy(unsigned char* copy, size_t bytes);
 
 // Surfaces (surfaces.cpp).
 DcState captureDcState(HDC dc);

@@ -6,6 +6,10 @@
 
 namespace testhost {
 
+// The largest side of a control-sized surface (a HostRect can span 65535
+// pixels; a surface that size would not fit in memory).
+constexpr long long kLargestSurfaceSide = 2048;
+
 DcState captureDcState(HDC dc) {
     HostGdiWork work;
     DcState state;
@@ -19,8 +23,21 @@ DcState captureDcState(HDC dc) {
     state.textAlign = GetTextAlign(dc);
     HRGN region = CreateRectRgn(0, 0, 0, 0);
     state.clipped = GetClipRgn(dc, region) == 1;
-    if (state.clipped) GetRgnBox(region, &state.clipBox);
+    if (state.clipped) {
+        GetRgnBox(region, &state.clipBox);
+        const DWORD size = GetRegionData(region, 0, nullptr);
+        state.clipData.resize(size);
+        if (size > 0) GetRegionData(region, size, reinterpret_cast<RGNDATA*>(state.clipData.data()));
+    }
     DeleteObject(region);
+    state.rop2 = GetROP2(dc);
+    state.mapMode = GetMapMode(dc);
+    state.polyFillMode = GetPolyFillMode(dc);
+    state.stretchMode = GetStretchBltMode(dc);
+    state.graphicsMode = GetGraphicsMode(dc);
+    state.textCharExtra = GetTextCharacterExtra(dc);
+    GetWindowOrgEx(dc, &state.windowOrigin);
+    GetViewportOrgEx(dc, &state.viewportOrigin);
     return state;
 }
 
@@ -54,6 +71,22 @@ std::string compareDcState(const DcState& before, const DcState& after) {
         add(after.clipped ? "a clip region " + rectText(after.clipBox) + " is left" : "the clip region is gone");
     else if (after.clipped && !EqualRect(&after.clipBox, &before.clipBox))
         add("clip region " + rectText(after.clipBox) + " instead of " + rectText(before.clipBox));
+    else if (after.clipData != before.clipData)
+        add("a clip region of another shape within " + rectText(after.clipBox));
+    auto compare = [&](int was, int is, const char* what) {
+        if (was != is) add(std::string(what) + " " + std::to_string(is) + " instead of " + std::to_string(was));
+    };
+    compare(before.rop2, after.rop2, "mix mode");
+    compare(before.mapMode, after.mapMode, "mapping mode");
+    compare(before.polyFillMode, after.polyFillMode, "polygon fill mode");
+    compare(before.stretchMode, after.stretchMode, "stretch mode");
+    compare(before.graphicsMode, after.graphicsMode, "graphics mode");
+    compare(before.textCharExtra, after.textCharExtra, "character spacing");
+    auto point = [](POINT p) { return "(" + std::to_string(p.x) + "," + std::to_string(p.y) + ")"; };
+    if (after.windowOrigin.x != before.windowOrigin.x || after.windowOrigin.y != before.windowOrigin.y)
+        add("window origin " + point(after.windowOrigin) + " instead of " + point(before.windowOrigin));
+    if (after.viewportOrigin.x != before.viewportOrigin.x || after.viewportOrigin.y != before.viewportOrigin.y)
+        add("viewport origin " + point(after.viewportOrigin) + " instead of " + point(before.viewportOrigin));
     return problems;
 }
 
@@ -71,17 +104,21 @@ HBITMAP makeTopDownDib(int width, int height, uint32_t** bits) {
     return bitmap;
 }
 
-// Copies the part of area that lies inside the window image and inside
-// limit between the image and a surface of area's size; toImage chooses the
-// direction.
-static void copyArea(uint32_t* image, uint32_t* surface, int surfaceWidth, const RECT& area, const RECT& limit,
-                     bool toImage) {
+// Copies the part of area that lies inside the window image, inside limit
+// and inside the surface (surfaceWidth by surfaceHeight from area's top-left
+// corner) between the image and the surface; toImage chooses the direction.
+static void copyArea(uint32_t* image, uint32_t* surface, int surfaceWidth, int surfaceHeight, const RECT& area,
+                     const RECT& limit, bool toImage) {
     GdiFlush();
+    const long long surfaceRight = static_cast<long long>(area.left) + surfaceWidth;
+    const long long surfaceBottom = static_cast<long long>(area.top) + surfaceHeight;
     const int left = std::max<int>({area.left, limit.left, 0});
-    const int right = std::min<int>({area.right, limit.right, Host::kWindowWidth});
+    const int right =
+        static_cast<int>(std::min<long long>({area.right, limit.right, Host::kWindowWidth, surfaceRight}));
     const int top = std::max<int>({area.top, limit.top, 0});
-    const int bottom = std::min<int>({area.bottom, limit.bottom, Host::kWindowHeight});
-    if (left >= right) return;
+    const int bottom =
+        static_cast<int>(std::min<long long>({area.bottom, limit.bottom, Host::kWindowHeight, surfaceBottom}));
+    if (left >= right || top >= bottom) return;
     for (int y = top; y < bottom; ++y) {
         uint32_t* imageRow = image + y * Host::kWindowWidth + left;
         uint32_t* surfaceRow = surface + (y - area.top) * surfaceWidth + (left - area.left);
@@ -99,16 +136,19 @@ static void composeOpenSurfaces(Host::Impl& impl) {
     for (auto& entry : impl.handles) {
         Handle& open = *entry.second;
         if (open.dc && open.composeOnRelease)
-            copyArea(impl.imageBits, open.surfaceBits, open.surfaceWidth, open.area, open.area, true);
+            copyArea(impl.imageBits, open.surfaceBits, open.surfaceWidth, open.surfaceHeight, open.area, open.area,
+                     true);
     }
 }
 
 HostGraphics makeControlSurface(Host::Impl& impl, const RECT& area, const std::string& purpose) {
     HostGdiWork work;
     composeOpenSurfaces(impl);
-    // An empty control still gets a one-pixel surface; nothing of it is composed.
-    const int width = std::max<int>(area.right - area.left, 1);
-    const int height = std::max<int>(area.bottom - area.top, 1);
+    // An empty control still gets a one-pixel surface; nothing of it is
+    // composed. A control larger than any screen gets a surface of the
+    // largest side: what it paints beyond is lost, as off a screen's edge.
+    const int width = std::clamp<long long>((long long)area.right - area.left, 1, kLargestSurfaceSide);
+    const int height = std::clamp<long long>((long long)area.bottom - area.top, 1, kLargestSurfaceSide);
     uint32_t* bits = nullptr;
     HBITMAP surface = makeTopDownDib(width, height, &bits);
     HDC dc = surface ? CreateCompatibleDC(nullptr) : nullptr;
@@ -122,14 +162,16 @@ HostGraphics makeControlSurface(Host::Impl& impl, const RECT& area, const std::s
     h.surface = surface;
     h.surfaceBits = bits;
     h.surfaceWidth = width;
+    h.surfaceHeight = height;
     h.previousBitmap = SelectObject(dc, surface);
     h.area = area;
     h.composeOnRelease = true;
     h.purpose = purpose;
-    copyArea(impl.imageBits, bits, width, area, area, false);
+    copyArea(impl.imageBits, bits, width, height, area, area, false);
     // Logical coordinates are window coordinates; the device origin is the
     // control's top-left corner.
     SetWindowOrgEx(dc, area.left, area.top, nullptr);
+    if (impl.owner->surfaceSetup) impl.owner->surfaceSetup(dc);
     h.initialState = captureDcState(dc);
     return reinterpret_cast<HostGraphics>(&h);
 }
@@ -146,6 +188,7 @@ HostGraphics makeImageSurface(Host::Impl& impl, const std::string& purpose) {
     h.previousBitmap = SelectObject(dc, impl.image);
     h.area = RECT{0, 0, Host::kWindowWidth, Host::kWindowHeight};
     h.purpose = purpose;
+    if (impl.owner->surfaceSetup) impl.owner->surfaceSetup(dc);
     h.initialState = captureDcState(dc);
     return reinterpret_cast<HostGraphics>(&h);
 }
@@ -156,13 +199,15 @@ void retireSurface(Host::Impl& impl, Handle& graphics) {
     const std::string problems = compareDcState(graphics.initialState, captureDcState(graphics.dc));
     if (!problems.empty()) impl.fault(graphics.purpose + " did not restore the device context: " + problems);
     if (graphics.composeOnRelease) {
-        copyArea(impl.imageBits, graphics.surfaceBits, graphics.surfaceWidth, graphics.area, graphics.area, true);
+        copyArea(impl.imageBits, graphics.surfaceBits, graphics.surfaceWidth, graphics.surfaceHeight, graphics.area,
+                 graphics.area, true);
         // Surfaces still lent out over the same place show the new pixels too,
         // as they would on one screen.
         for (auto& entry : impl.handles) {
             Handle& other = *entry.second;
             if (&other == &graphics || !other.dc || !other.composeOnRelease) continue;
-            copyArea(impl.imageBits, other.surfaceBits, other.surfaceWidth, other.area, graphics.area, false);
+            copyArea(impl.imageBits, other.surfaceBits, other.surfaceWidth, other.surfaceHeight, other.area,
+                     graphics.area, false);
         }
     }
     SelectObject(graphics.dc, graphics.previousBitmap);
@@ -210,7 +255,7 @@ void drawPictureBitmap(Handle& picture, HDC dc, const HostRect& destination) {
     HGDIOBJ previous = SelectObject(source, picture.bitmap);
     const int previousMode = SetStretchBltMode(dc, COLORONCOLOR);
     StretchBlt(dc, destination.left, destination.top, destination.right - destination.left,
-               destination.bottom - destination.top, source, 0, 0, picture.width, picture.height, SRCCOPY);
+               destination.bottom - destination.top, source, 0, 0, picture.bitmapWidth, picture.bitmapHeight, SRCCOPY);
     SetStretchBltMode(dc, previousMode);
     SelectObject(source, previous);
     DeleteDC(source);

@@ -303,7 +303,7 @@ Instance* Host::create(const std::string& className, int left, int top, int righ
 }
 
 // True when the bytes around InstanceData still hold the guard pattern.
-static bool guardsIntact(const Instance& instance) {
+static bool guardBytesIntact(const Instance& instance) {
     const auto* block = reinterpret_cast<const unsigned char*>(instance.control);
     const int32_t dataEnd = instance.definition->dataOffset + std::max(instance.definition->instanceDataSize, 0);
     for (int32_t i = sizeof(InstanceHeader); i < instance.definition->dataOffset; ++i)
@@ -320,7 +320,7 @@ void Host::destroy(Instance* instance) {
         CallbackScope scope(*impl_, *instance, "destruct");
         callbacks->destruct(instance->control);
     }
-    if (!guardsIntact(*instance))
+    if (!guardBytesIntact(*instance))
         impl_->fault(instance->className + " wrote outside its InstanceData of " +
                      std::to_string(instance->definition->instanceDataSize) + " bytes");
     if (instance->window) DestroyWindow(instance->window);
@@ -518,7 +518,7 @@ static void setHandle(Host::Impl& impl, Instance* instance, const PropertyDefini
         void*& field = instance->at<void*>(p.param);
         if (Handle* h = impl.findHandle(value)) ++h->refs;
         if (Handle* old = impl.findHandle(field)) {
-            if (--old->refs == 0) old->released = true;
+            if (--old->refs == 0) markReleased(impl, *old);
         }
         field = value;
         return;
@@ -545,7 +545,7 @@ std::string Host::getString(Instance* instance, const std::string& name) {
         } else if (--h->refs <= 0) {
             if (h->refs < 0) impl_->fault("getter " + name + " answered " + impl_->nameOf(s) + " without a lock");
             h->refs = std::max(h->refs, 0);
-            h->released = true;
+            markReleased(*impl_, *h);
         }
     }
     return result;
@@ -675,6 +675,14 @@ void Host::off(Instance* instance, const std::string& event) {
 // --- checks ----------------------------------------------------------------------
 
 std::vector<std::string> Host::faults() const { return impl_->faults; }
+
+void Host::reportFault(const std::string& message) { impl_->fault(message + impl_->context()); }
+
+bool Host::guardsIntact(const Instance* instance) const {
+    for (auto& i : impl_->instances)
+        if (i.get() == instance) return guardBytesIntact(*instance);
+    return false;
+}
 
 int Host::gdiCreated() const { return impl_->gdiCreated; }
 

@@ -186,6 +186,9 @@ public:
     void on(Instance* instance, const std::string& event, EventHandler handler = nullptr);
     void off(Instance* instance, const std::string& event);
     std::vector<EventCall> events;  // every handler call and PerformAction, in order
+    // Runs inside every receiver's PerformAction, after it is recorded: the
+    // application's code that a notification reaches.
+    std::function<void(HostObject receiver)> onPerformAction;
 
     // --- strings and objects -------------------------------------------------
     // A new string that the test owns (one host reference).
@@ -195,6 +198,9 @@ public:
     int stringRefs(HostString s) const;
     // A picture backed by a real bitmap, filled by paint(x, y) per pixel.
     HostObject makePicture(int width, int height, std::function<COLORREF(int, int)> paint, uint8_t drawFlag = 0);
+    // A picture whose description reports any width and height (zero,
+    // negative, larger than any screen); it is drawn from a small bitmap.
+    HostObject makeOddPicture(int32_t width, int32_t height, uint8_t drawFlag = 0);
     HostObject makeReceiver();
     void releaseObject(HostObject o);  // drops the test's own reference
     int objectRefs(HostObject o) const;
@@ -210,6 +216,14 @@ public:
     // references are not logged.
     std::vector<std::string> lockLog;
     std::string nameOf(const void* handle) const;  // "picture#1", "string#3", "nil", ...
+    // From now on every new string's storage lies on pages of its own, which
+    // are decommitted at the string's last release: a plug-in that reads a
+    // released string (or past a string's NUL) faults on the spot. Host::text
+    // still answers for released strings.
+    void poisonReleasedStrings(bool on = true);
+    // References the plug-in holds on a handle (every reference less the
+    // host's and the test's own).
+    int pluginRefs(const void* handle) const;
 
     // --- the window image ------------------------------------------------------
     void fillImage(COLORREF colour);
@@ -222,6 +236,20 @@ public:
     // contexts not restored, over-released handles, unknown instances or
     // handles given to entry points. Empty when all is well.
     std::vector<std::string> faults() const;
+    // Adds a fault found outside the host (by a spy or a driver), naming the
+    // callback that is running, if any.
+    void reportFault(const std::string& message);
+    // The locks the plug-in holds and the description locks it has not given
+    // back, as finish() would report them, without reporting them.
+    std::vector<std::string> lockImbalances() const;
+    // Whether the guard bytes before and after the instance's InstanceData
+    // are as the host wrote them (destroy also reports a broken guard).
+    bool guardsIntact(const Instance* instance) const;
+    // Called with every surface's device context before it is lent to the
+    // plug-in, so that the plug-in meets device contexts in other states;
+    // the state it leaves is what the plug-in must give back. Objects it
+    // selects stay the caller's.
+    std::function<void(HDC)> surfaceSetup;
     // Destroys every instance, releases the test's own strings and objects
     // it still holds, and reports locks that the plug-in did not give back.
     std::vector<std::string> finish();

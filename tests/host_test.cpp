@@ -19,7 +19,7 @@ namespace {
 // --- the probe plug-in ---------------------------------------------------------
 
 // What the probe's draw callback does; each test picks one.
-enum class DrawMode { FillBounds, LeavePen, LeakBrush, BorrowGraphics };
+enum class DrawMode { FillBounds, LeavePen, LeakBrush, BorrowGraphics, DropClipAndMix };
 DrawMode gDrawMode = DrawMode::FillBounds;
 HostResolver gResolver = nullptr;
 
@@ -61,6 +61,10 @@ void probeDraw(ControlInstance* instance, HostGraphics graphics) {
             break;
         case DrawMode::LeakBrush:
             CreateSolidBrush(kInk);
+            break;
+        case DrawMode::DropClipAndMix:
+            SelectClipRgn(dc, nullptr);
+            SetROP2(dc, R2_COPYPEN);
             break;
         case DrawMode::BorrowGraphics: {
             HostGraphics own = entry<HostGraphics (*)(ControlInstance*)>("ZOKAGetControlGraphics")(instance);
@@ -507,6 +511,71 @@ TEST_F(ProbeTest, UndeletedGdiObjectIsReported) {
     const std::vector<std::string> faults = host.finish();
     ASSERT_EQ(faults.size(), 1u) << testhost::joinFaults(faults);
     EXPECT_TRUE(anyFaultContains(faults, "Probe.draw", "CreateSolidBrush")) << faults[0];
+}
+
+TEST_F(ProbeTest, SurfacesMayArriveInAnyStateAndMustLeaveInIt) {
+    host.surfaceSetup = [](HDC dc) {
+        HRGN clip = CreateRectRgn(0, 0, 3, 1);
+        SelectClipRgn(dc, clip);
+        DeleteObject(clip);
+        SetROP2(dc, R2_XORPEN);
+    };
+    Instance* probe = host.create("Probe", 12, 3, 16, 5);
+    host.draw(probe);
+    EXPECT_EQ(host.faults(), std::vector<std::string>{});
+    gDrawMode = DrawMode::DropClipAndMix;
+    host.draw(probe);
+    const std::vector<std::string> faults = host.finish();
+    ASSERT_EQ(faults.size(), 1u) << testhost::joinFaults(faults);
+    EXPECT_TRUE(anyFaultContains(faults, "the clip region is gone", "mix mode 13 instead of 7")) << faults[0];
+}
+
+TEST_F(ProbeTest, ControlsLargerThanAnyScreenGetASurface) {
+    Instance* probe = host.create("Probe", -32768, -32768, 32767, 32767);
+    host.draw(probe);
+    EXPECT_EQ(host.finish(), std::vector<std::string>{});
+}
+
+// --- checks a driver makes while instances live -----------------------------------
+
+TEST_F(ProbeTest, LocksAndGuardsCanBeReadAtAnyTime) {
+    Instance* probe = host.create("Probe", 0, 0, 4, 4);
+    HostString s = host.makeString("held");
+    entry<void (*)(HostString)>("ZOKALockString")(s);
+    EXPECT_EQ(host.pluginRefs(s), 1);
+    ASSERT_EQ(host.lockImbalances().size(), 1u);
+    EXPECT_TRUE(anyFaultContains(host.lockImbalances(), "kept 1 lock", host.nameOf(s)));
+    entry<void (*)(HostString)>("ZOKAUnlockString")(s);
+    EXPECT_EQ(host.lockImbalances(), std::vector<std::string>{});
+    EXPECT_TRUE(host.guardsIntact(probe));
+    host.call(probe, "Scribble");
+    EXPECT_FALSE(host.guardsIntact(probe));
+    host.reportFault("seen by a driver");
+    EXPECT_TRUE(anyFaultContains(host.faults(), "seen by a driver"));
+}
+
+TEST_F(ProbeTest, PoisonedStringsAreUnreadableAfterTheirLastRelease) {
+    host.poisonReleasedStrings();
+    HostString s = host.makeString("gone");
+    const unsigned char* storage = s->storage;
+    EXPECT_EQ(reinterpret_cast<const unsigned char*>(entry<const char* (*)(HostString)>("StringGetCString")(s)),
+              storage + 1);
+    SYSTEM_INFO system{};
+    GetSystemInfo(&system);
+    // Length byte, four bytes, NUL: the NUL is the last byte of its page.
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(storage + 6) % system.dwPageSize, 0u);
+    MEMORY_BASIC_INFORMATION page{};
+    VirtualQuery(storage, &page, sizeof page);
+    EXPECT_EQ(page.State, static_cast<DWORD>(MEM_COMMIT));
+    entry<void (*)(HostString)>("ZOKALockString")(s);
+    host.releaseString(s);
+    VirtualQuery(storage, &page, sizeof page);
+    EXPECT_EQ(page.State, static_cast<DWORD>(MEM_COMMIT)) << "the plug-in's lock keeps it";
+    entry<void (*)(HostString)>("ZOKAUnlockString")(s);
+    VirtualQuery(storage, &page, sizeof page);
+    EXPECT_NE(page.State, static_cast<DWORD>(MEM_COMMIT));
+    EXPECT_EQ(host.text(s), "gone");
+    EXPECT_EQ(host.finish(), std::vector<std::string>{});
 }
 
 TEST_F(ProbeTest, InstanceServices) {
