@@ -1,6 +1,7 @@
 // Bevel button model through the real DLL: construction and destruction,
 // the 18 properties with their side effects and lock order, the rows and
 // their methods, the receiver list, and lock balance on every path.
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -218,7 +219,8 @@ TEST_F(BevelModelTest, ValueTakesItsLowByte) {
         int32_t readBack;
     };
     // The byte itself, not a normalised 0 or 1: the host reads the field back.
-    static const Case kCases[] = {{1, 1}, {0, 0}, {0x100, 0}, {0x101, 1}, {0xFF, 0xFF}, {2, 2}, {0x1FE, 0xFE}, {-256, 0}};
+    static const Case kCases[] = {{1, 1},       {0, 0}, {0x100, 0},    {0x101, 1},
+                                  {0xFF, 0xFF}, {2, 2}, {0x1FE, 0xFE}, {-256, 0}};
     for (const Case& c : kCases) {
         host.setInteger(button, "Value", c.stored);
         EXPECT_EQ(host.getInteger(button, "Value"), c.readBack) << c.stored;
@@ -530,6 +532,60 @@ TEST_F(BevelModelTest, ReceiversAddedTwiceAndRemovedOnceStayRegisteredOnce) {
     EXPECT_EQ(performed(), (std::vector<std::string>{name(b), name(a)}));
     EXPECT_EQ(host.objectRefs(a), 2);
     EXPECT_EQ(host.objectRefs(stranger), 1);
+}
+
+// A receiver's PerformAction may change the registrations while the button
+// is telling them: each receiver registered when the action began is told
+// once unless it was removed before its turn; one added meanwhile waits for
+// the next action.
+TEST_F(BevelModelTest, ReceiversChangedDuringANotificationAreToldAsRegistered) {
+    struct Case {
+        const char* what;
+        char actor;  // the receiver whose PerformAction makes the change
+        const char* method;
+        char target;
+        const char* told;  // this action, then the next one
+        const char* toldNext;
+    };
+    static const Case kCases[] = {
+        {"the next one removed", 'c', "removeActionNotificationReceiver", 'b', "ca", "ca"},
+        {"itself removed", 'c', "removeActionNotificationReceiver", 'c', "cba", "ba"},
+        {"a later one removed", 'c', "removeActionNotificationReceiver", 'a', "cb", "cb"},
+        {"an earlier one removed", 'a', "removeActionNotificationReceiver", 'c', "cba", "ba"},
+        {"one added", 'b', "addActionNotificationReceiver", 'd', "cba", "dcba"},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.what);
+        std::map<char, HostObject> receivers;
+        for (char r : std::string("abcd")) receivers[r] = host.makeReceiver();
+        for (char r : std::string("abc")) host.call(button, "addActionNotificationReceiver", {arg(receivers[r])});
+        bool changed = false;
+        host.onPerformAction = [&](HostObject receiver) {
+            if (changed || receiver != receivers[c.actor]) return;
+            changed = true;
+            host.call(button, c.method, {arg(receivers[c.target])});
+        };
+        auto told = [&] {
+            std::string letters;
+            for (const testhost::EventCall& call : host.events)
+                for (const auto& r : receivers)
+                    if (call.name == "PerformAction" && call.receiver == r.second) letters += r.first;
+            host.events.clear();
+            return letters;
+        };
+        host.events.clear();
+        host.action(button);
+        EXPECT_EQ(told(), c.told);
+        host.action(button);
+        EXPECT_EQ(told(), c.toldNext);
+        host.onPerformAction = nullptr;
+        host.call(button, "DeleteAllRows");
+        for (char r : std::string("abcd")) {
+            while (host.objectRefs(receivers[r]) > 1)
+                host.call(button, "removeActionNotificationReceiver", {arg(receivers[r])});
+            host.releaseObject(receivers[r]);
+        }
+    }
 }
 
 // ---- lock balance and bad input ------------------------------------------------------------

@@ -1,5 +1,7 @@
 #include "controls/bevel_button/interaction.h"
 
+#include <new>
+
 #include <windows.h>
 
 #include "controls/bevel_button/painter.h"
@@ -42,17 +44,65 @@ static bool fireMouseEvent(ControlInstance* control, int32_t eventIndex, int32_t
     return control_events::fireBooleanMouseEvent(control, eventAt(eventIndex), x, y);
 }
 
-static void notifyReceivers(InstanceData& data) {
-    for (ReceiverNode* node = data.receivers; node != nullptr;) {
-        // Taken before the call: a receiver may unregister itself.
-        ReceiverNode* next = node->next;
-        auto routine = reinterpret_cast<PerformActionRoutine>(
-            host::GetInterfaceRoutine(node->receiver, kReceiverInterface, kReceiverRoutine));
-        if (routine != nullptr) {
-            routine(node->receiver);
+// A registration as it was when a notification began.
+struct ListedReceiver {
+    const ReceiverNode* node;
+    uint64_t serial;
+};
+
+// The listed registration if it is still in the list; never dereferences a
+// node that may have been freed.
+static const ReceiverNode* stillRegistered(const InstanceData& data, const ListedReceiver& listed) {
+    for (const ReceiverNode* node = data.receivers; node != nullptr; node = node->next) {
+        if (node == listed.node && node->serial == listed.serial) {
+            return node;
         }
-        node = next;
     }
+    return nullptr;
+}
+
+static void tell(HostObject receiver) {
+    auto routine = reinterpret_cast<PerformActionRoutine>(
+        host::GetInterfaceRoutine(receiver, kReceiverInterface, kReceiverRoutine));
+    if (routine != nullptr) {
+        routine(receiver);
+    }
+}
+
+// Every receiver registered when the action began, most recent first. A
+// receiver's routine may add or remove registrations, its own or others':
+// one removed before its turn is not told, one added waits for the next
+// action.
+static void notifyReceivers(InstanceData& data) {
+    int32_t count = 0;
+    for (const ReceiverNode* node = data.receivers; node != nullptr; node = node->next) {
+        ++count;
+    }
+    if (count == 0) {
+        return;
+    }
+    ListedReceiver* listed = new (std::nothrow) ListedReceiver[count];
+    if (listed == nullptr) {
+        // Without room for the list: walk it, and stop where a routine has
+        // removed the receiver that was to come next.
+        const ReceiverNode* node = data.receivers;
+        while (node != nullptr) {
+            const ListedReceiver next{node->next, node->next != nullptr ? node->next->serial : 0};
+            tell(node->receiver);
+            node = next.node != nullptr ? stillRegistered(data, next) : nullptr;
+        }
+        return;
+    }
+    int32_t index = 0;
+    for (const ReceiverNode* node = data.receivers; node != nullptr; node = node->next) {
+        listed[index++] = ListedReceiver{node, node->serial};
+    }
+    for (int32_t i = 0; i < count; ++i) {
+        if (const ReceiverNode* node = stillRegistered(data, listed[i])) {
+            tell(node->receiver);
+        }
+    }
+    delete[] listed;
 }
 
 char acceleratorChar(const char* text) {

@@ -119,6 +119,9 @@ static void removeAllRows(InstanceData& data) {
 
 // ---- receivers ---------------------------------------------------------------------
 
+// The serial of the last registration made, by any instance.
+static uint64_t gLastReceiverSerial = 0;
+
 static void removeAllReceivers(InstanceData& data) {
     while (data.receivers != nullptr) {
         ReceiverNode* node = data.receivers;
@@ -259,7 +262,7 @@ void addActionNotificationReceiver(ControlInstance* control, HostObject receiver
         return;
     }
     InstanceData& data = dataOf(control);
-    ReceiverNode* node = new (std::nothrow) ReceiverNode{data.receivers, receiver};
+    ReceiverNode* node = new (std::nothrow) ReceiverNode{data.receivers, receiver, ++gLastReceiverSerial};
     if (node == nullptr) {
         return;
     }

@@ -18,6 +18,10 @@ struct MenuRow {
 struct ReceiverNode {
     ReceiverNode* next;
     HostObject receiver;
+    // Unique to this registration for the life of the process, so that a
+    // notification in progress can tell a node it listed from one made later
+    // at the same address.
+    uint64_t serial;
 };
 
 // Fields the host reads and writes directly sit at the offsets their
