@@ -4,6 +4,8 @@
 # make bench           times every paint against its standard peer and its GDI calls,
 #                      for both DLLs: build/bench-<arch>.txt and .csv
 # make gallery-golden  renders the gallery as the new docs/gallery.png
+# make soak            the soak's self-test, then a million random host calls into each DLL
+#                      (SOAK_CALLS, SOAK_SEED); replays of any fault in build/<arch>/bin/soak-results
 BUILD := build
 WINE_PREFIX := $(abspath $(BUILD))/wine
 WINE_RUN := $(CURDIR)/tools/wine-run --prefix=$(WINE_PREFIX)
@@ -11,7 +13,7 @@ ARCHES := i686 x86_64
 # The debug build whose tests run with the plug-in's assertions on.
 DEBUG_PRESET := x86_64-debug
 
-.PHONY: all bootstrap build build-debug gallery gallery-golden test dist bench clean
+.PHONY: all bootstrap build build-debug gallery gallery-golden test soak dist bench clean
 all: gallery
 
 bootstrap:
@@ -38,6 +40,19 @@ test: build build-debug
 	for p in $(ARCHES) $(DEBUG_PRESET); do \
 	  echo "== ctest --preset $$p"; \
 	  ctest --preset $$p $(CTEST_ARGS) || status=1; \
+	done; \
+	$(WINE_RUN) --stop; exit $$status
+
+SOAK_CALLS := 1000000
+SOAK_SEED := 1
+soak: build
+	@status=0; \
+	for p in $(ARCHES); do \
+	  echo "== soak $$p: the self-test and the short chunk"; \
+	  ctest --preset $$p -R '\.soak\.' || status=1; \
+	  echo "== soak $$p: $(SOAK_CALLS) calls"; \
+	  (cd $(BUILD)/$$p/bin && $(WINE_RUN) ./soak.exe run --calls $(SOAK_CALLS) --seed $(SOAK_SEED) \
+	    --out soak-results) || status=1; \
 	done; \
 	$(WINE_RUN) --stop; exit $$status
 
