@@ -122,6 +122,7 @@ void recordPerformAction(HostObject receiver) {
     call.name = "PerformAction";
     call.receiver = receiver;
     gCurrentHost->events.push_back(call);
+    if (gCurrentHost->onRecord) gCurrentHost->onRecord(call);
     if (gCurrentHost->onPerformAction) gCurrentHost->onPerformAction(receiver);
 }
 
@@ -188,6 +189,7 @@ intptr_t fireEvent(int32_t hostEventId, ControlInstance* control, const intptr_t
     call.name = info->second.name;
     for (int i = 0; i < info->second.argumentCount; ++i) call.args.push_back(static_cast<int32_t>(arguments[i]));
     gCurrentHost->events.push_back(call);
+    if (gCurrentHost->onRecord) gCurrentHost->onRecord(call);
     auto handler = instance->handlers.find(call.name);
     if (handler == instance->handlers.end() || !handler->second) return 0;
     return handler->second(call) ? 1 : 0;
@@ -248,7 +250,9 @@ HostGraphics ZOKAGetControlGraphics(ControlInstance* control) {
     if (!instance) return nullptr;
     Host::Impl& h = *impl();
     const RECT area{instance->bounds.left, instance->bounds.top, instance->bounds.right, instance->bounds.bottom};
-    HostGraphics graphics = makeControlSurface(h, area, "the surface of ZOKAGetControlGraphics" + h.context());
+    const std::string purpose = "the surface of ZOKAGetControlGraphics" + h.context();
+    HostGraphics graphics =
+        h.live ? h.live->controlGraphics(h, *instance, purpose) : makeControlSurface(h, area, purpose);
     if (Handle* g = h.findHandle(graphics)) g->refs = 1;  // the plug-in's
     return graphics;
 }
@@ -262,7 +266,10 @@ HDC ZOKAGraphicsDC(HostGraphics graphics) {
 }
 
 void ZOKAInvalidateControl(ControlInstance* control) {
-    if (Instance* instance = instanceFor(control, "ZOKAInvalidateControl")) ++instance->invalidations;
+    Instance* instance = instanceFor(control, "ZOKAInvalidateControl");
+    if (!instance) return;
+    ++instance->invalidations;
+    if (impl()->live) impl()->live->invalidate(*instance);
 }
 
 void ZOKASetSpecialBackground(ControlInstance* control, uint32_t* colour) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -81,6 +82,28 @@ struct Handle {
     bool composeOnRelease = false;
     DcState initialState;
     std::string purpose;  // which callback or entry point the surface serves
+    // Gives back a device context the host did not make for the surface (a
+    // window's or a caller's); null for the host's own DC and bitmap.
+    std::function<void(Handle&)> giveBack;
+};
+
+// An instance's block after its destruct: kept, filled with a pattern, until
+// the host finishes, so that a late write into it is found.
+struct DestroyedBlock {
+    std::string className;
+    unsigned char* block = nullptr;
+    size_t size = 0;
+};
+
+// How a host that shows its instances in real windows lends surfaces outside
+// the drawing callbacks and repaints a control on request. Without one, the
+// surfaces are copies of the window image and invalidation is counted only.
+struct LivePolicy {
+    virtual ~LivePolicy() = default;
+    // The graphics of ZOKAGetControlGraphics, made with makeDcSurface; null
+    // when no surface can be lent.
+    virtual HostGraphics controlGraphics(Host::Impl& impl, Instance& instance, const std::string& purpose) = 0;
+    virtual void invalidate(Instance& instance) = 0;
 };
 
 // A GDI object the plug-in created and has not deleted yet.
@@ -114,6 +137,8 @@ struct Host::Impl {
     std::map<std::string, int> resolveCounts;
 
     std::vector<std::unique_ptr<Instance>> instances;
+    std::vector<DestroyedBlock> destroyedBlocks;
+    LivePolicy* live = nullptr;
 
     // Events by host event id.
     struct EventInfo {
@@ -129,6 +154,7 @@ struct Host::Impl {
     HostWindow windowObject = nullptr;
 
     HWND topWindow = nullptr;
+    bool ownsTopWindow = true;  // false for a window the application made
     HBITMAP image = nullptr;
     uint32_t* imageBits = nullptr;
 
@@ -200,6 +226,11 @@ std::string compareDcState(const DcState& before, const DcState& after);
 HostGraphics makeControlSurface(Host::Impl& impl, const RECT& area, const std::string& purpose);
 // A graphics object over the whole window image.
 HostGraphics makeImageSurface(Host::Impl& impl, const std::string& purpose);
+// A graphics object over a device context the host did not make, whose
+// logical coordinates already are window coordinates; giveBack (may be null)
+// runs when the surface is retired.
+HostGraphics makeDcSurface(Host::Impl& impl, HDC dc, const RECT& area, const std::string& purpose,
+                           std::function<void(Handle&)> giveBack);
 // Checks the DC, composes a control surface into the window image, frees it.
 void retireSurface(Host::Impl& impl, Handle& graphics);
 HBITMAP makeWindowImage(uint32_t** bits);

@@ -193,6 +193,21 @@ HostGraphics makeImageSurface(Host::Impl& impl, const std::string& purpose) {
     return reinterpret_cast<HostGraphics>(&h);
 }
 
+HostGraphics makeDcSurface(Host::Impl& impl, HDC dc, const RECT& area, const std::string& purpose,
+                           std::function<void(Handle&)> giveBack) {
+    if (!dc) {
+        impl.fault("no device context for a drawing surface for " + purpose);
+        return nullptr;
+    }
+    Handle& h = impl.newHandle(HandleKind::Graphics);
+    h.dc = dc;
+    h.area = area;
+    h.purpose = purpose;
+    h.giveBack = giveBack ? std::move(giveBack) : [](Handle&) {};
+    h.initialState = captureDcState(dc);
+    return reinterpret_cast<HostGraphics>(&h);
+}
+
 void retireSurface(Host::Impl& impl, Handle& graphics) {
     if (!graphics.dc) return;
     HostGdiWork work;
@@ -210,9 +225,15 @@ void retireSurface(Host::Impl& impl, Handle& graphics) {
                      graphics.area, false);
         }
     }
-    SelectObject(graphics.dc, graphics.previousBitmap);
-    DeleteDC(graphics.dc);
-    if (graphics.surface) DeleteObject(graphics.surface);
+    if (graphics.giveBack) {
+        const std::function<void(Handle&)> giveBack = std::move(graphics.giveBack);
+        graphics.giveBack = nullptr;
+        giveBack(graphics);
+    } else {
+        SelectObject(graphics.dc, graphics.previousBitmap);
+        DeleteDC(graphics.dc);
+        if (graphics.surface) DeleteObject(graphics.surface);
+    }
     graphics.dc = nullptr;
     graphics.surface = nullptr;
     graphics.surfaceBits = nullptr;

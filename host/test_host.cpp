@@ -25,6 +25,8 @@ struct InstanceHeader {
 constexpr uint32_t kInstanceMagic = 0x54485354;  // "THST"
 constexpr unsigned char kGuardByte = 0xA5;
 constexpr int32_t kTrailingGuardBytes = 16;
+// Fills an instance's block after its destruct.
+constexpr unsigned char kDestroyedByte = 0xDD;
 
 std::vector<std::string> hostEntryPointNames();
 void checkHandleBalance(Host::Impl& impl);
@@ -86,7 +88,9 @@ static void registerWindowClasses() {
     InitCommonControlsEx(&common);
 }
 
-Host::Host() : impl_(std::make_unique<Impl>()) {
+Host::Host() : Host(nullptr) {}
+
+Host::Host(HWND window) : impl_(std::make_unique<Impl>()) {
     if (gCurrentHost != nullptr) {
         std::fprintf(stderr, "testhost: a second Host was made while another is alive; one per process\n");
         std::abort();
@@ -94,9 +98,11 @@ Host::Host() : impl_(std::make_unique<Impl>()) {
     impl_->owner = this;
     gCurrentHost = this;
     registerWindowClasses();
+    impl_->ownsTopWindow = window == nullptr;
     impl_->topWindow =
-        CreateWindowExW(0, kWindowClass, L"ClassicControls test host", WS_POPUP | WS_VISIBLE, 0, 0, kWindowWidth,
-                        kWindowHeight, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        window ? window
+               : CreateWindowExW(0, kWindowClass, L"ClassicControls test host", WS_POPUP | WS_VISIBLE, 0, 0,
+                                 kWindowWidth, kWindowHeight, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     impl_->image = makeWindowImage(&impl_->imageBits);
     if (!impl_->topWindow || !impl_->image) impl_->fault("the host could not make its window or window image");
     if (!impl_->image) {
@@ -105,10 +111,10 @@ Host::Host() : impl_(std::make_unique<Impl>()) {
         impl_->imageBits = fallback;
     }
     fillImage(kInitialImageColour);
-    Handle& window = impl_->newHandle(HandleKind::Window);
-    window.refs = 1;
-    window.hostRefs = 1;
-    impl_->windowObject = reinterpret_cast<HostWindow>(&window);
+    Handle& windowHandle = impl_->newHandle(HandleKind::Window);
+    windowHandle.refs = 1;
+    windowHandle.hostRefs = 1;
+    impl_->windowObject = reinterpret_cast<HostWindow>(&windowHandle);
 }
 
 Host::~Host() {
@@ -118,14 +124,19 @@ Host::~Host() {
     for (auto& entry : impl_->handles) {
         Handle& h = *entry.second;
         if (h.kind == HandleKind::Graphics && h.dc) {
-            SelectObject(h.dc, h.previousBitmap);
-            DeleteDC(h.dc);
-            if (h.surface) DeleteObject(h.surface);
+            if (h.giveBack) {
+                h.giveBack(h);
+            } else {
+                SelectObject(h.dc, h.previousBitmap);
+                DeleteDC(h.dc);
+                if (h.surface) DeleteObject(h.surface);
+            }
         }
         if (h.bitmap) DeleteObject(h.bitmap);
     }
+    for (const DestroyedBlock& destroyed : impl_->destroyedBlocks) std::free(destroyed.block);
     if (impl_->image) DeleteObject(impl_->image);
-    if (impl_->topWindow) DestroyWindow(impl_->topWindow);
+    if (impl_->topWindow && impl_->ownsTopWindow) DestroyWindow(impl_->topWindow);
     gCurrentHost = nullptr;
 }
 
@@ -325,7 +336,13 @@ void Host::destroy(Instance* instance) {
                      std::to_string(instance->definition->instanceDataSize) + " bytes");
     if (instance->window) DestroyWindow(instance->window);
     if (instance->tabControl) DestroyWindow(instance->tabControl);
-    std::free(instance->control);
+    // Kept until the host finishes, filled with a pattern: a plug-in that
+    // writes into an instance after its destruct is found then.
+    const size_t blockSize = size_t(instance->definition->dataOffset) +
+                             size_t(std::max(instance->definition->instanceDataSize, 0)) + kTrailingGuardBytes;
+    auto* block = reinterpret_cast<unsigned char*>(instance->control);
+    std::memset(block, kDestroyedByte, blockSize);
+    impl_->destroyedBlocks.push_back(DestroyedBlock{instance->className, block, blockSize});
     auto& list = impl_->instances;
     list.erase(std::remove_if(list.begin(), list.end(), [&](const auto& i) { return i.get() == instance; }),
                list.end());
@@ -376,6 +393,23 @@ void Host::draw(Instance* instance) {
 void Host::drawOffscreen(Instance* instance) {
     const ControlCallbacks* c = callbacksOf(*impl_, instance, "drawOffscreen");
     if (c && c->drawOffscreen) paintWith(*impl_, *instance, "drawOffscreen", c->drawOffscreen, false);
+}
+
+void Host::drawOn(Instance* instance, HDC dc) {
+    const ControlCallbacks* c = callbacksOf(*impl_, instance, "draw");
+    if (!c || !c->draw) return;
+    CallbackScope scope(*impl_, *instance, "draw");
+    const std::string purpose = instance->className + ".draw";
+    HostGraphics graphics = makeDcSurface(*impl_, dc, areaOf(*instance), purpose, nullptr);
+    Handle* h = impl_->findHandle(graphics);
+    if (!h) return;
+    h->refs = 1;
+    h->hostRefs = 1;
+    c->draw(instance->control, graphics);
+    retireSurface(*impl_, *h);
+    --h->hostRefs;
+    --h->refs;
+    if (h->refs <= 0) h->released = true;
 }
 
 bool Host::mouseDown(Instance* instance, int x, int y) {
@@ -692,6 +726,12 @@ std::vector<std::string> Host::finish() {
     if (impl_->finished) return impl_->faults;
     impl_->finished = true;
     while (!impl_->instances.empty()) destroy(impl_->instances.back().get());
+    for (const DestroyedBlock& destroyed : impl_->destroyedBlocks) {
+        const unsigned char* begin = destroyed.block;
+        const unsigned char* end = begin + destroyed.size;
+        if (std::find_if(begin, end, [](unsigned char b) { return b != kDestroyedByte; }) != end)
+            impl_->fault("a " + destroyed.className + " instance's block was written after its destruct");
+    }
     for (const auto& object : impl_->gdiLive)
         impl_->fault("a GDI object from " + object.second.creator + " was never deleted");
     impl_->gdiLive.clear();

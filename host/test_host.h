@@ -82,6 +82,10 @@ public:
     static constexpr int kWindowHeight = 480;
 
     Host();
+    // Adopts an application's window as the host window: instances become
+    // its children, ZOKAGetWindowHandle answers it, and the host leaves it
+    // to the application when it goes away.
+    explicit Host(HWND window);
     ~Host();  // destroys what is left, unloads the plug-in
     Host(const Host&) = delete;
     Host& operator=(const Host&) = delete;
@@ -140,6 +144,10 @@ public:
     // background colours, background mode, text alignment and clip region.
     void draw(Instance* instance);           // control-sized surface, composed into the window image
     void drawOffscreen(Instance* instance);  // a surface over the whole window image
+    // draw on a device context of the caller's whose logical coordinates are
+    // window coordinates (a paint DC or a buffer with its origin set), with
+    // the same checks; nothing is composed into the window image.
+    void drawOn(Instance* instance, HDC dc);
     bool mouseDown(Instance* instance, int x, int y);
     void mouseDrag(Instance* instance, int x, int y);
     void mouseUp(Instance* instance, int x, int y);
@@ -189,6 +197,8 @@ public:
     // Runs inside every receiver's PerformAction, after it is recorded: the
     // application's code that a notification reaches.
     std::function<void(HostObject receiver)> onPerformAction;
+    // Called with each entry of events as it is recorded, before the handler.
+    std::function<void(const EventCall&)> onRecord;
 
     // --- strings and objects -------------------------------------------------
     // A new string that the test owns (one host reference).
@@ -251,7 +261,9 @@ public:
     // selects stay the caller's.
     std::function<void(HDC)> surfaceSetup;
     // Destroys every instance, releases the test's own strings and objects
-    // it still holds, and reports locks that the plug-in did not give back.
+    // it still holds, and reports locks that the plug-in did not give back
+    // and instance blocks written after their destruct (destroy() keeps each
+    // block, filled with a pattern, until the host goes away).
     std::vector<std::string> finish();
 
     // --- more ------------------------------------------------------------------
