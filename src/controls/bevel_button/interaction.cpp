@@ -22,6 +22,12 @@ static constexpr UINT kPopupFlags = TPM_NONOTIFY | TPM_RETURNCMD;
 static constexpr SHORT kKeyDown = SHORT(0x8000);
 
 static constexpr const char* kReceiverInterface = "actionNotificationReceiver";
+
+// The button whose popup menu is open. The host keeps dispatching messages
+// while the menu runs and may destroy the instance meanwhile (its window
+// closed); destruct clears this, and mouseDown then touches nothing of the
+// instance once the menu has closed.
+static ControlInstance* gOpenMenuOwner = nullptr;
 static constexpr const char* kReceiverRoutine = "PerformAction";
 
 static HostRect boundsOf(ControlInstance* control) {
@@ -217,7 +223,12 @@ bool mouseDown(ControlInstance* control, int32_t x, int32_t y) {
     }
 
     // Stays pressed while the menu is open: the host may repaint meanwhile.
+    gOpenMenuOwner = control;
     const UINT chosen = trackMenu(control, data, bounds);
+    if (gOpenMenuOwner != control) {
+        return false;  // destroyed while the menu was open
+    }
+    gOpenMenuOwner = nullptr;
     data.pressed = false;
     repaint(control, data, bounds);
     if (chosen >= kFirstMenuItemId) {
@@ -270,6 +281,12 @@ void mouseUp(ControlInstance* control, int32_t x, int32_t y) {
         fireAction(control);
     }
     data.mouseDownHandled = false;
+}
+
+void forgetOpenMenu(ControlInstance* control) {
+    if (gOpenMenuOwner == control) {
+        gOpenMenuOwner = nullptr;
+    }
 }
 
 // Hot tracking applies to the themed look only.

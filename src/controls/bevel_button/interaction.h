@@ -29,6 +29,9 @@ void fireAction(ControlInstance* control);
 bool mouseDown(ControlInstance* control, int32_t x, int32_t y);
 void mouseDrag(ControlInstance* control, int32_t x, int32_t y);
 void mouseUp(ControlInstance* control, int32_t x, int32_t y);
+// Called by destruct: the instance may be the one whose popup menu is open
+// (the host may destroy it from inside the menu's modal loop).
+void forgetOpenMenu(ControlInstance* control);
 // Hot tracking, on themed buttons only.
 void mouseEnter(ControlInstance* control);
 void mouseExit(ControlInstance* control);

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "controls/bevel_button/interaction.h"
 #include "frame/definitions.h"
 #include "frame/host_services.h"
 #include "frame/instance_data.h"
@@ -147,6 +148,7 @@ void construct(ControlInstance* control) {
 }
 
 void destruct(ControlInstance* control) {
+    forgetOpenMenu(control);
     InstanceData& data = dataOf(control);
     host::ZOKAUnlockString(data.caption);
     data.caption = nullptr;
