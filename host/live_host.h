@@ -1,0 +1,89 @@
+// The host played at run time, as an application builder's runtime plays it:
+// every instance in its own child window of the application's window, drawn
+// on WM_PAINT through a buffer, driven by real mouse and keyboard input, and
+// given idle time on a timer. Built on a Host made with the application's
+// window (Host(HWND)); one LiveHost per Host, destroyed before it.
+//
+// Coordinates handed to the plug-in are those of the host window's client
+// area, whatever child window a control paints in: a control's surfaces have
+// their origin set so that its bounds land on its own window.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include <windows.h>
+
+#include "test_host.h"
+
+namespace testhost {
+
+// Milliseconds from the performance counter. The system's tick count moves in
+// steps of about 16 ms (on Windows and under Wine alike), too coarse to see
+// millisecond timing in; useMillisecondClock gives a plug-in this clock.
+uint32_t millisecondClock();
+
+// Answers the plug-in's GetTickCount with millisecondClock for as long as the
+// hook lives.
+std::unique_ptr<ImportHook> useMillisecondClock(HMODULE plugin);
+
+// The key of an accelerator text: the character after its last single "&",
+// upper-cased for a to z; 0 without one. "&&" is a literal ampersand.
+char acceleratorKey(const std::string& text);
+
+class LiveHost {
+public:
+    // Idle calls come this often (a thread timer, so that modal loops such as
+    // a popup menu's keep them coming).
+    static constexpr UINT kIdleInterval = 16;
+    // A held press gets mouseDrag at every step of this clock even when the
+    // mouse stands still: the controls time their repeats in 16 ms units.
+    static constexpr uint32_t kHeldPressStep = 16;
+
+    explicit LiveHost(Host& host);
+    ~LiveHost();  // destroys the instances still alive
+    LiveHost(const LiveHost&) = delete;
+    LiveHost& operator=(const LiveHost&) = delete;
+
+    Host& host() const;
+
+    // Host::create, then the instance's window paints and takes the mouse.
+    Instance* create(const std::string& className, int left, int top, int right, int bottom,
+                     const InstanceOptions& options = {});
+    void destroy(Instance* instance);
+    void destroyAll();
+    bool alive(const Instance* instance) const;
+    void setVisible(Instance* instance, bool visible);
+    void setEnabled(Instance* instance, bool enabled);
+    // Whether the idle timer calls the instance (on from creation for every
+    // class that takes idle).
+    void setIdling(Instance* instance, bool idling);
+    int idleCalls(const Instance* instance) const;
+
+    // The application's drawing over a control after its draw, on the same
+    // buffer in the same coordinates (a label on a placard, say).
+    std::function<void(Instance*, HDC)> overlay;
+
+    // Alt+letter: a mouseDown at the centre of the first visible instance
+    // whose accelerator text (ZOKASetAccelerator) has that key; the control
+    // itself checks that Alt and the key are down. True when msg was taken:
+    // the message is then dispatched without TranslateMessage, so the window's
+    // default procedure sees the key but makes no menu character of it.
+    bool translateAccelerator(const MSG& msg);
+
+    // The message loop, until WM_QUIT or the end of the host window; answers
+    // the exit code. While a press is held it also drives the held control on
+    // every kHeldPressStep.
+    int run();
+
+    Instance* held() const;  // the instance that holds the mouse capture
+
+    struct State;
+
+private:
+    std::unique_ptr<State> state_;
+};
+
+}  // namespace testhost
