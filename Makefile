@@ -6,14 +6,18 @@
 # make gallery-golden  renders the gallery as the new docs/gallery.png
 # make soak            the soak's self-test, then a million random host calls into each DLL
 #                      (SOAK_CALLS, SOAK_SEED); replays of any fault in build/<arch>/bin/soak-results
+# make demo            runs the demo (32-bit DLL) in a window on $DISPLAY; DEMO_ARGS=--xp for visual styles
+# make demo-picture    drives the demo on a virtual display and keeps its picture as docs/demo.png
 BUILD := build
 WINE_PREFIX := $(abspath $(BUILD))/wine
 WINE_RUN := $(CURDIR)/tools/wine-run --prefix=$(WINE_PREFIX)
+# The demo runs on a display, with Wine's X11 driver in a prefix of its own.
+WINE_X11_RUN := WINE_RUN_DISPLAY=1 $(CURDIR)/tools/wine-run --prefix=$(WINE_PREFIX)-x11
 ARCHES := i686 x86_64
 # The debug build whose tests run with the plug-in's assertions on.
 DEBUG_PRESET := x86_64-debug
 
-.PHONY: all bootstrap build build-debug gallery gallery-golden test soak dist bench clean
+.PHONY: all bootstrap build build-debug gallery gallery-golden demo demo-picture test soak dist bench clean
 all: gallery
 
 bootstrap:
@@ -32,6 +36,22 @@ gallery: build
 gallery-golden: build
 	cd $(BUILD)/i686/bin && $(WINE_RUN) ./gallery.exe $(CURDIR)/docs/gallery.png; \
 	  status=$$?; $(WINE_RUN) --stop; exit $$status
+
+demo:
+	@if [ -z "$$DISPLAY" ]; then \
+	  echo "make demo shows a window and needs an X display (DISPLAY is not set)."; \
+	  echo "Without a desktop, start a virtual one and take screenshots of it:"; \
+	  echo "  Xvfb :7 -screen 0 1024x768x24 &"; \
+	  echo "  DISPLAY=:7 make demo &"; \
+	  echo "  DISPLAY=:7 import -window root demo.png"; \
+	  exit 1; \
+	fi
+	@$(MAKE) --no-print-directory build
+	cd $(BUILD)/i686/bin && $(WINE_X11_RUN) ./demo.exe $(DEMO_ARGS); \
+	  status=$$?; $(WINE_X11_RUN) --stop; exit $$status
+
+demo-picture: build
+	ctest --preset i686 -R 'demo\.end_to_end' --output-on-failure && cp $(BUILD)/i686/e2e/demo.png docs/demo.png
 
 # Every architecture's tests, then the debug build's; the wineserver is
 # stopped whatever the outcome.
