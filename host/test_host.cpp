@@ -367,13 +367,16 @@ static RECT areaOf(const Instance& instance) {
     return RECT{instance.bounds.left, instance.bounds.top, instance.bounds.right, instance.bounds.bottom};
 }
 
-// Lends graphics to a drawing callback, then checks and retires it.
+// Lends graphics to a drawing callback, then checks and retires it: over dc
+// when one is given, else a control-sized surface (onScreen) or the whole
+// window image.
 static void paintWith(Host::Impl& impl, Instance& instance, const char* callback,
-                      void (*slot)(ControlInstance*, HostGraphics), bool onScreen) {
+                      void (*slot)(ControlInstance*, HostGraphics), bool onScreen, HDC dc = nullptr) {
     CallbackScope scope(impl, instance, callback);
     const std::string purpose = instance.className + "." + callback;
-    HostGraphics graphics =
-        onScreen ? makeControlSurface(impl, areaOf(instance), purpose) : makeImageSurface(impl, purpose);
+    HostGraphics graphics = dc         ? makeDcSurface(impl, dc, areaOf(instance), purpose, nullptr)
+                            : onScreen ? makeControlSurface(impl, areaOf(instance), purpose)
+                                       : makeImageSurface(impl, purpose);
     Handle* h = impl.findHandle(graphics);
     if (!h) return;
     h->refs = 1;
@@ -397,19 +400,7 @@ void Host::drawOffscreen(Instance* instance) {
 
 void Host::drawOn(Instance* instance, HDC dc) {
     const ControlCallbacks* c = callbacksOf(*impl_, instance, "draw");
-    if (!c || !c->draw) return;
-    CallbackScope scope(*impl_, *instance, "draw");
-    const std::string purpose = instance->className + ".draw";
-    HostGraphics graphics = makeDcSurface(*impl_, dc, areaOf(*instance), purpose, nullptr);
-    Handle* h = impl_->findHandle(graphics);
-    if (!h) return;
-    h->refs = 1;
-    h->hostRefs = 1;
-    c->draw(instance->control, graphics);
-    retireSurface(*impl_, *h);
-    --h->hostRefs;
-    --h->refs;
-    if (h->refs <= 0) h->released = true;
+    if (c && c->draw) paintWith(*impl_, *instance, "draw", c->draw, true, dc);
 }
 
 bool Host::mouseDown(Instance* instance, int x, int y) {
