@@ -172,7 +172,7 @@ void Form::build() {
     host().setInteger(sticky.instance, "ButtonType", kSticky);
     host().setInteger(sticky.instance, "Bevel", kTwoRings);
 
-    Control& align = add("align", "BevelButton", 16, 60, 104, 84);
+    Control& align = add("align", "BevelButton", 208, 60, 296, 84);
     setCaption(align, "Align");
     host().setInteger(align.instance, "HasMenu", kMenuBelow);
     host().setInteger(align.instance, "Bevel", kThemedBevel);
@@ -187,11 +187,11 @@ void Form::build() {
         host().releaseString(text);
     }
 
-    Control& save = add("save", "BevelButton", 112, 60, 200, 84);
+    Control& save = add("save", "BevelButton", 16, 60, 104, 84);
     setCaption(save, "&Save");
     host().setInteger(save.instance, "Bevel", kThemedBevel);
 
-    Control& busy = add("busy", "BevelButton", 208, 60, 296, 84);
+    Control& busy = add("busy", "BevelButton", 112, 60, 200, 84);
     setCaption(busy, "Busy");
     host().setInteger(busy.instance, "ButtonType", kToggle);
     host().setInteger(busy.instance, "Bevel", kThemedBevel);
@@ -210,7 +210,7 @@ void Form::build() {
         drawDigits(dc, b.left + kDigitsLeft, b.top + kDigitsTop, counter_, RGB(0, 0, 0));
     };
     for (int32_t facing = 0; facing < 4; ++facing) {
-        const int left = 184 + facing * 16;
+        const int left = 120 + facing * 16;
         Control& arrow = add("popup" + std::to_string(facing), "PopupArrow", left, 126, left + 10, 136);
         host().setInteger(arrow.instance, "Facing", facing);
     }
@@ -239,8 +239,8 @@ void Form::build() {
 
 void Form::paintLabels(HDC dc) const {
     static const Label kLabels[] = {
-        {16, 9, L"Bevel buttons"},   {16, 104, L"Little arrows and placard"},
-        {184, 104, L"Popup arrows"}, {34, 166, L"More"},
+        {16, 9, L"Bevel buttons"},   {16, 104, L"Counter"},
+        {120, 104, L"Popup arrows"}, {34, 166, L"More"},
         {kLogLeft, 9, L"Events"},
     };
     HGDIOBJ previousFont = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
@@ -258,6 +258,9 @@ void Form::logLayout(HWND window) const {
     RECT frame;
     GetWindowRect(window, &frame);
     log_.write("origin", std::to_string(origin.x) + " " + std::to_string(origin.y));
+    RECT client;
+    GetClientRect(window, &client);
+    log_.write("client", std::to_string(client.right) + " " + std::to_string(client.bottom));
     log_.write("window", std::to_string(frame.left) + " " + std::to_string(frame.top) + " " +
                              std::to_string(frame.right) + " " + std::to_string(frame.bottom));
     for (const Control& c : controls_) {
