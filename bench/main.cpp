@@ -62,21 +62,6 @@ constexpr int kQuickCostRounds = 2;
 
 const char* architecture() { return sizeof(void*) == 4 ? "i686" : "x86_64"; }
 
-// --- the system version a themed copy is told -----------------------------------------
-
-constexpr DWORD kXPMajor = 5;
-constexpr DWORD kXPMinor = 1;
-constexpr DWORD kXPBuild = 2600;
-
-BOOL WINAPI windowsXPVersion(OSVERSIONINFOA* info) {
-    info->dwMajorVersion = kXPMajor;
-    info->dwMinorVersion = kXPMinor;
-    info->dwBuildNumber = kXPBuild;
-    info->dwPlatformId = VER_PLATFORM_WIN32_NT;
-    info->szCSDVersion[0] = 0;
-    return TRUE;
-}
-
 // --- time -------------------------------------------------------------------------------
 
 double secondsPerTick() {
@@ -508,8 +493,7 @@ int main(int argc, char** argv) {
         }
         std::unique_ptr<testhost::ImportHook> version;
         if (look == Look::kThemed) {
-            version = std::make_unique<testhost::ImportHook>(host.module(), "KERNEL32.dll", "GetVersionExA",
-                                                             reinterpret_cast<void*>(windowsXPVersion));
+            version = testhost::answerVersionAsWindowsXP(host.module());
             if (!version->installed()) {
                 std::fprintf(stderr, "bench: cannot answer the plug-in's version query\n");
                 return 1;

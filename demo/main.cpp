@@ -35,11 +35,6 @@ constexpr int kStartFailedStatus = 2;
 // FILETIME units per millisecond.
 constexpr ULONGLONG kFileTimePerMs = 10000;
 
-// Windows XP: NT 5.1.
-constexpr DWORD kXPMajor = 5;
-constexpr DWORD kXPMinor = 1;
-constexpr DWORD kXPBuild = 2600;
-
 constexpr wchar_t kWindowClass[] = L"ClassicControlsDemo";
 
 struct Options {
@@ -57,16 +52,6 @@ EventLog gLog;
 testhost::LiveHost* gLive = nullptr;
 Form* gForm = nullptr;
 HWND gPane = nullptr;
-
-BOOL WINAPI xpVersion(OSVERSIONINFOA* info) {
-    if (!info) return FALSE;
-    info->dwMajorVersion = kXPMajor;
-    info->dwMinorVersion = kXPMinor;
-    info->dwBuildNumber = kXPBuild;
-    info->dwPlatformId = VER_PLATFORM_WIN32_NT;
-    info->szCSDVersion[0] = 0;
-    return TRUE;
-}
 
 bool parse(int argc, char** argv, Options& options) {
     for (int i = 1; i < argc; ++i) {
@@ -191,10 +176,7 @@ int main(int argc, char** argv) {
     std::unique_ptr<testhost::ImportHook> clock;
     if (!gOptions.systemTick) clock = testhost::useMillisecondClock(host.module());
     std::unique_ptr<testhost::ImportHook> version;
-    if (gOptions.xp) {
-        version = std::make_unique<testhost::ImportHook>(host.module(), "KERNEL32.dll", "GetVersionExA",
-                                                         reinterpret_cast<void*>(&xpVersion));
-    }
+    if (gOptions.xp) version = testhost::answerVersionAsWindowsXP(host.module());
 
     int status = 0;
     {

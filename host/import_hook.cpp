@@ -62,6 +62,27 @@ bool ImportHook::installed() const { return slot_ != nullptr; }
 
 void* ImportHook::original() const { return original_; }
 
+// --- the version query -------------------------------------------------------------
+
+static constexpr DWORD kXPMajor = 5;
+static constexpr DWORD kXPMinor = 1;
+static constexpr DWORD kXPBuild = 2600;
+
+static BOOL WINAPI windowsXPVersion(OSVERSIONINFOA* info) {
+    if (!info) return FALSE;
+    info->dwMajorVersion = kXPMajor;
+    info->dwMinorVersion = kXPMinor;
+    info->dwBuildNumber = kXPBuild;
+    info->dwPlatformId = VER_PLATFORM_WIN32_NT;
+    info->szCSDVersion[0] = 0;
+    return TRUE;
+}
+
+std::unique_ptr<ImportHook> answerVersionAsWindowsXP(HMODULE plugin) {
+    return std::make_unique<ImportHook>(plugin, "KERNEL32.dll", "GetVersionExA",
+                                        reinterpret_cast<void*>(&windowsXPVersion));
+}
+
 // --- GDI accounting ----------------------------------------------------------------
 
 static int gHostGdiWork = 0;

@@ -323,4 +323,9 @@ private:
     void* replacement_ = nullptr;
 };
 
+// Answers the plug-in's GetVersionExA as Windows XP (NT 5.1, build 2600) for
+// as long as the hook lives, so that this copy of the plug-in draws with
+// visual styles; installed() says whether the query could be hooked.
+std::unique_ptr<ImportHook> answerVersionAsWindowsXP(HMODULE plugin);
+
 }  // namespace testhost
