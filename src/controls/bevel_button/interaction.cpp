@@ -22,13 +22,13 @@ static constexpr UINT kPopupFlags = TPM_NONOTIFY | TPM_RETURNCMD;
 static constexpr SHORT kKeyDown = SHORT(0x8000);
 
 static constexpr const char* kReceiverInterface = "actionNotificationReceiver";
+static constexpr const char* kReceiverRoutine = "PerformAction";
 
 // The button whose popup menu is open. The host keeps dispatching messages
 // while the menu runs and may destroy the instance meanwhile (its window
 // closed); destruct clears this, and mouseDown then touches nothing of the
 // instance once the menu has closed.
 static ControlInstance* gOpenMenuOwner = nullptr;
-static constexpr const char* kReceiverRoutine = "PerformAction";
 
 static HostRect boundsOf(ControlInstance* control) {
     HostRect bounds{};
