@@ -362,14 +362,19 @@ int chunkCommand(const Arguments& a) {
     return kExitClean;
 }
 
-int replayCommand(const Arguments& a) {
-    if (a.positional.empty()) return kExitUsage;
+// The script named by the first positional argument; false, with a message
+// when there is a file to name, if there is none or it does not parse.
+bool readScriptArgument(const Arguments& a, Script& script) {
+    if (a.positional.empty()) return false;
     std::string text, error;
+    if (readFile(a.positional[0], text) && parseScript(text, script, error)) return true;
+    std::fprintf(stderr, "soak: cannot read %s: %s\n", a.positional[0].c_str(), error.c_str());
+    return false;
+}
+
+int replayCommand(const Arguments& a) {
     Script script;
-    if (!readFile(a.positional[0], text) || !parseScript(text, script, error)) {
-        std::fprintf(stderr, "soak: cannot read %s: %s\n", a.positional[0].c_str(), error.c_str());
-        return kExitUsage;
-    }
+    if (!readScriptArgument(a, script)) return kExitUsage;
     Progress* progress = openProgress(a.get("progress"));
     const bool child = progress != nullptr;
     if (child) becomeChild(progress);
@@ -402,13 +407,8 @@ int scriptCommand(const Arguments& a) {
 }
 
 int minimiseCommand(const Arguments& a) {
-    if (a.positional.empty()) return kExitUsage;
-    std::string text, error;
     Script script;
-    if (!readFile(a.positional[0], text) || !parseScript(text, script, error)) {
-        std::fprintf(stderr, "soak: cannot read %s: %s\n", a.positional[0].c_str(), error.c_str());
-        return kExitUsage;
-    }
+    if (!readScriptArgument(a, script)) return kExitUsage;
     const std::string plugin = pluginOf(a);
     RunResult first = replayInChild(script, plugin);
     if (!first.faulted) {
