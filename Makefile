@@ -3,10 +3,12 @@
 # make dist            build/dist/ClassicControls-<version>.zip
 # make bench           times every paint against its standard peer and its GDI calls,
 #                      for both DLLs: build/bench-<arch>.txt and .csv
-# make gallery-golden  renders the gallery as the new docs/gallery.png
+# make gallery-golden  renders the gallery's golden pictures afresh: docs/gallery.png (Windows XP),
+#                      gallery-classic.png (every other NT) and gallery-9x.png (Windows 98)
 # make soak            the soak's self-test, then a million random host calls into each DLL
 #                      (SOAK_CALLS, SOAK_SEED); replays of any fault in build/<arch>/bin/soak-results
-# make demo            runs the demo (32-bit DLL) in a window on $DISPLAY; DEMO_ARGS=--xp for visual styles
+# make demo            runs the demo (32-bit DLL) in a window on $DISPLAY; DEMO_WINDOWS=winxp plays
+#                      Windows XP (visual styles), DEMO_ARGS passes options on
 # make demo-picture    drives the demo on a virtual display and keeps its picture as docs/demo.png
 BUILD := build
 WINE_PREFIX := $(abspath $(BUILD))/wine
@@ -30,11 +32,15 @@ build-debug: bootstrap
 	cmake --preset $(DEBUG_PRESET) >/dev/null && cmake --build --preset $(DEBUG_PRESET)
 
 gallery: build
-	cd $(BUILD)/i686/bin && $(WINE_RUN) ./gallery.exe $(abspath $(BUILD))/gallery.png; \
+	cd $(BUILD)/i686/bin && $(WINE_RUN) --windows winxp ./gallery.exe $(abspath $(BUILD))/gallery.png; \
 	  status=$$?; $(WINE_RUN) --stop; exit $$status
 
+# One golden picture per look: Windows XP's (visual styles), the classic one
+# of every other NT version, and Windows 98's (narrow text).
 gallery-golden: build
-	cd $(BUILD)/i686/bin && $(WINE_RUN) ./gallery.exe $(CURDIR)/docs/gallery.png; \
+	cd $(BUILD)/i686/bin && $(WINE_RUN) --windows winxp ./gallery.exe $(CURDIR)/docs/gallery.png && \
+	  $(WINE_RUN) --windows win7 ./gallery.exe $(CURDIR)/docs/gallery-classic.png && \
+	  $(WINE_RUN) --windows win98 ./gallery.exe $(CURDIR)/docs/gallery-9x.png; \
 	  status=$$?; $(WINE_RUN) --stop; exit $$status
 
 demo:
@@ -47,7 +53,7 @@ demo:
 	  exit 1; \
 	fi
 	@$(MAKE) --no-print-directory build
-	cd $(BUILD)/i686/bin && $(WINE_X11_RUN) ./demo.exe $(DEMO_ARGS); \
+	cd $(BUILD)/i686/bin && $(WINE_X11_RUN) $(if $(DEMO_WINDOWS),--windows $(DEMO_WINDOWS)) ./demo.exe $(DEMO_ARGS); \
 	  status=$$?; $(WINE_X11_RUN) --stop; exit $$status
 
 demo-picture: build

@@ -45,13 +45,24 @@ foreach(line IN LISTS lines)
   string(REGEX REPLACE "  +#.*$" "" line "${line}")
   if(line MATCHES "^  +(.+)$")
     set(name "${suite}${CMAKE_MATCH_1}")
-    add_test(${wine_test_prefix}${name} ${wine_test_emulator} ${wine_test_executable} --gtest_filter=${name})
-    set_tests_properties(${wine_test_prefix}${name} PROPERTIES
+    # One run per version that Wine plays, or one as it comes.
+    if(wine_test_windows)
+      foreach(version IN LISTS wine_test_windows)
+        add_test(${wine_test_prefix}${name}.${version} ${wine_test_wine_run} --windows ${version}
+                 ${wine_test_executable} --gtest_filter=${name})
+        list(APPEND added ${wine_test_prefix}${name}.${version})
+      endforeach()
+    else()
+      add_test(${wine_test_prefix}${name} ${wine_test_emulator} ${wine_test_executable} --gtest_filter=${name})
+      set(added ${wine_test_prefix}${name})
+    endif()
+    set_tests_properties(${added} PROPERTIES
       WORKING_DIRECTORY ${wine_test_directory}
       LABELS "${wine_test_labels}"
       TIMEOUT ${wine_test_timeout}
       SKIP_RETURN_CODE ${wine_test_skip_code}
       SKIP_REGULAR_EXPRESSION "\\[  SKIPPED \\]")
+    set(added "")
   else()
     set(suite "${line}")
   endif()

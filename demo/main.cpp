@@ -5,8 +5,10 @@
 //   demo.exe --close-running
 //
 // --xp            run as on Windows XP with visual styles: the plug-in's
-//                 version query answers 5.1 (otherwise it sees the system's
-//                 own version, and draws as before XP)
+//                 version query answers 5.1. Otherwise it sees the system's
+//                 own version (under Wine, the one that Wine plays: tools/
+//                 wine-run --windows winxp) and draws with visual styles on
+//                 Windows XP only.
 // --log=FILE      every record, with millisecond times, to FILE
 // --at=X,Y        the window's top-left corner on the screen
 // --system-tick   leave the plug-in on the system tick count (16 ms steps)
@@ -75,6 +77,15 @@ bool parse(int argc, char** argv, Options& options) {
     return true;
 }
 
+// The plug-in's look: visual styles on Windows XP (NT 5.1), or when asked.
+bool visualStyles() {
+    if (gOptions.xp) return true;
+    OSVERSIONINFOA version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    return GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT && version.dwMajorVersion == 5 &&
+           version.dwMinorVersion == 1;
+}
+
 // Milliseconds since the process was created.
 ULONGLONG sinceProcessStart() {
     FILETIME created, exited, kernel, user, now;
@@ -134,7 +145,7 @@ HWND makeMainWindow() {
     const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
     RECT frame{0, 0, Form::kWidth, Form::kHeight};
     AdjustWindowRect(&frame, style, FALSE);
-    const wchar_t* title = gOptions.xp ? L"ClassicControls (Windows XP, visual styles)" : L"ClassicControls";
+    const wchar_t* title = visualStyles() ? L"ClassicControls (Windows XP, visual styles)" : L"ClassicControls";
     return CreateWindowExW(0, windowClass.lpszClassName, title, style, gOptions.left, gOptions.top,
                            frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
                            GetModuleHandleW(nullptr), nullptr);
@@ -157,7 +168,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "demo: cannot write %s\n", gOptions.logPath.c_str());
         return kStartFailedStatus;
     }
-    gLog.write("start", gOptions.xp ? "xp" : "classic");
+    gLog.write("start", visualStyles() ? "xp" : "classic");
     HWND window = makeMainWindow();
     if (!window) {
         std::fprintf(stderr, "demo: cannot make the window\n");

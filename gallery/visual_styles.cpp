@@ -22,9 +22,10 @@ void useVisualStyles(Gallery& gallery) {
     prepared = &gallery;
     gallery.preparations.push_back([](Host& host) -> std::shared_ptr<void> {
         gThemedWindows.clear();
-        // Windows XP for the whole gallery, but no theme opens outside
-        // themed() and only its cells get the parent's background.
-        auto spy = std::shared_ptr<ThemeSpy>(new ThemeSpy(host.module()), [](ThemeSpy* spy) {
+        // The version is the system's: on Windows XP no theme opens outside
+        // themed() and only its cells get the parent's background; on every
+        // other system they draw as the rest do.
+        auto spy = std::shared_ptr<ThemeSpy>(new ThemeSpy(host.module(), testhost::kAsTheSystemAnswers), [](ThemeSpy* spy) {
             if (gSpy == spy) gSpy = nullptr;
             delete spy;
         });

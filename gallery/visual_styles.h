@@ -1,7 +1,8 @@
-// Cells drawn as on Windows XP with visual styles on. The plug-in is told it
-// runs on Windows XP for the whole gallery, but only the cells set up with
-// themed() get a theme and the parent's themed background; every other cell
-// draws as it does where visual styles are off.
+// Cells drawn as on Windows XP with visual styles on. On Windows XP (the
+// version the system answers: under Wine, the one it plays) only the cells
+// set up with themed() get a theme and the parent's themed background; every
+// other cell draws as it does where visual styles are off. On any other
+// system the themed() cells draw the classic look too.
 #pragma once
 
 #include "gallery.h"

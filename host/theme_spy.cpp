@@ -101,9 +101,10 @@ ThemeSpy::ThemeSpy(HMODULE module, SystemVersion systemVersion)
     : version(systemVersion), uxtheme_(LoadLibraryA("uxtheme.dll")), imports_(module) {
     gSpy = this;
     imports_.hook<decltype(&GetVersionExA)>(
-        "KERNEL32.dll", "GetVersionExA", nullptr, [this](auto, OSVERSIONINFOA* info) -> BOOL {
+        "KERNEL32.dll", "GetVersionExA", nullptr, [this](auto real, OSVERSIONINFOA* info) -> BOOL {
             const DWORD size = info->dwOSVersionInfoSize;
             versionQueries.push_back(size);
+            if (version.platform == kAsTheSystemAnswers.platform) return real(info);
             const bool refused = size == sizeof(OSVERSIONINFOEXA) ? refuseExtendedRecord
                                  : size == sizeof(OSVERSIONINFOA) ? refuseBasicRecord
                                                                   : true;

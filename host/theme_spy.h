@@ -27,6 +27,8 @@ struct SystemVersion {
     DWORD minor;
 };
 constexpr SystemVersion kWindowsXP = {VER_PLATFORM_WIN32_NT, 5, 1};
+// Leaves the version query to the system: under Wine, the version it plays.
+constexpr SystemVersion kAsTheSystemAnswers = {0, 0, 0};
 
 // One call of a uxtheme function, as the plug-in made it.
 struct ThemeCall {

@@ -297,7 +297,9 @@ TEST(VersionResourceTest, TheDllNamesItsProductVersionAndPurpose) {
     std::vector<unsigned char> info(size);
     ASSERT_TRUE(GetFileVersionInfoA(path.c_str(), 0, size, info.data()));
     EXPECT_EQ(versionString(info, "ProductName"), "ClassicControls");
-    EXPECT_EQ(versionString(info, "OriginalFilename"), "ClassicControls.dll");
+    // The package ships the 64-bit DLL under a name of its own.
+    EXPECT_EQ(versionString(info, "OriginalFilename"),
+              sizeof(void*) == 8 ? "ClassicControls64.dll" : "ClassicControls.dll");
     EXPECT_NE(versionString(info, "FileDescription").find("controls"), std::string::npos);
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
