@@ -12,7 +12,7 @@
 
 #include <windows.h>
 
-#include "test_host.h"
+#include "plugin_host.h"
 
 namespace bench {
 
@@ -54,13 +54,13 @@ public:
 // What a case's floor and peer are made from: the instance the plug-in
 // paints, after its setup.
 struct CaseContext {
-    testhost::Host& host;
-    testhost::Instance* instance;
+    pluginhost::Host& host;
+    pluginhost::Instance* instance;
     HWND parent;  // the host's window, parent of the peers' windows
 };
 
 using PainterFactory = std::function<std::unique_ptr<Painter>(const CaseContext&)>;
-using InstanceSetup = std::function<void(testhost::Host&, testhost::Instance*)>;
+using InstanceSetup = std::function<void(pluginhost::Host&, pluginhost::Instance*)>;
 
 enum class Look { kClassic, kThemed };
 // A paint is draw (and drawOffscreen); an idle step is one idle call, which

@@ -7,8 +7,8 @@ namespace bench {
 
 namespace {
 
-using testhost::Host;
-using testhost::Instance;
+using pluginhost::Host;
+using pluginhost::Instance;
 
 constexpr int kButtonWidth = 60;
 constexpr int kButtonHeight = 22;
@@ -277,14 +277,14 @@ COLORREF picturePixel(int x, int y) {
 
 HBITMAP makeBitmap(int width, int height, COLORREF (*paint)(int x, int y)) {
     uint32_t* bits = nullptr;
-    HBITMAP bitmap = testhost::makeTopDownDib(width, height, &bits);
+    HBITMAP bitmap = pluginhost::makeTopDownDib(width, height, &bits);
     for (int y = 0; bits && y < height; ++y)
-        for (int x = 0; x < width; ++x) bits[y * width + x] = testhost::imageColour(paint(x, y));
+        for (int x = 0; x < width; ++x) bits[y * width + x] = pluginhost::imageColour(paint(x, y));
     return bitmap;
 }
 
 Dib::Dib(int width, int height) : width_(std::max(width, 1)), height_(std::max(height, 1)) {
-    bitmap_ = testhost::makeTopDownDib(width_, height_, &bits_);
+    bitmap_ = pluginhost::makeTopDownDib(width_, height_, &bits_);
     dc_ = bitmap_ ? CreateCompatibleDC(nullptr) : nullptr;
     if (dc_) kept_ = SelectObject(dc_, bitmap_);
 }
@@ -299,7 +299,7 @@ Dib::~Dib() {
 
 void Dib::fill(COLORREF colour) {
     GdiFlush();
-    std::fill(bits_, bits_ + size_t(width_) * size_t(height_), testhost::imageColour(colour));
+    std::fill(bits_, bits_ + size_t(width_) * size_t(height_), pluginhost::imageColour(colour));
 }
 
 uint32_t Dib::pixel(int x, int y) const {

@@ -31,9 +31,9 @@ namespace {
 using bench::Case;
 using bench::Look;
 using bench::Work;
-using testhost::Host;
-using testhost::Instance;
-using testhost::LeanPainter;
+using pluginhost::Host;
+using pluginhost::Instance;
+using pluginhost::LeanPainter;
 
 // What every surface holds before a checked paint, and what a peer's holds
 // so that its paint shows.
@@ -141,7 +141,7 @@ bool writePictures(const std::string& folder, const std::string& name, const std
     std::string file = name;
     for (char& ch : file)
         if (ch == ' ') ch = '-';
-    return testhost::writePng(folder + "/" + file + ".png", image.data(), width, height);
+    return pluginhost::writePng(folder + "/" + file + ".png", image.data(), width, height);
 }
 
 // --- results ----------------------------------------------------------------------------
@@ -272,7 +272,7 @@ void Run::runCase(const Case& c) {
         peer->show(peerSurface.dc());
         const Pixels peerPixels = pixelsOf(peerSurface);
         const bool painted = std::any_of(peerPixels.p.begin(), peerPixels.p.end(),
-                                         [](uint32_t p) { return p != testhost::imageColour(kPeerSentinel); });
+                                         [](uint32_t p) { return p != pluginhost::imageColour(kPeerSentinel); });
         if (!painted) fail(c, "the peer (" + c.peerName + ") painted nothing");
         const Pixels floorPixels = pixelsOf(floorSurface);
         if (!options.pictures.empty() &&
@@ -483,7 +483,7 @@ int main(int argc, char** argv) {
     // Before the plug-in is loaded: it keeps the entry points it is first given.
     LeanPainter lean(host);
     Run run{host, lean, options, {}, {}};
-    const std::string plugin = testhost::besideProgram("ClassicControls.dll");
+    const std::string plugin = pluginhost::besideProgram("ClassicControls.dll");
     for (Look look : {Look::kClassic, Look::kThemed}) {
         // A fresh copy of the plug-in for each look: the version answer is
         // kept per copy.
@@ -491,9 +491,9 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "bench: %s\n", host.lastError().c_str());
             return 1;
         }
-        std::unique_ptr<testhost::ImportHook> version;
+        std::unique_ptr<pluginhost::ImportHook> version;
         if (look == Look::kThemed) {
-            version = testhost::answerVersionAsWindowsXP(host.module());
+            version = pluginhost::answerVersionAsWindowsXP(host.module());
             if (!version->installed()) {
                 std::fprintf(stderr, "bench: cannot answer the plug-in's version query\n");
                 return 1;

@@ -14,7 +14,7 @@
 // --- the event log -------------------------------------------------------------
 
 // One line per record, "<ms> <kind> <fields...>", the time from
-// testhost::millisecondClock(); the pane shows the events as they come.
+// pluginhost::millisecondClock(); the pane shows the events as they come.
 class EventLog {
 public:
     bool open(const std::string& path);  // the file; without one only the pane shows events
@@ -47,7 +47,7 @@ void drawDigits(HDC dc, int left, int top, int value, COLORREF ink);
 
 struct Control {
     std::string name;
-    testhost::Instance* instance = nullptr;
+    pluginhost::Instance* instance = nullptr;
     HostObject receiver = nullptr;  // bevel buttons: told of every action
 };
 
@@ -63,7 +63,7 @@ public:
     static constexpr int kHeight = 266;
     static constexpr int kLogLeft = 348;  // the log pane fills the rest to the right
 
-    Form(testhost::LiveHost& live, EventLog& log);
+    Form(pluginhost::LiveHost& live, EventLog& log);
     void build();  // every control, their events and the layout records
     void paintLabels(HDC dc) const;
     void logLayout(HWND window) const;
@@ -74,18 +74,18 @@ public:
     const std::vector<Control>& controls() const { return controls_; }
 
 private:
-    testhost::Host& host() const { return live_.host(); }
+    pluginhost::Host& host() const { return live_.host(); }
     Control& add(const std::string& name, const std::string& className, int left, int top, int right, int bottom);
     Control* byInstance(const ControlInstance* control);
     Control* byReceiver(HostObject receiver);
     Control& named(const std::string& name);
     void setCaption(Control& button, const std::string& caption);
     void listen(Control& control);
-    void record(const testhost::EventCall& call);
+    void record(const pluginhost::EventCall& call);
     void react(const Control& control, const std::string& event);
     void showGroup(bool shown);
 
-    testhost::LiveHost& live_;
+    pluginhost::LiveHost& live_;
     EventLog& log_;
     std::vector<Control> controls_;
     std::vector<std::string> group_;  // shown and hidden by the triangle

@@ -15,7 +15,7 @@ bool EventLog::open(const std::string& path) {
 void EventLog::write(const std::string& kind, const std::string& fields) {
     if (file_ == INVALID_HANDLE_VALUE) return;
     // Unbuffered: whoever reads the file meanwhile sees each record at once.
-    const std::string line = std::to_string(testhost::millisecondClock()) + " " + kind + " " + fields + "\n";
+    const std::string line = std::to_string(pluginhost::millisecondClock()) + " " + kind + " " + fields + "\n";
     DWORD written = 0;
     WriteFile(file_, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
 }

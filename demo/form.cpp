@@ -5,8 +5,8 @@
 
 #include "demo.h"
 
-using testhost::EventCall;
-using testhost::Instance;
+using pluginhost::EventCall;
+using pluginhost::Instance;
 
 namespace {
 
@@ -57,13 +57,13 @@ COLORREF diamond(int x, int y) {
 
 }  // namespace
 
-Form::Form(testhost::LiveHost& live, EventLog& log) : live_(live), log_(log) {
+Form::Form(pluginhost::LiveHost& live, EventLog& log) : live_(live), log_(log) {
     // Controls are found by address: no reallocation after build().
     controls_.reserve(32);
 }
 
 Control& Form::add(const std::string& name, const std::string& className, int left, int top, int right, int bottom) {
-    testhost::InstanceOptions options;
+    pluginhost::InstanceOptions options;
     options.background = GetSysColor(COLOR_BTNFACE);
     Control control;
     control.name = name;

@@ -1,7 +1,7 @@
 // The demo application: loads ClassicControls.dll through the host component
 // and plays the host live in one window.
 //
-//   demo.exe [--xp] [--log=FILE] [--at=X,Y] [--system-tick] [--plugin=DLL]
+//   demo.exe [--xp] [--log=FILE] [--at=X,Y] [--system-tick] [--check-late-writes] [--plugin=DLL]
 //   demo.exe --close-running
 //
 // --xp            run as on Windows XP with visual styles: the plug-in's
@@ -13,6 +13,9 @@
 // --at=X,Y        the window's top-left corner on the screen
 // --system-tick   leave the plug-in on the system tick count (16 ms steps)
 //                 instead of a millisecond clock
+// --check-late-writes keep every destroyed control's block until exit and
+//                 count a write into it as a fault (a live application frees
+//                 it at once)
 // --close-running asks the running demo's window to close, as a task
 //                 manager's "End task" does (WM_CLOSE), whatever it is doing
 // At exit every instance is destroyed and the host's checks are printed; the
@@ -43,6 +46,7 @@ struct Options {
     bool closeRunning = false;
     bool xp = false;
     bool systemTick = false;
+    bool checkLateWrites = false;
     std::string logPath;
     std::string plugin;
     int left = kDefaultLeft;
@@ -51,7 +55,7 @@ struct Options {
 
 Options gOptions;
 EventLog gLog;
-testhost::LiveHost* gLive = nullptr;
+pluginhost::LiveHost* gLive = nullptr;
 Form* gForm = nullptr;
 HWND gPane = nullptr;
 
@@ -64,6 +68,8 @@ bool parse(int argc, char** argv, Options& options) {
             options.xp = true;
         } else if (a == "--system-tick") {
             options.systemTick = true;
+        } else if (a == "--check-late-writes") {
+            options.checkLateWrites = true;
         } else if (a.rfind("--log=", 0) == 0) {
             options.logPath = a.substr(6);
         } else if (a.rfind("--plugin=", 0) == 0) {
@@ -156,7 +162,8 @@ HWND makeMainWindow() {
 int main(int argc, char** argv) {
     if (!parse(argc, argv, gOptions)) {
         std::fprintf(stderr,
-                     "usage: demo.exe [--xp] [--log=FILE] [--at=X,Y] [--system-tick] [--plugin=DLL]\n"
+                     "usage: demo.exe [--xp] [--log=FILE] [--at=X,Y] [--system-tick] [--check-late-writes]"
+                     " [--plugin=DLL]\n"
                      "       demo.exe --close-running\n");
         return kStartFailedStatus;
     }
@@ -175,23 +182,24 @@ int main(int argc, char** argv) {
         return kStartFailedStatus;
     }
 
-    testhost::Host host(window);
+    pluginhost::Host host(window);
+    host.keepDestroyedBlocks = gOptions.checkLateWrites;
     const std::string plugin =
-        gOptions.plugin.empty() ? testhost::besideProgram("ClassicControls.dll") : gOptions.plugin;
+        gOptions.plugin.empty() ? pluginhost::besideProgram("ClassicControls.dll") : gOptions.plugin;
     if (!host.load(plugin)) {
         std::fprintf(stderr, "demo: %s\n", host.lastError().c_str());
         DestroyWindow(window);
         return kStartFailedStatus;
     }
     // Both before the first construct: the plug-in asks for the version once.
-    std::unique_ptr<testhost::ImportHook> clock;
-    if (!gOptions.systemTick) clock = testhost::useMillisecondClock(host.module());
-    std::unique_ptr<testhost::ImportHook> version;
-    if (gOptions.xp) version = testhost::answerVersionAsWindowsXP(host.module());
+    std::unique_ptr<pluginhost::ImportHook> clock;
+    if (!gOptions.systemTick) clock = pluginhost::useMillisecondClock(host.module());
+    std::unique_ptr<pluginhost::ImportHook> version;
+    if (gOptions.xp) version = pluginhost::answerVersionAsWindowsXP(host.module());
 
     int status = 0;
     {
-        testhost::LiveHost live(host);
+        pluginhost::LiveHost live(host);
         gLive = &live;
         gPane = CreateWindowExW(WS_EX_CLIENTEDGE, L"LISTBOX", L"",
                                 WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOINTEGRALHEIGHT | LBS_NOSEL, 0, 0, 1, 1,

@@ -7,8 +7,8 @@
 
 namespace {
 
-using testhost::Host;
-using testhost::Instance;
+using pluginhost::Host;
+using pluginhost::Instance;
 
 constexpr int kWidth = 60;
 constexpr int kHeight = 22;
@@ -90,7 +90,7 @@ void addThemedCells(Gallery& gallery) {
     gallery.cell("pressed", "BevelButton", kWidth, kHeight, themedButton("OK", false, true, true));
     gallery.cell("checked", "BevelButton", kWidth, kHeight, themedButton("On", true, false, false));
     gallery.cell("hot checked", "BevelButton", kWidth, kHeight, themedButton("On", true, true, false));
-    testhost::InstanceOptions disabled;
+    pluginhost::InstanceOptions disabled;
     disabled.enabled = false;
     gallery.cell("disabled", "BevelButton", kWidth, kHeight, themedButton("Off", false, false, false), disabled);
     for (int32_t hasMenu = 1; hasMenu <= 2; ++hasMenu) {
@@ -112,7 +112,7 @@ void addBevelButtonCells(Gallery& gallery) {
         withCaption("On")(host, b);
         host.setInteger(b, "Value", 1);
     });
-    testhost::InstanceOptions disabled;
+    pluginhost::InstanceOptions disabled;
     disabled.enabled = false;
     gallery.cell("disabled", "BevelButton", kWidth, kHeight, withCaption("Off"), disabled);
     gallery.cell("accelerator &Save", "BevelButton", kWidth, kHeight, withCaption("&Save"));

@@ -5,8 +5,8 @@
 
 namespace {
 
-using testhost::Host;
-using testhost::Instance;
+using pluginhost::Host;
+using pluginhost::Instance;
 
 constexpr int kSize = 16;
 constexpr int kFrames = 8;
@@ -26,7 +26,7 @@ void addChasingArrowsCells(Gallery& gallery) {
     for (int frame = 0; frame < kFrames; ++frame) {
         gallery.cell("frame " + std::to_string(frame), "ChasingArrows", kSize, kSize, advance(frame));
     }
-    testhost::InstanceOptions inTab;
+    pluginhost::InstanceOptions inTab;
     inTab.insideTabControl = true;
     for (int frame = 0; frame < kFrames; ++frame) {
         gallery.cell("themed in tab " + std::to_string(frame), "ChasingArrows", kSize, kSize, themed(advance(frame)),

@@ -5,8 +5,8 @@
 
 namespace {
 
-using testhost::Host;
-using testhost::Instance;
+using pluginhost::Host;
+using pluginhost::Instance;
 
 constexpr int kSize = 12;
 
@@ -27,7 +27,7 @@ void addDisclosureTriangleCells(Gallery& gallery) {
     // Pressed is what a press inside shows until the release.
     gallery.cell("pressed", "DisclosureTriangle", kSize, kSize,
                  [](Host&, Instance* t) { t->at<uint8_t>(offsetof(disclosure_triangle::InstanceData, pressed)) = 1; });
-    testhost::InstanceOptions disabled;
+    pluginhost::InstanceOptions disabled;
     disabled.enabled = false;
     gallery.cell("disabled", "DisclosureTriangle", kSize, kSize, {}, disabled);
 }

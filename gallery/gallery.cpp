@@ -8,7 +8,7 @@
 
 namespace {
 
-using testhost::Host;
+using pluginhost::Host;
 
 constexpr int kPageWidth = Host::kWindowWidth;
 constexpr int kPageHeight = Host::kWindowHeight;
@@ -107,14 +107,14 @@ std::vector<Row> layoutRows(const std::vector<GalleryCell>& cells) {
 // Draws one page of controls through the host and copies it into the picture.
 void renderPage(Host& host, const std::vector<Row>& rows, int pageTop, uint32_t* picture, int pictureHeight) {
     host.fillImage(GetSysColor(COLOR_BTNFACE));
-    std::vector<testhost::Instance*> instances;
+    std::vector<pluginhost::Instance*> instances;
     for (const Row& row : rows) {
         if (row.top < pageTop || row.top >= pageTop + kPageHeight) continue;
         for (const PlacedCell& placed : row.cells) {
             const GalleryCell& cell = *placed.cell;
             if (cell.className.empty()) continue;
             const RECT& r = placed.control;
-            testhost::Instance* instance =
+            pluginhost::Instance* instance =
                 host.create(cell.className, r.left, r.top - pageTop, r.right, r.bottom - pageTop, cell.options);
             if (!instance) continue;
             if (cell.setup) cell.setup(host, instance);
@@ -127,7 +127,7 @@ void renderPage(Host& host, const std::vector<Row>& rows, int pageTop, uint32_t*
     for (int y = 0; y < rowsToCopy; ++y)
         std::memcpy(picture + size_t(pageTop + y) * kPageWidth, image + size_t(y) * kPageWidth,
                     kPageWidth * sizeof(uint32_t));
-    for (testhost::Instance* instance : instances) host.destroy(instance);
+    for (pluginhost::Instance* instance : instances) host.destroy(instance);
 }
 
 // Marks at the four corners just outside a control's bounds.
@@ -206,7 +206,7 @@ void Gallery::section(const std::string& title) {
 }
 
 void Gallery::cell(const std::string& label, const std::string& className, int width, int height, CellSetup setup,
-                   const testhost::InstanceOptions& options) {
+                   const pluginhost::InstanceOptions& options) {
     GalleryCell c;
     c.label = label;
     c.className = className;
@@ -219,7 +219,7 @@ void Gallery::cell(const std::string& label, const std::string& className, int w
 
 bool Gallery::render(GalleryPicture* picture, std::vector<std::string>& faults) const {
     Host host;
-    if (!host.load(testhost::besideProgram("ClassicControls.dll"))) {
+    if (!host.load(pluginhost::besideProgram("ClassicControls.dll"))) {
         faults.push_back(host.lastError());
         return false;
     }
@@ -229,7 +229,7 @@ bool Gallery::render(GalleryPicture* picture, std::vector<std::string>& faults) 
     const int height = rows.empty() ? 2 * kMargin : rows.back().top + rows.back().height + kMargin;
 
     uint32_t* pixels = nullptr;
-    HBITMAP page = testhost::makeTopDownDib(kPageWidth, height, &pixels);
+    HBITMAP page = pluginhost::makeTopDownDib(kPageWidth, height, &pixels);
     if (!page) {
         faults.push_back("could not make a picture of " + std::to_string(height) + " rows");
         return false;

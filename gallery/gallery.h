@@ -1,5 +1,5 @@
 // The gallery: every control in a few states, drawn by the plug-in through the
-// test host, labelled and saved as one picture. Each control adds its cells
+// host component, labelled and saved as one picture. Each control adds its cells
 // in its own gallery/<control>_cells.cpp through an add...Cells function.
 #pragma once
 
@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "test_host.h"
+#include "plugin_host.h"
 
 // Prepares a cell's instance after construct and before draw: set
 // properties, call methods, send mouse events.
-using CellSetup = std::function<void(testhost::Host&, testhost::Instance*)>;
+using CellSetup = std::function<void(pluginhost::Host&, pluginhost::Instance*)>;
 
 struct GalleryCell {
     std::string label;
@@ -21,13 +21,13 @@ struct GalleryCell {
     int width = 0;
     int height = 0;
     CellSetup setup;
-    testhost::InstanceOptions options;
+    pluginhost::InstanceOptions options;
 };
 
 // Runs once right after the plug-in is loaded, before any cell is created.
 // What it returns is kept until the plug-in is unloaded: hooks on the
 // plug-in's imports, for instance.
-using HostPreparation = std::function<std::shared_ptr<void>(testhost::Host&)>;
+using HostPreparation = std::function<std::shared_ptr<void>(pluginhost::Host&)>;
 
 // Where a cell lies in the rendered picture, named "section / label".
 struct CellArea {
@@ -60,7 +60,7 @@ struct Gallery {
     void section(const std::string& title);
     // One instance of className, width x height pixels, labelled underneath.
     void cell(const std::string& label, const std::string& className, int width, int height, CellSetup setup = {},
-              const testhost::InstanceOptions& options = {});
+              const pluginhost::InstanceOptions& options = {});
 
     // Draws every cell into one picture. Host faults are added to faults.
     // False when the plug-in cannot be loaded.

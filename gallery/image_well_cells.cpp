@@ -2,8 +2,8 @@
 
 namespace {
 
-using testhost::Host;
-using testhost::Instance;
+using pluginhost::Host;
+using pluginhost::Instance;
 
 constexpr int kSize = 32;
 constexpr int kInterior = kSize - 4;
@@ -30,7 +30,7 @@ void addImageWellCells(Gallery& gallery) {
     gallery.cell("interior size", "ImageWell", kSize, kSize, withPicture(kInterior, kInterior));
     gallery.cell("too wide", "ImageWell", kSize, kSize, withPicture(40, 12));
     gallery.cell("too large", "ImageWell", kSize, kSize, withPicture(40, 40));
-    testhost::InstanceOptions disabled;
+    pluginhost::InstanceOptions disabled;
     disabled.enabled = false;
     gallery.cell("disabled", "ImageWell", kSize, kSize, withPicture(16, 12), disabled);
 }

@@ -3,8 +3,8 @@
 
 namespace {
 
-using testhost::Host;
-using testhost::Instance;
+using pluginhost::Host;
+using pluginhost::Instance;
 
 constexpr int kWidth = 13;
 constexpr int kHeight = 23;
@@ -23,7 +23,7 @@ CellSetup hover(int dy) {
 
 void addStates(Gallery& gallery, const char* look, CellSetup (*wrap)(CellSetup)) {
     const std::string prefix = std::string(look) + " ";
-    testhost::InstanceOptions disabled;
+    pluginhost::InstanceOptions disabled;
     disabled.enabled = false;
     gallery.cell(prefix + "normal", "LittleArrows", kWidth, kHeight, wrap({}));
     gallery.cell(prefix + "up pressed", "LittleArrows", kWidth, kHeight, wrap(press(kUpY)));

@@ -22,8 +22,8 @@ int usage() {
 
 // Compares the rendered gallery with the picture at expectedPath.
 int check(const GalleryPicture& rendered, const std::string& expectedPath, const std::string& differencePath) {
-    testhost::Picture expected;
-    if (!testhost::readPng(expectedPath, &expected)) {
+    pluginhost::Picture expected;
+    if (!pluginhost::readPng(expectedPath, &expected)) {
         std::fprintf(stderr, "gallery: cannot read %s\n", expectedPath.c_str());
         return 1;
     }
@@ -45,7 +45,7 @@ int check(const GalleryPicture& rendered, const std::string& expectedPath, const
         std::fprintf(stderr, "  %s\n", difference.cells[i].c_str());
     if (!differencePath.empty()) {
         const GalleryPicture& d = difference.picture;
-        if (testhost::writePng(differencePath, d.pixels.data(), d.width, d.height))
+        if (pluginhost::writePng(differencePath, d.pixels.data(), d.width, d.height))
             std::fprintf(stderr, "gallery: the difference is drawn in %s\n", differencePath.c_str());
     }
     return 1;
@@ -85,7 +85,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     for (const std::string& fault : faults) std::fprintf(stderr, "gallery: %s\n", fault.c_str());
-    if (!testhost::writePng(output, picture.pixels.data(), picture.width, picture.height)) {
+    if (!pluginhost::writePng(output, picture.pixels.data(), picture.width, picture.height)) {
         std::fprintf(stderr, "gallery: could not write %s\n", output.c_str());
         return 2;
     }

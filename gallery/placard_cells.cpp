@@ -6,13 +6,13 @@ constexpr int kWidth = 48;
 constexpr int kHeight = 24;
 
 CellSetup withValue(int32_t value) {
-    return [value](testhost::Host& host, testhost::Instance* p) { host.setInteger(p, "Value", value); };
+    return [value](pluginhost::Host& host, pluginhost::Instance* p) { host.setInteger(p, "Value", value); };
 }
 
 }  // namespace
 
 void addPlacardCells(Gallery& gallery) {
-    testhost::InstanceOptions disabled;
+    pluginhost::InstanceOptions disabled;
     disabled.enabled = false;
     gallery.section("Placard");
     gallery.cell("off", "Placard", kWidth, kHeight, withValue(0));

@@ -8,6 +8,6 @@ void addPopupArrowCells(Gallery& gallery) {
     gallery.section("PopupArrow");
     for (int32_t facing = 0; facing < 8; ++facing) {
         gallery.cell(std::to_string(facing) + " " + kFacingNames[facing], "PopupArrow", 10, 10,
-                     [facing](testhost::Host& host, testhost::Instance* a) { host.setInteger(a, "Facing", facing); });
+                     [facing](pluginhost::Host& host, pluginhost::Instance* a) { host.setInteger(a, "Facing", facing); });
     }
 }

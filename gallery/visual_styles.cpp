@@ -7,9 +7,9 @@
 
 namespace {
 
-using testhost::Host;
-using testhost::Instance;
-using testhost::ThemeSpy;
+using pluginhost::Host;
+using pluginhost::Instance;
+using pluginhost::ThemeSpy;
 
 ThemeSpy* gSpy = nullptr;       // the spy of the gallery's host, while it lives
 std::set<HWND> gThemedWindows;  // windows whose parent background is painted
@@ -25,7 +25,7 @@ void useVisualStyles(Gallery& gallery) {
         // The version is the system's: on Windows XP no theme opens outside
         // themed() and only its cells get the parent's background; on every
         // other system they draw as the rest do.
-        auto spy = std::shared_ptr<ThemeSpy>(new ThemeSpy(host.module(), testhost::kAsTheSystemAnswers), [](ThemeSpy* spy) {
+        auto spy = std::shared_ptr<ThemeSpy>(new ThemeSpy(host.module(), pluginhost::kAsTheSystemAnswers), [](ThemeSpy* spy) {
             if (gSpy == spy) gSpy = nullptr;
             delete spy;
         });

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace testhost {
+namespace pluginhost {
 
 // Lines shown before and after each difference.
 constexpr size_t kContextLines = 3;
@@ -88,4 +88,4 @@ std::vector<std::string> eventSequence(const Host& host) {
     return lines;
 }
 
-}  // namespace testhost
+}  // namespace pluginhost

@@ -7,7 +7,7 @@
 // the real function, or the test's stand-in, which receives the real function
 // first:
 //
-//     testhost::CallRecorder calls(host.module());
+//     pluginhost::CallRecorder calls(host.module());
 //     calls.hook<decltype(&AppendMenuW)>("USER32.dll", "AppendMenuW",
 //         [](HMENU, UINT flags, UINT_PTR id, LPCWSTR) { return std::to_string(id); });
 //     calls.hook<decltype(&GetKeyState)>("USER32.dll", "GetKeyState", nullptr,
@@ -31,9 +31,9 @@
 
 #include <windows.h>
 
-#include "test_host.h"
+#include "plugin_host.h"
 
-namespace testhost {
+namespace pluginhost {
 
 class CallRecorder;
 
@@ -166,4 +166,4 @@ bool CallRecorder::hook(const char* dll, const char* function, Describe<Function
     return true;
 }
 
-}  // namespace testhost
+}  // namespace pluginhost

@@ -1,8 +1,8 @@
 // Pictures of the window image as character maps, for tests.
 
-#include "test_host.h"
+#include "plugin_host.h"
 
-namespace testhost {
+namespace pluginhost {
 
 std::string capture(const Host& host, RECT area, const std::map<COLORREF, char>& legend) {
     std::string picture;
@@ -29,4 +29,4 @@ std::map<COLORREF, char> legend(std::initializer_list<std::pair<int, char>> syst
     return result;
 }
 
-}  // namespace testhost
+}  // namespace pluginhost

@@ -5,7 +5,7 @@
 
 #include "host_internal.h"
 
-namespace testhost {
+namespace pluginhost {
 
 Host* gCurrentHost = nullptr;
 void* (*gResolveFilter)(const char* name, void* hostFunction) = nullptr;
@@ -365,4 +365,4 @@ std::vector<std::string> hostEntryPointNames() {
     return names;
 }
 
-}  // namespace testhost
+}  // namespace pluginhost

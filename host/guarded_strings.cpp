@@ -6,7 +6,7 @@
 
 #include "host_internal.h"
 
-namespace testhost {
+namespace pluginhost {
 
 // Address space is taken in large regions and pages are never handed out
 // twice, so a stale pointer always lands on a decommitted page.
@@ -57,4 +57,4 @@ void poisonGuardedCopy(unsigned char* copy, size_t bytes) {
     VirtualFree(start, span, MEM_DECOMMIT);
 }
 
-}  // namespace testhost
+}  // namespace pluginhost

@@ -4,7 +4,7 @@
 
 #include "host_internal.h"
 
-namespace testhost {
+namespace pluginhost {
 
 static const char* kindName(HandleKind kind) {
     switch (kind) {
@@ -239,4 +239,4 @@ int Host::pluginRefs(const void* handle) const {
 
 void Host::poisonReleasedStrings(bool on) { impl_->poisonStrings = on; }
 
-}  // namespace testhost
+}  // namespace pluginhost

@@ -1,4 +1,4 @@
-// The test host's private state, shared by its source files.
+// The host component's private state, shared by its source files.
 #pragma once
 
 #include <cstdint>
@@ -11,9 +11,9 @@
 
 #include <windows.h>
 
-#include "test_host.h"
+#include "plugin_host.h"
 
-namespace testhost {
+namespace pluginhost {
 
 // Kinds of reference-counted handles the host makes.
 enum class HandleKind { String, Picture, Graphics, Receiver, Window };
@@ -237,4 +237,4 @@ HBITMAP makeWindowImage(uint32_t** bits);
 // Draws a picture's bitmap stretched into destination on dc.
 void drawPictureBitmap(Handle& picture, HDC dc, const HostRect& destination);
 
-}  // namespace testhost
+}  // namespace pluginhost

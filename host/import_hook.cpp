@@ -3,7 +3,7 @@
 
 #include "host_internal.h"
 
-namespace testhost {
+namespace pluginhost {
 
 // --- ImportHook ----------------------------------------------------------------
 
@@ -188,4 +188,4 @@ void installGdiHooks(Host::Impl& impl, HMODULE module) {
     }
 }
 
-}  // namespace testhost
+}  // namespace pluginhost

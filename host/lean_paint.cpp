@@ -8,7 +8,7 @@
 
 #include "host_internal.h"
 
-namespace testhost {
+namespace pluginhost {
 
 namespace {
 
@@ -321,7 +321,7 @@ int64_t now() {
 
 LeanPainter::LeanPainter(Host& host) : host_(host) {
     if (gPainter != nullptr) {
-        std::fprintf(stderr, "testhost: a second LeanPainter was made while another is alive; one at a time\n");
+        std::fprintf(stderr, "pluginhost: a second LeanPainter was made while another is alive; one at a time\n");
         std::abort();
     }
     gPainter = this;
@@ -498,4 +498,4 @@ std::array<double, kHostEntryPointCount> LeanPainter::callCosts(int calls, int r
     return costs;
 }
 
-}  // namespace testhost
+}  // namespace pluginhost

@@ -24,9 +24,9 @@
 #include <windows.h>
 
 #include "plugin_interface.h"
-#include "test_host.h"
+#include "plugin_host.h"
 
-namespace testhost {
+namespace pluginhost {
 
 class LeanPainter {
 public:
@@ -85,4 +85,4 @@ private:
     Host& host_;
 };
 
-}  // namespace testhost
+}  // namespace pluginhost

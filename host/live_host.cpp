@@ -12,7 +12,7 @@
 
 #include "host_internal.h"
 
-namespace testhost {
+namespace pluginhost {
 
 // A press cut off by a lost capture ends as a release far from every control,
 // as a standard button cancels its click.
@@ -308,7 +308,7 @@ static VOID CALLBACK idleTimerCallback(HWND, UINT, UINT_PTR, DWORD) {
 
 LiveHost::LiveHost(Host& host) : state_(std::make_unique<State>(host)) {
     if (gLive) {
-        std::fprintf(stderr, "testhost: a second LiveHost was made while another is alive; one per process\n");
+        std::fprintf(stderr, "pluginhost: a second LiveHost was made while another is alive; one per process\n");
         std::abort();
     }
     gLive = state_.get();
@@ -442,4 +442,4 @@ int LiveHost::run() {
     }
 }
 
-}  // namespace testhost
+}  // namespace pluginhost

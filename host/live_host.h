@@ -16,9 +16,9 @@
 
 #include <windows.h>
 
-#include "test_host.h"
+#include "plugin_host.h"
 
-namespace testhost {
+namespace pluginhost {
 
 // Milliseconds from the performance counter. The system's tick count moves in
 // steps of about 16 ms (on Windows and under Wine alike), too coarse to see
@@ -86,4 +86,4 @@ private:
     std::unique_ptr<State> state_;
 };
 
-}  // namespace testhost
+}  // namespace pluginhost

@@ -4,7 +4,7 @@
 
 #include "host_internal.h"
 
-namespace testhost {
+namespace pluginhost {
 
 // The largest side of a control-sized surface (a HostRect can span 65535
 // pixels; a surface that size would not fit in memory).
@@ -282,4 +282,4 @@ void drawPictureBitmap(Handle& picture, HDC dc, const HostRect& destination) {
     DeleteDC(source);
 }
 
-}  // namespace testhost
+}  // namespace pluginhost

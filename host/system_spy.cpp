@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-namespace testhost {
+namespace pluginhost {
 
 static SystemSpy* gSpy = nullptr;
 
@@ -261,7 +261,7 @@ struct Replacement {
 
 SystemSpy::SystemSpy(Host& host) : host_(host), uxtheme_(::LoadLibraryA("uxtheme.dll")) {
     if (gSpy) {
-        std::fprintf(stderr, "testhost: a second SystemSpy was made while another is alive\n");
+        std::fprintf(stderr, "pluginhost: a second SystemSpy was made while another is alive\n");
         std::abort();
     }
     gSpy = this;
@@ -317,4 +317,4 @@ bool SystemSpy::holdsUxtheme(const char* function) {
     return false;
 }
 
-}  // namespace testhost
+}  // namespace pluginhost

@@ -20,9 +20,9 @@
 
 #include <windows.h>
 
-#include "test_host.h"
+#include "plugin_host.h"
 
-namespace testhost {
+namespace pluginhost {
 
 struct WindowsVersion {
     DWORD platform;
@@ -105,4 +105,4 @@ private:
     int versionQueries_ = 0;
 };
 
-}  // namespace testhost
+}  // namespace pluginhost

@@ -3,7 +3,7 @@
 #include <cctype>
 #include <cstdint>
 
-namespace testhost {
+namespace pluginhost {
 
 static ThemeSpy* gSpy = nullptr;
 
@@ -162,4 +162,4 @@ std::vector<ThemeCall> ThemeSpy::callsOf(const std::string& function) const {
     return found;
 }
 
-}  // namespace testhost
+}  // namespace pluginhost

@@ -5,7 +5,7 @@
 // millisecond tick. Made after the host has loaded the plug-in and before
 // the first construct; one ThemeSpy at a time.
 //
-//     testhost::ThemeSpy theme(host.module());      // the plug-in sees Windows XP
+//     pluginhost::ThemeSpy theme(host.module());      // the plug-in sees Windows XP
 //     Instance* b = host.create("BevelButton", ...); // opens its "Toolbar" theme
 //     host.draw(b);
 //     theme.callsOf("DrawThemeBackground")           // part, state, rectangle, ...
@@ -19,7 +19,7 @@
 
 #include "call_recorder.h"
 
-namespace testhost {
+namespace pluginhost {
 
 struct SystemVersion {
     DWORD platform;
@@ -86,4 +86,4 @@ private:
     CallRecorder imports_;
 };
 
-}  // namespace testhost
+}  // namespace pluginhost

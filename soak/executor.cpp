@@ -13,7 +13,7 @@
 #include "expected_text.h"
 #include "generator.h"
 #include "system_spy.h"
-#include "test_host.h"
+#include "plugin_host.h"
 
 namespace soak {
 
@@ -32,8 +32,8 @@ std::string categoryOf(const std::string& m) {
 
 namespace {
 
-using testhost::Host;
-using testhost::Instance;
+using pluginhost::Host;
+using pluginhost::Instance;
 
 constexpr UINT kFirstMenuItemId = 1000;
 constexpr UINT kPopupFlags = TPM_NONOTIFY | TPM_RETURNCMD;
@@ -123,10 +123,10 @@ void applySurfaceStyle(HDC dc, uint32_t style) {
     }
 }
 
-testhost::WindowsVersion versionNamed(const std::string& name) {
-    if (name == "98") return testhost::kWindows98;
-    if (name == "7") return testhost::kWindows7;
-    return testhost::kWindowsXP;
+pluginhost::WindowsVersion versionNamed(const std::string& name) {
+    if (name == "98") return pluginhost::kWindows98;
+    if (name == "7") return pluginhost::kWindows7;
+    return pluginhost::kWindowsXP;
 }
 
 std::string describe(const std::vector<EventRecord>& events, const Host& host) {
@@ -159,13 +159,13 @@ public:
             fail("host", "the plug-in did not load: " + host_.lastError());
             return result_;
         }
-        spy_ = std::make_unique<testhost::SystemSpy>(host_);
+        spy_ = std::make_unique<pluginhost::SystemSpy>(host_);
         spy_->version = versionNamed(c.system);
         spy_->language = c.language;
         spy_->tick = c.clock;
         spy_->uxthemeMissing = c.uxtheme == "missing";
         spy_->openThemeAnswersNull = c.uxtheme == "nothemes";
-        spy_->trackPopupMenu = [this](const testhost::PopupMenuCall& call) { return trackMenu(call); };
+        spy_->trackPopupMenu = [this](const pluginhost::PopupMenuCall& call) { return trackMenu(call); };
         host_.onPerformAction = [this](HostObject) { react(reactingSlot_, "PerformAction"); };
         host_.surfaceSetup = [this](HDC dc) { applySurfaceStyle(dc, surfaceStyle_); };
         isNT_ = c.system != "98";
@@ -221,7 +221,7 @@ private:
     const Script& script_;
     RunOptions options_;
     Host host_;
-    std::unique_ptr<testhost::SystemSpy> spy_;
+    std::unique_ptr<pluginhost::SystemSpy> spy_;
     std::set<std::string> withheld_;
     std::map<std::string, void*> handles_;  // by ref, once made
     std::set<std::string> dropped_;         // refs whose host reference is gone
@@ -250,7 +250,7 @@ private:
     struct MenuPlan {
         Model* model = nullptr;
         const Step* step = nullptr;
-        std::vector<testhost::MenuItemSnapshot> items;
+        std::vector<pluginhost::MenuItemSnapshot> items;
         std::vector<bool> textKnown;
         int x = 0, y = 0;
         HWND owner = nullptr;
@@ -508,7 +508,7 @@ private:
             fail("host", "no class " + s.word + " is registered");
             return;
         }
-        testhost::InstanceOptions options;
+        pluginhost::InstanceOptions options;
         options.insideTabControl = s.n[4] != 0;
         const int themesBefore = spy_->themesOpened();
         Model m;
@@ -577,7 +577,7 @@ private:
             case Op::Handler: {
                 const bool answer = s.n[0] != 0;
                 const int32_t slot = s.slot;
-                host_.on(i, s.word, [this, answer, slot](const testhost::EventCall& e) {
+                host_.on(i, s.word, [this, answer, slot](const pluginhost::EventCall& e) {
                     react(slot, e.name);
                     return answer;
                 });
@@ -1039,7 +1039,7 @@ private:
         UINT id = kFirstMenuItemId;
         std::vector<UINT> selectable;
         for (const Row& row : m.rows) {
-            testhost::MenuItemSnapshot item;
+            pluginhost::MenuItemSnapshot item;
             item.id = id;
             item.separator = row.separator;
             item.checked = !row.separator && static_cast<int32_t>(id - kFirstMenuItemId) == m.menuValue;
@@ -1070,7 +1070,7 @@ private:
             auto made = handles_.find(def.first);
             if (made != handles_.end() && made->second == s) return def.second.encoding;
         }
-        return testhost::kHostDefaultEncoding;  // the host's own strings
+        return pluginhost::kHostDefaultEncoding;  // the host's own strings
     }
 
     static std::string narrow(const std::wstring& text) {
@@ -1096,7 +1096,7 @@ private:
 
     // The scripted TrackPopupMenu: compares the menu with the model, repaints
     // if the step says so, and answers the step's choice.
-    UINT trackMenu(const testhost::PopupMenuCall& popup) {
+    UINT trackMenu(const pluginhost::PopupMenuCall& popup) {
         ++menu_.calls;
         if (!menu_.model) return 0;
         if (popup.flags != kPopupFlags) differ("TrackPopupMenu flags " + std::to_string(popup.flags));
@@ -1236,7 +1236,7 @@ private:
     void compareEvents() {
         std::vector<EventRecord> actual;
         for (size_t k = eventsBefore_; k < host_.events.size(); ++k) {
-            const testhost::EventCall& e = host_.events[k];
+            const pluginhost::EventCall& e = host_.events[k];
             actual.push_back(EventRecord{e.name, e.args, e.receiver});
         }
         bool same = actual.size() == expectedEvents_.size();

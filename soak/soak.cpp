@@ -32,7 +32,7 @@
 #include "generator.h"
 #include "minimise.h"
 #include "script.h"
-#include "test_host.h"
+#include "plugin_host.h"
 
 namespace soak {
 namespace {
@@ -272,7 +272,7 @@ void becomeChild(Progress* progress) {
     SetUnhandledExceptionFilter(recordCrash);
 }
 
-std::string pluginOf(const Arguments& a) { return a.get("plugin", testhost::besideProgram("ClassicControls.dll")); }
+std::string pluginOf(const Arguments& a) { return a.get("plugin", pluginhost::besideProgram("ClassicControls.dll")); }
 
 RunResult replayInProcess(const Script& script, const std::string& plugin) {
     RunOptions options;
@@ -530,7 +530,7 @@ int selftestCommand(const Arguments& a) {
         return kExitFault;
     }
     const std::string faulty = a.get("plugin");
-    const std::string clean = a.get("clean", testhost::besideProgram("ClassicControls.dll"));
+    const std::string clean = a.get("clean", pluginhost::besideProgram("ClassicControls.dll"));
     const uint64_t seed = static_cast<uint64_t>(a.number("seed", 1));
     const int64_t calls = a.number("calls", 200000);
     const int steps = static_cast<int>(a.number("steps-per-run", 400));

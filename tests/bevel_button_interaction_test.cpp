@@ -20,7 +20,7 @@ namespace {
 
 using bevel_test::BevelButtonTest;
 using bevel_test::Expand;
-using testhost::EventCall;
+using pluginhost::EventCall;
 
 // ---- hooked USER32 and KERNEL32 calls of the plug-in ----------------------------------
 
@@ -70,13 +70,13 @@ constexpr COLORREF kPaper = RGB(0, 128, 0);
 class BevelInteractionTest : public BevelButtonTest {
 protected:
     Script script;
-    std::unique_ptr<testhost::CallRecorder> spy;
+    std::unique_ptr<pluginhost::CallRecorder> spy;
     HostObject receiver = nullptr;
 
     void SetUp() override {
         BevelButtonTest::SetUp();
         if (HasFatalFailure()) return;
-        spy = std::make_unique<testhost::CallRecorder>(host.module());
+        spy = std::make_unique<pluginhost::CallRecorder>(host.module());
         spy->hook<decltype(&AppendMenuW)>(
             "USER32.dll", "AppendMenuW",
             [](HMENU, UINT flags, UINT_PTR id, LPCWSTR text) { return Row(flags, id, Narrow(text)); });
@@ -278,11 +278,11 @@ TEST_F(BevelInteractionTest, AMouseDownHandlerThatDeclinesLeavesTheClickToTheBut
 }
 
 TEST(BevelDisabledTest, ADisabledButtonAnswersTrueAndDoesNothing) {
-    testhost::Host host;
-    ASSERT_TRUE(host.load(testhost::pluginPath())) << host.lastError();
-    testhost::InstanceOptions options;
+    pluginhost::Host host;
+    ASSERT_TRUE(host.load(pluginhost::pluginPath())) << host.lastError();
+    pluginhost::InstanceOptions options;
     options.enabled = false;
-    testhost::Instance* button = host.create("BevelButton", 10, 10, 70, 32, options);
+    pluginhost::Instance* button = host.create("BevelButton", 10, 10, 70, 32, options);
     ASSERT_NE(button, nullptr);
     host.on(button, "MouseDown", [](const EventCall&) { return false; });
     host.on(button, "MouseUp");
@@ -298,7 +298,7 @@ TEST(BevelDisabledTest, ADisabledButtonAnswersTrueAndDoesNothing) {
     const auto& block = *reinterpret_cast<const bevel_button::InstanceData*>(button->data());
     EXPECT_FALSE(block.pressed);
     const std::vector<std::string> faults = host.finish();
-    EXPECT_TRUE(faults.empty()) << testhost::joinFaults(faults);
+    EXPECT_TRUE(faults.empty()) << pluginhost::joinFaults(faults);
 }
 
 TEST_F(BevelInteractionTest, ReceiversAreToldMostRecentFirstBeforeAction) {
@@ -542,12 +542,12 @@ TEST_F(BevelInteractionTest, HundredsOfRowsGetConsecutiveIdentifiers) {
 // own "Toolbar" theme through the real uxtheme (with recording wrappers).
 class BevelHotTrackingTest : public HostTest {
 protected:
-    std::unique_ptr<testhost::ThemeSpy> theme;
+    std::unique_ptr<pluginhost::ThemeSpy> theme;
 
     void SetUp() override {
         HostTest::SetUp();
         if (HasFatalFailure()) return;
-        theme = std::make_unique<testhost::ThemeSpy>(host.module());
+        theme = std::make_unique<pluginhost::ThemeSpy>(host.module());
         ASSERT_TRUE(theme->installed());
     }
 
@@ -560,7 +560,7 @@ protected:
     // background, the toolbar state for the button's own background.
     std::string drawn(HANDLE toolbar) {
         std::string seen;
-        for (const testhost::ThemeCall& call : theme->calls) {
+        for (const pluginhost::ThemeCall& call : theme->calls) {
             if (call.function == "DrawThemeParentBackground") seen += "parent ";
             if (call.function == "DrawThemeBackground") {
                 seen += std::string(call.theme == toolbar ? "" : "(another theme) ") + "state " +
@@ -573,9 +573,9 @@ protected:
 };
 
 TEST_F(BevelHotTrackingTest, HotTrackingFollowsTheMouseOnThemedToolbarButtonsOnly) {
-    testhost::Instance* b = host.create("BevelButton", 10, 10, 70, 32);
+    pluginhost::Instance* b = host.create("BevelButton", 10, 10, 70, 32);
     ASSERT_NE(b, nullptr);
-    const std::vector<testhost::ThemeCall> opens = theme->callsOf("OpenThemeData");
+    const std::vector<pluginhost::ThemeCall> opens = theme->callsOf("OpenThemeData");
     ASSERT_EQ(opens.size(), 1u);
     EXPECT_EQ(opens[0].classList, L"Toolbar");
     const HANDLE toolbar = opens[0].theme;
@@ -628,7 +628,7 @@ TEST_F(BevelHotTrackingTest, HotTrackingFollowsTheMouseOnThemedToolbarButtonsOnl
 
 TEST_F(BevelHotTrackingTest, AButtonWithoutAToolbarThemeDoesNotTrack) {
     theme->openAnswersNull = true;
-    testhost::Instance* b = host.create("BevelButton", 10, 10, 70, 32);
+    pluginhost::Instance* b = host.create("BevelButton", 10, 10, 70, 32);
     ASSERT_NE(b, nullptr);
     ASSERT_EQ(theme->callsOf("OpenThemeData").size(), 1u);
     theme->calls.clear();
@@ -648,7 +648,7 @@ TEST_F(BevelHotTrackingTest, AButtonWithoutAToolbarThemeDoesNotTrack) {
 // ---- the narrow text path --------------------------------------------------------------------------
 
 TEST_F(BevelInteractionTest, ElsewhereThanNtRowsGoInTheUsersNarrowEncoding) {
-    testhost::ThemeSpy spy(host.module(), {VER_PLATFORM_WIN32_WINDOWS, 4, 10});
+    pluginhost::ThemeSpy spy(host.module(), {VER_PLATFORM_WIN32_WINDOWS, 4, 10});
     ASSERT_TRUE(spy.installed());
     HostString utf8 = host.makeString("caf\xC3\xA9");
     HostString ascii = host.makeString("plain", 0x0600);

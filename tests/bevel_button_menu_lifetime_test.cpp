@@ -14,8 +14,8 @@
 
 namespace {
 
-using testhost::ImportHook;
-using testhost::Instance;
+using pluginhost::ImportHook;
+using pluginhost::Instance;
 
 // What the scripted TrackPopupMenu does inside its "modal loop".
 std::function<void()> gWhileMenuIsOpen;
@@ -67,7 +67,7 @@ protected:
 
     std::vector<std::string> eventNames() const {
         std::vector<std::string> names;
-        for (const testhost::EventCall& call : host.events) names.push_back(call.name);
+        for (const pluginhost::EventCall& call : host.events) names.push_back(call.name);
         return names;
     }
 

@@ -38,7 +38,7 @@ TEST_F(BevelModelTest, ConstructTakesTheHostDefaultsWithoutFurtherLocks) {
     host.defaultFont = "Geneva";
     host.defaultFontSize = 10;
     const size_t mark = host.lockLog.size();
-    testhost::Instance* fresh = host.create("BevelButton", 100, 100, 160, 122);
+    pluginhost::Instance* fresh = host.create("BevelButton", 100, 100, 160, 122);
     ASSERT_NE(fresh, nullptr);
     const auto& block = *reinterpret_cast<const bevel_button::InstanceData*>(fresh->data());
     // The defaults arrive owned by the control: no lock is added.
@@ -115,12 +115,12 @@ TEST_F(BevelModelTest, DestructGivesBackEverythingInOrder) {
 using BevelThemeTest = HostTest;
 
 TEST_F(BevelThemeTest, OnWindowsXpEachButtonOpensAndClosesItsToolbarTheme) {
-    auto spy = std::make_unique<testhost::ThemeSpy>(host.module());
+    auto spy = std::make_unique<pluginhost::ThemeSpy>(host.module());
     ASSERT_TRUE(spy->installed());
-    testhost::Instance* themed = host.create("BevelButton", 100, 100, 160, 122);
+    pluginhost::Instance* themed = host.create("BevelButton", 100, 100, 160, 122);
     ASSERT_NE(themed, nullptr);
     const auto& block = *reinterpret_cast<const bevel_button::InstanceData*>(themed->data());
-    const std::vector<testhost::ThemeCall> opens = spy->callsOf("OpenThemeData");
+    const std::vector<pluginhost::ThemeCall> opens = spy->callsOf("OpenThemeData");
     ASSERT_EQ(opens.size(), 1u);
     EXPECT_EQ(opens[0].window, nullptr);
     EXPECT_EQ(opens[0].classList, L"Toolbar");
@@ -129,7 +129,7 @@ TEST_F(BevelThemeTest, OnWindowsXpEachButtonOpensAndClosesItsToolbarTheme) {
 
     const HANDLE theme = block.themeHandle;
     host.destroy(themed);
-    const std::vector<testhost::ThemeCall> closes = spy->callsOf("CloseThemeData");
+    const std::vector<pluginhost::ThemeCall> closes = spy->callsOf("CloseThemeData");
     if (theme != nullptr) {
         ASSERT_EQ(closes.size(), 1u);
         EXPECT_EQ(closes[0].theme, theme);
@@ -140,9 +140,9 @@ TEST_F(BevelThemeTest, OnWindowsXpEachButtonOpensAndClosesItsToolbarTheme) {
 }
 
 TEST_F(BevelThemeTest, WithoutAToolbarThemeTheLibraryIsStillReleased) {
-    auto spy = std::make_unique<testhost::ThemeSpy>(host.module());
+    auto spy = std::make_unique<pluginhost::ThemeSpy>(host.module());
     spy->openAnswersNull = true;
-    testhost::Instance* plain = host.create("BevelButton", 100, 100, 160, 122);
+    pluginhost::Instance* plain = host.create("BevelButton", 100, 100, 160, 122);
     ASSERT_NE(plain, nullptr);
     EXPECT_EQ(reinterpret_cast<const bevel_button::InstanceData*>(plain->data())->themeHandle, nullptr);
     host.destroy(plain);
@@ -284,7 +284,7 @@ TEST_F(BevelModelTest, StoringTheHeldCaptionFontOrIconAgainKeepsThemAlive) {
                         },
                         {{"caption", name(caption)}, {"font", name(font)}, {"icon", name(icon)}}),
                     logSince(mark));
-    EXPECT_TRUE(host.faults().empty()) << testhost::joinFaults(host.faults());
+    EXPECT_TRUE(host.faults().empty()) << pluginhost::joinFaults(host.faults());
     EXPECT_EQ(host.stringRefs(caption), 1);
     EXPECT_EQ(host.stringRefs(font), 1);
     EXPECT_EQ(host.objectRefs(icon), 1);
@@ -567,7 +567,7 @@ TEST_F(BevelModelTest, ReceiversChangedDuringANotificationAreToldAsRegistered) {
         };
         auto told = [&] {
             std::string letters;
-            for (const testhost::EventCall& call : host.events)
+            for (const pluginhost::EventCall& call : host.events)
                 for (const auto& r : receivers)
                     if (call.name == "PerformAction" && call.receiver == r.second) letters += r.first;
             host.events.clear();
@@ -615,7 +615,7 @@ TEST_F(BevelModelTest, EveryMethodAndSetterLeavesTheLocksBalanced) {
         EXPECT_EQ(host.getString(button, "Caption"), "Bal&ance");
     }
     host.call(button, "removeActionNotificationReceiver", {arg(receiver)});
-    EXPECT_TRUE(host.faults().empty()) << testhost::joinFaults(host.faults());
+    EXPECT_TRUE(host.faults().empty()) << pluginhost::joinFaults(host.faults());
     // Destructed with rows, a receiver and the icon held.
     host.destroy(button);
     EXPECT_EQ(host.stringRefs(caption), 1);

@@ -21,10 +21,10 @@
 namespace {
 
 using bevel_button::InstanceData;
-using testhost::capture;
-using testhost::Instance;
-using testhost::ThemeCall;
-using testhost::ThemeSpy;
+using pluginhost::capture;
+using pluginhost::Instance;
+using pluginhost::ThemeCall;
+using pluginhost::ThemeSpy;
 
 constexpr COLORREF kPaper = RGB(0, 128, 0);
 constexpr COLORREF kBlack = RGB(0, 0, 0);
@@ -35,7 +35,7 @@ constexpr COLORREF kWhite = RGB(255, 255, 255);
 // 'W' button highlight, 'D' button shadow, 'F' button face, 'K' black,
 // 'Z' dark grey frame, 'G' pushed-in edge grey, '.' untouched paper.
 std::map<COLORREF, char> Legend() {
-    return testhost::legend({{COLOR_BTNHIGHLIGHT, 'W'}, {COLOR_BTNSHADOW, 'D'}, {COLOR_BTNFACE, 'F'}},
+    return pluginhost::legend({{COLOR_BTNHIGHLIGHT, 'W'}, {COLOR_BTNSHADOW, 'D'}, {COLOR_BTNFACE, 'F'}},
                             {{kBlack, 'K'}, {kDarkGrey, 'Z'}, {kEdgeGrey, 'G'}, {kPaper, '.'}});
 }
 
@@ -159,7 +159,7 @@ private:
         return true;
     }
 
-    testhost::CallRecorder calls_;
+    pluginhost::CallRecorder calls_;
 };
 
 // ---- the fixture -----------------------------------------------------------------
@@ -180,7 +180,7 @@ protected:
 
     // A button with the given caption (empty by default) and Bevel.
     Instance* Create(int left, int top, int right, int bottom, const std::string& caption = "", int32_t bevel = 0,
-                     const testhost::InstanceOptions& options = {}) {
+                     const pluginhost::InstanceOptions& options = {}) {
         Instance* b = host.create("BevelButton", left, top, right, bottom, options);
         if (b == nullptr) return nullptr;
         SetCaption(b, caption);
@@ -189,7 +189,7 @@ protected:
         return b;
     }
 
-    void SetCaption(Instance* b, const std::string& caption, TextEncoding encoding = testhost::kHostDefaultEncoding) {
+    void SetCaption(Instance* b, const std::string& caption, TextEncoding encoding = pluginhost::kHostDefaultEncoding) {
         HostString s = host.makeString(caption, encoding);
         host.setString(b, "Caption", s);
         host.releaseString(s);
@@ -230,7 +230,7 @@ protected:
         for (int y = inside.top - margin; y < inside.bottom + margin; ++y) {
             for (int x = inside.left - margin; x < inside.right + margin; ++x) {
                 const POINT p{x, y};
-                if (!PtInRect(&inside, p) && bits[y * testhost::Host::kWindowWidth + x] != paper) ++changed;
+                if (!PtInRect(&inside, p) && bits[y * pluginhost::Host::kWindowWidth + x] != paper) ++changed;
             }
         }
         return changed;
@@ -289,7 +289,7 @@ TEST_F(BevelPaintTest, ThreeRingsOnTheSixtyByTwentyTwoExample) {
 TEST_F(BevelPaintTest, GdiCallsComeInThePublishedOrder) {
     Instance* b = Create(0, 0, 60, 22, "Go", 0);
     host.setInteger(b, "HasMenu", 1);
-    testhost::CallRecorder calls(host.module());
+    pluginhost::CallRecorder calls(host.module());
     calls.hook<decltype(&CreateSolidBrush)>("GDI32.dll", "CreateSolidBrush");
     calls.hook<decltype(&CreatePen)>("GDI32.dll", "CreatePen");
     calls.hook<decltype(&FrameRect)>("USER32.dll", "FrameRect");
@@ -375,7 +375,7 @@ TEST_F(BevelPaintTest, ValueAndPressedLookPushedIn) {
 }
 
 TEST_F(BevelPaintTest, DisabledClassicHasADarkGreyFrameAndNoRings) {
-    testhost::InstanceOptions disabled;
+    pluginhost::InstanceOptions disabled;
     disabled.enabled = false;
     Instance* b = Create(20, 20, 28, 26, "", 2, disabled);
     ASSERT_NE(b, nullptr);
@@ -409,7 +409,7 @@ protected:
 };
 
 TEST_F(BevelLayoutTest, DisabledCaptionIsDrawnTwiceHighlightThenShadow) {
-    testhost::InstanceOptions disabled;
+    pluginhost::InstanceOptions disabled;
     disabled.enabled = false;
     Instance* b = Create(100, 50, 160, 72, "Go", 0, disabled);
     ASSERT_NE(b, nullptr);
@@ -471,7 +471,7 @@ TEST_F(BevelLayoutTest, IconPlacementTable) {
         host.pictureDraws.clear();
         host.draw(b);
         ASSERT_EQ(host.pictureDraws.size(), 1u) << "IconAlign " << row.iconAlign;
-        const testhost::DrawPictureCall& call = host.pictureDraws[0];
+        const pluginhost::DrawPictureCall& call = host.pictureDraws[0];
         EXPECT_EQ(call.picture, icon);
         EXPECT_EQ(call.flag, 0x5A);
         EXPECT_EQ(call.destination.left, row.left) << "IconAlign " << row.iconAlign;
@@ -602,7 +602,7 @@ TEST_F(BevelPaintTest, AmpersandTakesNoWidth) {
 // ---- the narrow path ---------------------------------------------------------------
 
 TEST_F(BevelPaintTest, NarrowTextOnNonNTSystemsInTheUsersEncoding) {
-    ThemeSpy version(host.module(), testhost::SystemVersion{VER_PLATFORM_WIN32_WINDOWS, 4, 10});
+    ThemeSpy version(host.module(), pluginhost::SystemVersion{VER_PLATFORM_WIN32_WINDOWS, 4, 10});
     ASSERT_TRUE(version.installed());
     spy->language = 0x0411;                                                   // Japanese: Shift-JIS
     Instance* b = Create(100, 50, 200, 72, "\xE6\x97\xA5&&\xE6\x9C\xAC", 0);  // two kanji around "&&"
@@ -768,7 +768,7 @@ protected:
         theme.reset();
     }
 
-    Instance* CreateThemed(const std::string& caption = "", const testhost::InstanceOptions& options = {}) {
+    Instance* CreateThemed(const std::string& caption = "", const pluginhost::InstanceOptions& options = {}) {
         Instance* b = Create(100, 50, 160, 72, caption, 4, options);
         const std::vector<ThemeCall> opens = theme->callsOf("OpenThemeData");
         if (opens.size() == 1 && opens[0].classList == L"Toolbar") handle = opens[0].theme;
@@ -833,7 +833,7 @@ TEST_F(BevelThemedTest, ToolbarButtonStates) {
 }
 
 TEST_F(BevelThemedTest, ParentBackgroundThroughATabControl) {
-    testhost::InstanceOptions options;
+    pluginhost::InstanceOptions options;
     options.insideTabControl = true;
     Instance* b = CreateThemed("", options);
     ASSERT_NE(b, nullptr);
@@ -849,7 +849,7 @@ TEST_F(BevelThemedTest, ParentBackgroundThroughATabControl) {
 }
 
 TEST_F(BevelThemedTest, DisabledThemedDrawsNoBackgroundButTheCaption) {
-    testhost::InstanceOptions disabled;
+    pluginhost::InstanceOptions disabled;
     disabled.enabled = false;
     Instance* b = CreateThemed("Go", disabled);
     ASSERT_NE(b, nullptr);
@@ -939,9 +939,9 @@ TEST_F(BevelPaintTest, ClipRegionOfTheHostIsRestored) {
     using GetGraphics = HostGraphics (*)(ControlInstance*);
     using GraphicsDC = HDC (*)(HostGraphics);
     using Unlock = void (*)(HostObject);
-    auto getGraphics = reinterpret_cast<GetGraphics>(testhost::Host::resolve("ZOKAGetControlGraphics"));
-    auto graphicsDC = reinterpret_cast<GraphicsDC>(testhost::Host::resolve("ZOKAGraphicsDC"));
-    auto unlock = reinterpret_cast<Unlock>(testhost::Host::resolve("ZOKAUnlockObject"));
+    auto getGraphics = reinterpret_cast<GetGraphics>(pluginhost::Host::resolve("ZOKAGetControlGraphics"));
+    auto graphicsDC = reinterpret_cast<GraphicsDC>(pluginhost::Host::resolve("ZOKAGraphicsDC"));
+    auto unlock = reinterpret_cast<Unlock>(pluginhost::Host::resolve("ZOKAUnlockObject"));
     ASSERT_TRUE(getGraphics && graphicsDC && unlock);
     HostGraphics graphics = getGraphics(b->control);
     HDC dc = graphicsDC(graphics);
@@ -958,7 +958,7 @@ TEST_F(BevelPaintTest, ClipRegionOfTheHostIsRestored) {
     EXPECT_EQ(RectText(box), "0,0,30,11");
     SelectClipRgn(dc, nullptr);
     unlock(graphics);
-    EXPECT_TRUE(host.faults().empty()) << testhost::joinFaults(host.faults());
+    EXPECT_TRUE(host.faults().empty()) << pluginhost::joinFaults(host.faults());
 }
 
 // ---- bad input ------------------------------------------------------------------------------
@@ -1070,7 +1070,7 @@ TEST(StripAmpersands, BothWidths) {
 // With no graphics object the painter borrows the control's surface and gives
 // it back; the picture is the same as through draw.
 TEST(BevelPaintInProcess, BorrowsAndReturnsTheControlSurface) {
-    testhost::Host host;
+    pluginhost::Host host;
     host.start(ZOKAPluginMain);
     host.fillImage(kPaper);
     Instance* b = host.create("BevelButton", 30, 40, 40, 48);
@@ -1090,7 +1090,7 @@ TEST(BevelPaintInProcess, BorrowsAndReturnsTheControlSurface) {
               "KWDDDDDDDK\n"
               "KKKKKKKKKK\n");
     const std::vector<std::string> faults = host.finish();
-    EXPECT_TRUE(faults.empty()) << testhost::joinFaults(faults);
+    EXPECT_TRUE(faults.empty()) << pluginhost::joinFaults(faults);
 }
 
 }  // namespace

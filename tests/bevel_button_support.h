@@ -38,7 +38,7 @@ protected:
     static constexpr int kRight = 70;
     static constexpr int kBottom = 32;
 
-    testhost::Instance* button = nullptr;
+    pluginhost::Instance* button = nullptr;
 
     void SetUp() override {
         HostTest::SetUp();
@@ -73,13 +73,13 @@ protected:
     // Names of the receivers told of the last actions, in order.
     std::vector<std::string> performed() const {
         std::vector<std::string> names;
-        for (const testhost::EventCall& call : host.events)
+        for (const pluginhost::EventCall& call : host.events)
             if (call.name == "PerformAction") names.push_back(host.nameOf(call.receiver));
         return names;
     }
 
     // Every event and receiver call, in order.
-    std::vector<std::string> eventNames() const { return testhost::eventSequence(host); }
+    std::vector<std::string> eventNames() const { return pluginhost::eventSequence(host); }
 };
 
 }  // namespace bevel_test

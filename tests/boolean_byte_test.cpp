@@ -20,19 +20,19 @@ constexpr uint8_t kOddTrues[] = {2, 0x7F, 0x80, 0xFF};
 class BooleanByteTest : public HostTest {
 protected:
     // The pixels of instance's bounds after a draw.
-    std::vector<uint32_t> picture(testhost::Instance* instance) {
+    std::vector<uint32_t> picture(pluginhost::Instance* instance) {
         host.fillImage(RGB(0, 128, 128));
         host.draw(instance);
         const HostRect& b = instance->bounds;
         const uint32_t* image = host.imageBits();
         std::vector<uint32_t> pixels;
         for (int y = b.top; y < b.bottom; ++y)
-            for (int x = b.left; x < b.right; ++x) pixels.push_back(image[y * testhost::Host::kWindowWidth + x]);
+            for (int x = b.left; x < b.right; ++x) pixels.push_back(image[y * pluginhost::Host::kWindowWidth + x]);
         return pixels;
     }
 
     // The picture with byte at offset set to 1 and then to each odd true.
-    void expectOddTruesDrawAsOne(testhost::Instance* instance, size_t offset) {
+    void expectOddTruesDrawAsOne(pluginhost::Instance* instance, size_t offset) {
         instance->at<uint8_t>(static_cast<int32_t>(offset)) = 0;
         const std::vector<uint32_t> falsePicture = picture(instance);
         instance->at<uint8_t>(static_cast<int32_t>(offset)) = 1;
@@ -46,7 +46,7 @@ protected:
 };
 
 TEST_F(BooleanByteTest, BevelButtonFontStylesAndValue) {
-    testhost::Instance* button = host.create("BevelButton", 10, 10, 90, 32);
+    pluginhost::Instance* button = host.create("BevelButton", 10, 10, 90, 32);
     ASSERT_NE(button, nullptr);
     HostString caption = host.makeString("Wide");
     host.setString(button, "Caption", caption);
@@ -60,8 +60,8 @@ TEST_F(BooleanByteTest, BevelButtonFontStylesAndValue) {
 }
 
 TEST_F(BooleanByteTest, DisclosureTriangleAndPlacardValue) {
-    testhost::Instance* triangle = host.create("DisclosureTriangle", 10, 10, 22, 22);
-    testhost::Instance* placard = host.create("Placard", 30, 10, 60, 30);
+    pluginhost::Instance* triangle = host.create("DisclosureTriangle", 10, 10, 22, 22);
+    pluginhost::Instance* placard = host.create("Placard", 30, 10, 60, 30);
     ASSERT_NE(triangle, nullptr);
     ASSERT_NE(placard, nullptr);
     expectOddTruesDrawAsOne(triangle, offsetof(disclosure_triangle::InstanceData, value));
@@ -70,13 +70,13 @@ TEST_F(BooleanByteTest, DisclosureTriangleAndPlacardValue) {
 
 // A click flips an odd true to 0, not to another true value.
 TEST_F(BooleanByteTest, TogglesStoreZeroOrOne) {
-    testhost::Instance* toggle = host.create("BevelButton", 10, 10, 70, 32);
-    testhost::Instance* triangle = host.create("DisclosureTriangle", 80, 10, 92, 22);
+    pluginhost::Instance* toggle = host.create("BevelButton", 10, 10, 70, 32);
+    pluginhost::Instance* triangle = host.create("DisclosureTriangle", 80, 10, 92, 22);
     ASSERT_NE(toggle, nullptr);
     ASSERT_NE(triangle, nullptr);
     host.setInteger(toggle, "ButtonType", 1);
     struct Target {
-        testhost::Instance* instance;
+        pluginhost::Instance* instance;
         int x;
         int y;
     };
@@ -97,7 +97,7 @@ TEST_F(BooleanByteTest, TogglesStoreZeroOrOne) {
 
 // A sticky button pressed while its Value holds an odd true stores 1.
 TEST_F(BooleanByteTest, StickyStoresOne) {
-    testhost::Instance* sticky = host.create("BevelButton", 10, 10, 70, 32);
+    pluginhost::Instance* sticky = host.create("BevelButton", 10, 10, 70, 32);
     ASSERT_NE(sticky, nullptr);
     host.setInteger(sticky, "ButtonType", 2);
     host.setInteger(sticky, "Value", 0xFF);

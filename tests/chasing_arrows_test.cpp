@@ -13,7 +13,7 @@
 
 namespace {
 
-using testhost::Instance;
+using pluginhost::Instance;
 
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr COLORREF kBackground = RGB(10, 200, 30);
@@ -29,7 +29,7 @@ protected:
         ControlTest::SetUp();
         ASSERT_FALSE(HasFatalFailure());
         // The plug-in's outline calls, as "Polygon x,y x,y x,y", "MoveToEx x,y", "LineTo x,y".
-        shapes = std::make_unique<testhost::CallRecorder>(host.module());
+        shapes = std::make_unique<pluginhost::CallRecorder>(host.module());
         shapes->hook<decltype(&Polygon)>("GDI32.dll", "Polygon", [](HDC, const POINT* points, int count) {
             std::string vertices;
             for (int i = 0; i < count; ++i) vertices += (i ? " " : "") + Point(points[i].x, points[i].y);
@@ -46,12 +46,12 @@ protected:
         shapes.reset();
     }
 
-    Instance* CreateAt(int left, int top, int right, int bottom, testhost::InstanceOptions options = {}) {
+    Instance* CreateAt(int left, int top, int right, int bottom, pluginhost::InstanceOptions options = {}) {
         options.background = kBackground;
         return host.create("ChasingArrows", left, top, right, bottom, options);
     }
 
-    std::unique_ptr<testhost::CallRecorder> shapes;
+    std::unique_ptr<pluginhost::CallRecorder> shapes;
 };
 
 // Frame 0 anchored at (100, 50): the stored arrow, then the one turned half
@@ -124,7 +124,7 @@ TEST_F(ChasingArrowsTest, EightVisibleIdlesComeBackToTheStart) {
 }
 
 TEST_F(ChasingArrowsTest, HiddenControlOrTabPanelStandsStill) {
-    testhost::InstanceOptions hidden;
+    pluginhost::InstanceOptions hidden;
     hidden.visible = false;
     Instance* arrows = CreateAt(20, 30, 36, 46, hidden);
     ASSERT_NE(arrows, nullptr);
@@ -168,17 +168,17 @@ TEST_F(ChasingArrowsTest, WithoutTheHostsBackgroundTheSquareIsButtonFace) {
 }
 
 TEST_F(ChasingArrowsTest, OnWindowsXPTheParentsBackgroundGoesUnderTheArrows) {
-    testhost::ThemeSpy spy(host.module());
+    pluginhost::ThemeSpy spy(host.module());
     ASSERT_TRUE(spy.installed());
-    testhost::InstanceOptions inTab;
+    pluginhost::InstanceOptions inTab;
     inTab.insideTabControl = true;
     Instance* arrows = CreateAt(40, 40, 56, 56, inTab);
     ASSERT_NE(arrows, nullptr);
     host.draw(arrows);
     host.idle(arrows);
-    const std::vector<testhost::ThemeCall> parents = spy.callsOf("DrawThemeParentBackground");
+    const std::vector<pluginhost::ThemeCall> parents = spy.callsOf("DrawThemeParentBackground");
     ASSERT_EQ(parents.size(), 2u);
-    for (const testhost::ThemeCall& call : parents) {
+    for (const pluginhost::ThemeCall& call : parents) {
         EXPECT_EQ(call.window, arrows->window);
         EXPECT_EQ(Point(call.rect.left, call.rect.top) + " " + Point(call.rect.right, call.rect.bottom), "40,40 56,56");
     }

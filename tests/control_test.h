@@ -39,19 +39,19 @@ protected:
         host.fillImage(kPaper);
     }
 
-    testhost::Instance* Create(int left, int top, int right, int bottom, bool enabled = true) {
-        testhost::InstanceOptions options;
+    pluginhost::Instance* Create(int left, int top, int right, int bottom, bool enabled = true) {
+        pluginhost::InstanceOptions options;
         options.enabled = enabled;
-        testhost::Instance* instance = host.create(className_, left, top, right, bottom, options);
+        pluginhost::Instance* instance = host.create(className_, left, top, right, bottom, options);
         EXPECT_NE(instance, nullptr);
         return instance;
     }
 
-    std::string Capture(RECT area) const { return testhost::capture(host, area, legend_); }
+    std::string Capture(RECT area) const { return pluginhost::capture(host, area, legend_); }
 
     // Draws both ways and returns the on-screen picture after checking that
     // the off-screen one is the same.
-    std::string Paint(testhost::Instance* instance, RECT area) {
+    std::string Paint(pluginhost::Instance* instance, RECT area) {
         host.fillImage(kPaper);
         host.draw(instance);
         const std::string onScreen = Capture(area);
@@ -63,14 +63,14 @@ protected:
 
     // Off-screen only: the on-screen surface is only as large as the control
     // and could not show what spills outside it.
-    std::string PaintOffscreen(testhost::Instance* instance, RECT area) {
+    std::string PaintOffscreen(pluginhost::Instance* instance, RECT area) {
         host.fillImage(kPaper);
         host.drawOffscreen(instance);
         return Capture(area);
     }
 
     // The events fired so far: "MouseDown 2 3", "Action".
-    Lines Events() const { return testhost::eventSequence(host); }
+    Lines Events() const { return pluginhost::eventSequence(host); }
 
     void ExpectClean() const {
         EXPECT_EQ(host.faults(), std::vector<std::string>{});

@@ -11,7 +11,7 @@
 
 namespace {
 
-using testhost::Instance;
+using pluginhost::Instance;
 
 constexpr bool kIs64 = sizeof(void*) == 8;
 

@@ -13,8 +13,8 @@
 namespace {
 
 using disclosure_triangle::InstanceData;
-using testhost::EventCall;
-using testhost::Instance;
+using pluginhost::EventCall;
+using pluginhost::Instance;
 
 // Every shape fits in 11 x 11 pixels from the bounds' top-left corner; one
 // more pixel each way shows that nothing spills over.
@@ -107,7 +107,7 @@ class DisclosureTriangleTest : public ControlTest {
 protected:
     DisclosureTriangleTest()
         : ControlTest("DisclosureTriangle",
-                      testhost::legend({{COLOR_BTNFACE, 'F'}, {COLOR_BTNSHADOW, 'S'}, {COLOR_BTNHIGHLIGHT, 'H'}},
+                      pluginhost::legend({{COLOR_BTNFACE, 'F'}, {COLOR_BTNSHADOW, 'S'}, {COLOR_BTNHIGHLIGHT, 'H'}},
                                        {{RGB(0, 0, 0), 'K'}})) {}
 
     Instance* Create(int right = kLeft + 12, int bottom = kTop + 12, bool enabled = true) {

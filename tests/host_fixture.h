@@ -1,4 +1,4 @@
-// A fixture with a test host that has loaded the plug-in; at the end of every
+// A fixture with a host that has loaded the plug-in; at the end of every
 // test the host must report no fault.
 #pragma once
 
@@ -8,9 +8,9 @@
 #include <gtest/gtest.h>
 
 #include "call_recorder.h"
-#include "test_host.h"
+#include "plugin_host.h"
 
-namespace testhost {
+namespace pluginhost {
 
 // The plug-in under test, built beside the test programs.
 inline std::string pluginPath() { return besideProgram("ClassicControls.dll"); }
@@ -31,20 +31,20 @@ inline ::testing::AssertionResult SameSequence(const char* expectedText, const c
     return ::testing::AssertionFailure() << actualText << " is not " << expectedText << ": " << difference;
 }
 
-}  // namespace testhost
+}  // namespace pluginhost
 
 // Compares a recorded sequence (calls, events, lock log) with the expected
 // table.
-#define EXPECT_SEQUENCE(expected, actual) EXPECT_PRED_FORMAT2(testhost::SameSequence, expected, actual)
+#define EXPECT_SEQUENCE(expected, actual) EXPECT_PRED_FORMAT2(pluginhost::SameSequence, expected, actual)
 
 class HostTest : public ::testing::Test {
 protected:
-    testhost::Host host;
+    pluginhost::Host host;
 
-    void SetUp() override { ASSERT_TRUE(host.load(testhost::pluginPath())) << host.lastError(); }
+    void SetUp() override { ASSERT_TRUE(host.load(pluginhost::pluginPath())) << host.lastError(); }
 
     void TearDown() override {
         const std::vector<std::string> faults = host.finish();
-        EXPECT_TRUE(faults.empty()) << "host faults:\n" << testhost::joinFaults(faults);
+        EXPECT_TRUE(faults.empty()) << "host faults:\n" << pluginhost::joinFaults(faults);
     }
 };

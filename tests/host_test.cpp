@@ -1,4 +1,4 @@
-// The test host itself: loading, lock accounting, import hooks, events,
+// The host component itself: loading, lock accounting, import hooks, events,
 // surfaces and the device-context and GDI checks. Most tests drive a small
 // probe class registered from this file, so that each fault is made on purpose.
 #include <algorithm>
@@ -8,11 +8,11 @@
 #include <gtest/gtest.h>
 
 #include "host_fixture.h"
-#include "test_host.h"
+#include "plugin_host.h"
 
-using testhost::EventCall;
-using testhost::Host;
-using testhost::Instance;
+using pluginhost::EventCall;
+using pluginhost::Host;
+using pluginhost::Instance;
 
 namespace {
 
@@ -205,7 +205,7 @@ TEST_F(ProbeTest, LeakedLockIsReported) {
     EXPECT_EQ(host.stringRefs(s), 2);
     host.releaseString(s);
     const std::vector<std::string> faults = host.finish();
-    EXPECT_TRUE(anyFaultContains(faults, "kept 1 lock", host.nameOf(s))) << testhost::joinFaults(faults);
+    EXPECT_TRUE(anyFaultContains(faults, "kept 1 lock", host.nameOf(s))) << pluginhost::joinFaults(faults);
 }
 
 TEST_F(ProbeTest, OverReleaseIsReported) {
@@ -213,7 +213,7 @@ TEST_F(ProbeTest, OverReleaseIsReported) {
     entry<void (*)(HostObject)>("ZOKAUnlockObject")(picture);
     entry<void (*)(HostObject)>("ZOKAUnlockObject")(picture);
     const std::vector<std::string> faults = host.finish();
-    EXPECT_TRUE(anyFaultContains(faults, "ZOKAUnlockObject", "picture#1")) << testhost::joinFaults(faults);
+    EXPECT_TRUE(anyFaultContains(faults, "ZOKAUnlockObject", "picture#1")) << pluginhost::joinFaults(faults);
     const std::vector<std::string> expectedLog = {"ZOKAUnlockObject picture#1", "ZOKAUnlockObject picture#1"};
     EXPECT_EQ(host.lockLog, expectedLog);
 }
@@ -244,9 +244,9 @@ TEST_F(ProbeTest, AStringUsedAfterItsLastReleaseIsReported) {
     entry<void (*)(HostString)>("ZOKALockString")(s);
     const std::vector<std::string> faults = host.finish();
     EXPECT_TRUE(anyFaultContains(faults, "StringGetCString given string#1 after its last release"))
-        << testhost::joinFaults(faults);
+        << pluginhost::joinFaults(faults);
     EXPECT_TRUE(anyFaultContains(faults, "ZOKALockString of string#1 after its last release"))
-        << testhost::joinFaults(faults);
+        << pluginhost::joinFaults(faults);
 }
 
 TEST_F(ProbeTest, StringRecordLayout) {
@@ -272,22 +272,22 @@ TEST(ImportHookTest, InstallsAndRestores) {
     void* before = nullptr;
     {
         // The DLL name in a different letter case still matches.
-        testhost::ImportHook hook(self, "kernel32.DLL", "GetTickCount", reinterpret_cast<void*>(&fakeTickCount));
+        pluginhost::ImportHook hook(self, "kernel32.DLL", "GetTickCount", reinterpret_cast<void*>(&fakeTickCount));
         ASSERT_TRUE(hook.installed());
         before = hook.original();
         EXPECT_NE(before, nullptr);
         EXPECT_EQ(GetTickCount(), 12345u);
     }
-    testhost::ImportHook probe(self, "KERNEL32.dll", "GetTickCount", reinterpret_cast<void*>(&fakeTickCount));
+    pluginhost::ImportHook probe(self, "KERNEL32.dll", "GetTickCount", reinterpret_cast<void*>(&fakeTickCount));
     EXPECT_EQ(probe.original(), before) << "the first hook did not put the original back";
-    testhost::ImportHook missing(self, "KERNEL32.dll", "NoSuchFunction", reinterpret_cast<void*>(&fakeTickCount));
+    pluginhost::ImportHook missing(self, "KERNEL32.dll", "NoSuchFunction", reinterpret_cast<void*>(&fakeTickCount));
     EXPECT_FALSE(missing.installed());
 }
 
 TEST_F(ProbeTest, ATestHookChainsToTheHostsAccounting) {
     gDrawMode = DrawMode::LeakBrush;
     {
-        testhost::CallRecorder calls(host.module());
+        pluginhost::CallRecorder calls(host.module());
         ASSERT_TRUE(calls.hook<decltype(&CreateSolidBrush)>("gdi32.dll", "CreateSolidBrush"));
         host.draw(host.create("Probe", 12, 3, 16, 5));
         EXPECT_SEQUENCE((std::vector<std::string>{"CreateSolidBrush"}), calls.calls);
@@ -306,11 +306,11 @@ TEST(CallRecorderTest, RecordsStandsInAndUnhooks) {
     HMODULE self = GetModuleHandleW(nullptr);
     const void* tickBefore = nullptr;
     {
-        testhost::ImportHook probe(self, "KERNEL32.dll", "GetTickCount", reinterpret_cast<void*>(&fakeTickCount));
+        pluginhost::ImportHook probe(self, "KERNEL32.dll", "GetTickCount", reinterpret_cast<void*>(&fakeTickCount));
         tickBefore = probe.original();
     }
-    for (int round = 0; round < 2 * testhost::recorder_detail::kHooksPerSignature; ++round) {
-        testhost::CallRecorder calls(self);
+    for (int round = 0; round < 2 * pluginhost::recorder_detail::kHooksPerSignature; ++round) {
+        pluginhost::CallRecorder calls(self);
         ASSERT_TRUE(calls.hook<decltype(&GetTickCount)>("KERNEL32.dll", "GetTickCount", nullptr,
                                                         [](auto) { return DWORD{777}; }));
         ASSERT_TRUE(calls.hook<decltype(&MultiByteToWideChar)>(
@@ -327,19 +327,19 @@ TEST(CallRecorderTest, RecordsStandsInAndUnhooks) {
         EXPECT_FALSE(calls.hook<decltype(&GetTickCount)>("KERNEL32.dll", "NoSuchFunction"));
         EXPECT_FALSE(calls.installed());
     }
-    testhost::ImportHook probe(self, "KERNEL32.dll", "GetTickCount", reinterpret_cast<void*>(&fakeTickCount));
+    pluginhost::ImportHook probe(self, "KERNEL32.dll", "GetTickCount", reinterpret_cast<void*>(&fakeTickCount));
     EXPECT_EQ(probe.original(), tickBefore) << "a recorder left its wrapper in the import table";
 }
 
 // Both sides with their line numbers, the differing lines marked and the
 // lines far from any difference left out.
 TEST(SequenceDifferenceTest, ShowsEachDifferenceWithItsContext) {
-    EXPECT_EQ(testhost::sequenceDifference({"a", "b"}, {"a", "b"}), "");
+    EXPECT_EQ(pluginhost::sequenceDifference({"a", "b"}, {"a", "b"}), "");
     const std::vector<std::string> expected = {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"};
     std::vector<std::string> actual = expected;
     actual[8] = "nine";
     actual.push_back("11");
-    EXPECT_EQ(testhost::sequenceDifference(expected, actual),
+    EXPECT_EQ(pluginhost::sequenceDifference(expected, actual),
               "10 expected, 11 recorded; the first difference is at 9:\n"
               "       expected | recorded\n"
               "   ...\n"
@@ -427,7 +427,7 @@ TEST_F(ProbeTest, MethodsFollowTheirDeclarations) {
 TEST_F(ProbeTest, WritingPastInstanceDataIsReported) {
     host.call(host.create("Probe", 0, 0, 4, 4), "Scribble");
     const std::vector<std::string> faults = host.finish();
-    ASSERT_EQ(faults.size(), 1u) << testhost::joinFaults(faults);
+    ASSERT_EQ(faults.size(), 1u) << pluginhost::joinFaults(faults);
     EXPECT_TRUE(anyFaultContains(faults, "Probe wrote outside its InstanceData")) << faults[0];
 }
 
@@ -450,7 +450,7 @@ TEST_F(ProbeTest, DrawComposesOnlyTheControlArea) {
     host.fillImage(kPaper);
     Instance* probe = host.create("Probe", 12, 3, 16, 5);
     host.draw(probe);
-    EXPECT_EQ(testhost::capture(host, kAround, kInkLegend),
+    EXPECT_EQ(pluginhost::capture(host, kAround, kInkLegend),
               "........\n"
               "..####..\n"
               "..####..\n"
@@ -462,10 +462,10 @@ TEST_F(ProbeTest, CaptureMarksUnknownColoursAndPixelsOutsideTheImage) {
     host.fillImage(kPaper);
     Instance* probe = host.create("Probe", 0, 0, 2, 1);
     host.draw(probe);
-    EXPECT_EQ(testhost::capture(host, RECT{-1, -1, 3, 1}, {{kInk, '#'}}),
+    EXPECT_EQ(pluginhost::capture(host, RECT{-1, -1, 3, 1}, {{kInk, '#'}}),
               "    \n"
               " ##?\n");
-    EXPECT_EQ(testhost::capture(host, RECT{Host::kWindowWidth - 1, 0, Host::kWindowWidth + 1, 1}, kInkLegend), ". \n");
+    EXPECT_EQ(pluginhost::capture(host, RECT{Host::kWindowWidth - 1, 0, Host::kWindowWidth + 1, 1}, kInkLegend), ". \n");
     EXPECT_EQ(host.finish(), std::vector<std::string>{});
 }
 
@@ -473,7 +473,7 @@ TEST_F(ProbeTest, DrawOffscreenPaintsTheWholeWindowImage) {
     host.fillImage(kPaper);
     Instance* probe = host.create("Probe", 12, 3, 16, 5);
     host.drawOffscreen(probe);
-    EXPECT_EQ(testhost::capture(host, kAround, kInkLegend),
+    EXPECT_EQ(pluginhost::capture(host, kAround, kInkLegend),
               "........\n"
               ".#####..\n"
               "..####..\n"
@@ -486,7 +486,7 @@ TEST_F(ProbeTest, ControlGraphicsComposeWhenReleased) {
     gDrawMode = DrawMode::BorrowGraphics;
     Instance* probe = host.create("Probe", 12, 3, 16, 5);
     host.draw(probe);
-    EXPECT_EQ(testhost::capture(host, kAround, kInkLegend),
+    EXPECT_EQ(pluginhost::capture(host, kAround, kInkLegend),
               "........\n"
               "..####..\n"
               "..####..\n"
@@ -500,7 +500,7 @@ TEST_F(ProbeTest, PenLeftSelectedIsReported) {
     gDrawMode = DrawMode::LeavePen;
     host.draw(host.create("Probe", 12, 3, 16, 5));
     const std::vector<std::string> faults = host.finish();
-    ASSERT_EQ(faults.size(), 1u) << testhost::joinFaults(faults);
+    ASSERT_EQ(faults.size(), 1u) << pluginhost::joinFaults(faults);
     EXPECT_TRUE(anyFaultContains(faults, "Probe.draw did not restore", "pen")) << faults[0];
 }
 
@@ -509,7 +509,7 @@ TEST_F(ProbeTest, UndeletedGdiObjectIsReported) {
     host.draw(host.create("Probe", 12, 3, 16, 5));
     EXPECT_EQ(host.gdiCreated(), 1);
     const std::vector<std::string> faults = host.finish();
-    ASSERT_EQ(faults.size(), 1u) << testhost::joinFaults(faults);
+    ASSERT_EQ(faults.size(), 1u) << pluginhost::joinFaults(faults);
     EXPECT_TRUE(anyFaultContains(faults, "Probe.draw", "CreateSolidBrush")) << faults[0];
 }
 
@@ -526,7 +526,7 @@ TEST_F(ProbeTest, SurfacesMayArriveInAnyStateAndMustLeaveInIt) {
     gDrawMode = DrawMode::DropClipAndMix;
     host.draw(probe);
     const std::vector<std::string> faults = host.finish();
-    ASSERT_EQ(faults.size(), 1u) << testhost::joinFaults(faults);
+    ASSERT_EQ(faults.size(), 1u) << pluginhost::joinFaults(faults);
     EXPECT_TRUE(anyFaultContains(faults, "the clip region is gone", "mix mode 13 instead of 7")) << faults[0];
 }
 
@@ -579,7 +579,7 @@ TEST_F(ProbeTest, PoisonedStringsAreUnreadableAfterTheirLastRelease) {
 }
 
 TEST_F(ProbeTest, InstanceServices) {
-    testhost::InstanceOptions options;
+    pluginhost::InstanceOptions options;
     options.enabled = false;
     options.background = RGB(1, 2, 3);
     options.insideTabControl = true;
@@ -611,7 +611,7 @@ TEST_F(ProbeTest, InstanceServices) {
 TEST(HostLoadTest, EveryLoadStartsAFreshPlugin) {
     for (int round = 0; round < 2; ++round) {
         Host host;
-        ASSERT_TRUE(host.load(testhost::pluginPath())) << host.lastError();
+        ASSERT_TRUE(host.load(pluginhost::pluginPath())) << host.lastError();
         EXPECT_EQ(host.versions, std::vector<int32_t>{6}) << "round " << round;
         EXPECT_EQ(host.resolveCount("RegisterPluginVersion"), 1) << "round " << round;
         EXPECT_EQ(host.registered.size(), 8u);

@@ -14,8 +14,8 @@
 namespace {
 
 using image_well::InstanceData;
-using testhost::EventCall;
-using testhost::Instance;
+using pluginhost::EventCall;
+using pluginhost::Instance;
 
 constexpr COLORREF kPictureEdge = RGB(0, 0, 200);  // the picture's first row and column
 constexpr COLORREF kPictureBody = RGB(200, 0, 0);
@@ -113,7 +113,7 @@ std::string Text(const HostRect& r) {
 class ImageWellTest : public ControlTest {
 protected:
     ImageWellTest()
-        : ControlTest("ImageWell", testhost::legend({}, {{RGB(153, 153, 153), 'g'},
+        : ControlTest("ImageWell", pluginhost::legend({}, {{RGB(153, 153, 153), 'g'},
                                                          {RGB(255, 255, 255), 'W'},
                                                          {RGB(0, 0, 0), 'K'},
                                                          {kPictureEdge, 'B'},
@@ -161,7 +161,7 @@ TEST_F(ImageWellTest, APictureThatFitsIsCentred) {
     HostObject picture = Store(well, 4, 2);
     EXPECT_EQ(Paint(well), kFits);
     ASSERT_EQ(host.pictureDraws.size(), 2u);
-    for (const testhost::DrawPictureCall& call : host.pictureDraws) {
+    for (const pluginhost::DrawPictureCall& call : host.pictureDraws) {
         EXPECT_EQ(call.picture, picture);
         // The picture's own size, in the bounds' coordinates in both modes.
         EXPECT_EQ(Text(call.destination), Text(Rect(23, 13, 25, 17)));

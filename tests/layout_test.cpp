@@ -212,7 +212,7 @@ const ParamRow kParams[] = {
 TEST_F(LayoutTest, EveryParamNamesItsFieldInTheBlock) {
     for (const ParamRow& p : kParams) {
         SCOPED_TRACE(std::string(p.className) + "." + p.property);
-        testhost::Instance* instance = host.create(p.className, 0, 0, 40, 20);
+        pluginhost::Instance* instance = host.create(p.className, 0, 0, 40, 20);
         ASSERT_NE(instance, nullptr);
         const PropertyDefinition* property = host.property(instance, p.property);
         ASSERT_NE(property, nullptr);
@@ -262,7 +262,7 @@ TEST_F(LayoutTest, EveryParamNamesItsFieldInTheBlock) {
 // A directly written field is read by the plug-in at the same offset: Bevel 7
 // written at its param becomes 0 at the next paint and ButtonType 1.
 TEST_F(LayoutTest, ThePainterReadsAndRewritesTheDirectFieldsInPlace) {
-    testhost::Instance* button = host.create("BevelButton", 0, 0, 60, 22);
+    pluginhost::Instance* button = host.create("BevelButton", 0, 0, 60, 22);
     ASSERT_NE(button, nullptr);
     unsigned char* block = button->data();
     const int32_t seven = 7;
@@ -290,7 +290,7 @@ std::string versionString(const std::vector<unsigned char>& info, const char* na
 
 // What Explorer shows in the DLL's properties.
 TEST(VersionResourceTest, TheDllNamesItsProductVersionAndPurpose) {
-    const std::string path = testhost::pluginPath();
+    const std::string path = pluginhost::pluginPath();
     DWORD ignored = 0;
     const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
     ASSERT_GT(size, 0u) << path << " carries no version resource";

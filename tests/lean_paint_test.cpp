@@ -11,9 +11,9 @@
 
 namespace {
 
-using testhost::Host;
-using testhost::Instance;
-using testhost::LeanPainter;
+using pluginhost::Host;
+using pluginhost::Instance;
+using pluginhost::LeanPainter;
 
 constexpr COLORREF kPaper = RGB(0, 128, 0);
 constexpr int kLeft = 30;
@@ -24,11 +24,11 @@ protected:
     Host host;
     LeanPainter lean{host};  // before load(): the plug-in keeps what it is given first
 
-    void SetUp() override { ASSERT_TRUE(host.load(testhost::pluginPath())) << host.lastError(); }
+    void SetUp() override { ASSERT_TRUE(host.load(pluginhost::pluginPath())) << host.lastError(); }
     void TearDown() override {
         lean.end();
         const std::vector<std::string> faults = host.finish();
-        EXPECT_TRUE(faults.empty()) << "host faults:\n" << testhost::joinFaults(faults);
+        EXPECT_TRUE(faults.empty()) << "host faults:\n" << pluginhost::joinFaults(faults);
     }
 
     Instance* make(const char* className, int width, int height) {

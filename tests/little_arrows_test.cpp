@@ -12,18 +12,18 @@
 
 namespace {
 
-using testhost::capture;
-using testhost::Instance;
-using testhost::ThemeCall;
-using testhost::ThemeSpy;
+using pluginhost::capture;
+using pluginhost::Instance;
+using pluginhost::ThemeCall;
+using pluginhost::ThemeSpy;
 
 constexpr COLORREF kPaper = RGB(0, 128, 128);  // the window image before painting
-constexpr testhost::SystemVersion kWindows2000 = {VER_PLATFORM_WIN32_NT, 5, 0};
+constexpr pluginhost::SystemVersion kWindows2000 = {VER_PLATFORM_WIN32_NT, 5, 0};
 
 // 'K' black, 'F' button face, 'H' button highlight, 'S' button shadow,
 // 'D' dark grey, 'L' light grey, '.' untouched.
 std::map<COLORREF, char> Legend() {
-    return testhost::legend({{COLOR_BTNFACE, 'F'}, {COLOR_BTNHIGHLIGHT, 'H'}, {COLOR_BTNSHADOW, 'S'}},
+    return pluginhost::legend({{COLOR_BTNFACE, 'F'}, {COLOR_BTNHIGHLIGHT, 'H'}, {COLOR_BTNSHADOW, 'S'}},
                             {{RGB(0, 0, 0), 'K'}, {RGB(64, 64, 64), 'D'}, {RGB(192, 192, 192), 'L'}, {kPaper, '.'}});
 }
 
@@ -141,9 +141,9 @@ const char kDisabled[] =
     "..............\n";
 
 // Names of the events recorded so far, with the instance's letter, e.g. "a:Up".
-std::vector<std::string> Fired(const testhost::Host& host, const Instance* a, const Instance* b = nullptr) {
+std::vector<std::string> Fired(const pluginhost::Host& host, const Instance* a, const Instance* b = nullptr) {
     std::vector<std::string> names;
-    for (const testhost::EventCall& call : host.events) {
+    for (const pluginhost::EventCall& call : host.events) {
         const char* who = call.instance == a->control ? "a" : (b && call.instance == b->control ? "b" : "?");
         names.push_back(std::string(who) + ":" + call.name);
     }
@@ -159,7 +159,7 @@ protected:
     }
 
     // Bounds larger than the control: only its 13 x 23 pixels count.
-    Instance* Create(int left, int top, const testhost::InstanceOptions& options = {}) {
+    Instance* Create(int left, int top, const pluginhost::InstanceOptions& options = {}) {
         Instance* arrows = host.create("LittleArrows", left, top, left + 20, top + 30, options);
         if (arrows) {
             host.on(arrows, "Up");
@@ -182,7 +182,7 @@ TEST_F(LittleArrowsTest, ClassicNormalLook) {
 }
 
 TEST_F(LittleArrowsTest, ClassicDisabledLook) {
-    testhost::InstanceOptions options;
+    pluginhost::InstanceOptions options;
     options.enabled = false;
     Instance* arrows = Create(30, 40, options);
     ASSERT_NE(arrows, nullptr);
@@ -218,7 +218,7 @@ TEST_F(LittleArrowsTest, PressesBeyondTheThirteenByTwentyThreePixelsAreRefused) 
 }
 
 TEST_F(LittleArrowsTest, DisabledControlRefusesPressesAndMouseUpShowsTheEnabledLook) {
-    testhost::InstanceOptions options;
+    pluginhost::InstanceOptions options;
     options.enabled = false;
     Instance* arrows = Create(30, 40, options);
     ASSERT_NE(arrows, nullptr);
@@ -396,7 +396,7 @@ protected:
         return seen;
     }
 
-    Instance* CreateThemed(int left, int top, const testhost::InstanceOptions& options = {}) {
+    Instance* CreateThemed(int left, int top, const pluginhost::InstanceOptions& options = {}) {
         Instance* arrows = Create(left, top, options);
         const std::vector<ThemeCall> opens = spy->callsOf("OpenThemeData");
         if (opens.size() == 1 && opens[0].classList == L"Spin" && opens[0].window == nullptr) theme = opens[0].theme;
@@ -457,7 +457,7 @@ TEST_F(LittleArrowsThemedTest, PressedHalfIsTheOnlyOneDrawn) {
 }
 
 TEST_F(LittleArrowsThemedTest, DisabledDrawsBothHalvesDisabled) {
-    testhost::InstanceOptions options;
+    pluginhost::InstanceOptions options;
     options.enabled = false;
     Instance* arrows = CreateThemed(30, 40, options);
     ASSERT_NE(arrows, nullptr);

@@ -13,8 +13,8 @@
 
 namespace {
 
-using testhost::Instance;
-using testhost::LiveHost;
+using pluginhost::Instance;
+using pluginhost::LiveHost;
 
 TEST(AcceleratorKeyTest, TheLastSingleAmpersandWins) {
     struct Case {
@@ -24,7 +24,7 @@ TEST(AcceleratorKeyTest, TheLastSingleAmpersandWins) {
     static const Case kCases[] = {
         {"&Save", 'S'}, {"&save", 'S'}, {"Save &As", 'A'}, {"&&S", 0}, {"S&&", 0}, {"abc&", 0}, {"", 0}, {"&1", '1'},
     };
-    for (const Case& c : kCases) EXPECT_EQ(int(testhost::acceleratorKey(c.text)), int(c.key)) << '"' << c.text << '"';
+    for (const Case& c : kCases) EXPECT_EQ(int(pluginhost::acceleratorKey(c.text)), int(c.key)) << '"' << c.text << '"';
 }
 
 class LiveHostTest : public HostTest {
@@ -57,7 +57,7 @@ protected:
 
     std::vector<std::string> events() const {
         std::vector<std::string> lines;
-        for (const testhost::EventCall& call : host.events) {
+        for (const pluginhost::EventCall& call : host.events) {
             std::string line = call.name;
             for (int32_t a : call.args) line += " " + std::to_string(a);
             lines.push_back(line);
@@ -103,7 +103,7 @@ TEST_F(LiveHostTest, InvalidationReachesTheWindowAndPaintingChecksTheDeviceConte
 SHORT WINAPI AltAndSDown(int key) { return key == VK_MENU || key == 'S' ? SHORT(0x8000) : SHORT(0); }
 
 TEST_F(LiveHostTest, AltAndTheCaptionsKeyActivateTheButtonWithoutHoldingIt) {
-    testhost::ImportHook keys(host.module(), "USER32.dll", "GetKeyState", reinterpret_cast<void*>(&AltAndSDown));
+    pluginhost::ImportHook keys(host.module(), "USER32.dll", "GetKeyState", reinterpret_cast<void*>(&AltAndSDown));
     ASSERT_TRUE(keys.installed());
     HostString caption = host.makeString("&Save");
     host.setString(button, "Caption", caption);

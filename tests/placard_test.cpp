@@ -12,8 +12,8 @@
 namespace {
 
 using placard::InstanceData;
-using testhost::EventCall;
-using testhost::Instance;
+using pluginhost::EventCall;
+using pluginhost::Instance;
 
 // Bounds (10, 20, 30, 30), seen with a one-pixel margin.
 constexpr int kLeft = 10;
@@ -78,7 +78,7 @@ protected:
     PlacardTest()
         : ControlTest(
               "Placard",
-              testhost::legend(
+              pluginhost::legend(
                   {{COLOR_BTNFACE, 'F'}, {COLOR_BTNHIGHLIGHT, 'H'}, {COLOR_BTNSHADOW, 'S'}, {COLOR_3DDKSHADOW, 'D'}},
                   {{RGB(0, 0, 0), 'K'}, {RGB(153, 153, 153), 'G'}, {RGB(238, 238, 238), 'E'}})) {}
 

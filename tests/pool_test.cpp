@@ -9,7 +9,7 @@
 
 #include "support/pool.h"
 #include "support/string.h"
-#include "test_host.h"
+#include "plugin_host.h"
 
 namespace {
 
@@ -252,9 +252,9 @@ void scriptedFree(void* block) {
 }
 
 struct ScriptedHeap {
-    testhost::ImportHook mallocHook{GetModuleHandle(nullptr), "msvcrt.dll", "malloc",
+    pluginhost::ImportHook mallocHook{GetModuleHandle(nullptr), "msvcrt.dll", "malloc",
                                     reinterpret_cast<void*>(&scriptedMalloc)};
-    testhost::ImportHook freeHook{GetModuleHandle(nullptr), "msvcrt.dll", "free",
+    pluginhost::ImportHook freeHook{GetModuleHandle(nullptr), "msvcrt.dll", "free",
                                   reinterpret_cast<void*>(&scriptedFree)};
     ScriptedHeap() {
         realMalloc = reinterpret_cast<MallocFunction>(mallocHook.original());

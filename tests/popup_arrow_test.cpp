@@ -12,8 +12,8 @@
 namespace {
 
 using popup_arrow::InstanceData;
-using testhost::EventCall;
-using testhost::Instance;
+using pluginhost::EventCall;
+using pluginhost::Instance;
 
 constexpr int kLeft = 10;
 constexpr int kTop = 20;
@@ -52,7 +52,7 @@ const std::string kNothing =
 // 'K' black, '.' untouched.
 class PopupArrowTest : public ControlTest {
 protected:
-    PopupArrowTest() : ControlTest("PopupArrow", testhost::legend({}, {{RGB(0, 0, 0), 'K'}})) {}
+    PopupArrowTest() : ControlTest("PopupArrow", pluginhost::legend({}, {{RGB(0, 0, 0), 'K'}})) {}
 
     Instance* Create(int right, int bottom, bool enabled = true) {
         return ControlTest::Create(kLeft, kTop, right, bottom, enabled);

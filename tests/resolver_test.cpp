@@ -7,12 +7,12 @@
 #include "frame/host_services.h"
 #include "frame/plugin_entry.h"
 #include "host_fixture.h"
-#include "test_host.h"
+#include "plugin_host.h"
 
 namespace {
 
-using testhost::Host;
-using testhost::Instance;
+using pluginhost::Host;
+using pluginhost::Instance;
 
 // Every entry point a host offers the plug-in, by its published name.
 const char* const kEntryPoints[] = {
@@ -87,7 +87,7 @@ TEST(Resolver, HostWithOnlyTheRegistrationEntryPointsStillRegistersAndRuns) {
     host.withholdAll();
     host.supply("RegisterPluginVersion");
     host.supply("PluginRegisterControl");
-    ASSERT_TRUE(host.load(testhost::pluginPath())) << host.lastError();
+    ASSERT_TRUE(host.load(pluginhost::pluginPath())) << host.lastError();
     EXPECT_EQ(host.versions, std::vector<int32_t>{6});
     EXPECT_EQ(host.registered.size(), 8u);
     EXPECT_EQ(Exercise(host), 8);
@@ -99,7 +99,7 @@ TEST(Resolver, HostWithOnlyTheRegistrationEntryPointsStillRegistersAndRuns) {
 TEST(Resolver, WithoutRegisterPluginVersionTheClassesAreStillRegistered) {
     Host host;
     host.withhold("RegisterPluginVersion");
-    ASSERT_TRUE(host.load(testhost::pluginPath())) << host.lastError();
+    ASSERT_TRUE(host.load(pluginhost::pluginPath())) << host.lastError();
     EXPECT_TRUE(host.versions.empty());
     EXPECT_EQ(host.registered.size(), 8u);
     const std::vector<std::string> faults = host.finish();
@@ -109,7 +109,7 @@ TEST(Resolver, WithoutRegisterPluginVersionTheClassesAreStillRegistered) {
 TEST(Resolver, WithoutPluginRegisterControlNothingIsRegistered) {
     Host host;
     host.withhold("PluginRegisterControl");
-    ASSERT_TRUE(host.load(testhost::pluginPath())) << host.lastError();
+    ASSERT_TRUE(host.load(pluginhost::pluginPath())) << host.lastError();
     EXPECT_EQ(host.versions, std::vector<int32_t>{6});
     EXPECT_TRUE(host.registered.empty());
 }
@@ -119,7 +119,7 @@ TEST(Resolver, AnyOneEntryPointMissingBreaksNothing) {
         SCOPED_TRACE(name);
         Host host;
         host.withhold(name);
-        ASSERT_TRUE(host.load(testhost::pluginPath())) << host.lastError();
+        ASSERT_TRUE(host.load(pluginhost::pluginPath())) << host.lastError();
         const bool registers = std::string(name) != "PluginRegisterControl";
         EXPECT_EQ(host.registered.size(), registers ? 8u : 0u);
         EXPECT_EQ(Exercise(host), registers ? 8 : 0);
@@ -151,7 +151,7 @@ TEST(Resolver, AllEntryPointsMissing) {
 TEST(Resolver, EntryPointSuppliedLaterIsUsedFromThenOn) {
     Host host;
     host.withhold("ZOKAInvalidateControl");
-    ASSERT_TRUE(host.load(testhost::pluginPath())) << host.lastError();
+    ASSERT_TRUE(host.load(pluginhost::pluginPath())) << host.lastError();
     Instance* placard = host.create("Placard", 10, 10, 74, 74);
     ASSERT_NE(placard, nullptr);
     host.setInteger(placard, "Value", 1);

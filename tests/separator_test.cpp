@@ -9,14 +9,14 @@
 
 namespace {
 
-using testhost::capture;
-using testhost::Instance;
+using pluginhost::capture;
+using pluginhost::Instance;
 
 constexpr COLORREF kPaper = RGB(0, 128, 0);  // the window image before painting
 
 // 'D' button shadow, 'L' button highlight, '.' untouched.
 std::map<COLORREF, char> Legend() {
-    return testhost::legend({{COLOR_BTNSHADOW, 'D'}, {COLOR_BTNHIGHLIGHT, 'L'}}, {{kPaper, '.'}});
+    return pluginhost::legend({{COLOR_BTNSHADOW, 'D'}, {COLOR_BTNHIGHLIGHT, 'L'}}, {{kPaper, '.'}});
 }
 
 RECT Around(const Instance* instance, int margin) {

@@ -9,8 +9,8 @@
 #include "host_fixture.h"
 #include "system_spy.h"
 
-using testhost::Instance;
-using testhost::SystemSpy;
+using pluginhost::Instance;
+using pluginhost::SystemSpy;
 
 class SystemSpyTest : public HostTest {
 protected:
@@ -20,15 +20,15 @@ protected:
 TEST_F(SystemSpyTest, ThemeUsersHoldOneUxthemeReferenceEachOnWindowsXPOnly) {
     struct Case {
         const char* system;
-        testhost::WindowsVersion version;
+        pluginhost::WindowsVersion version;
         int references;
     };
     const Case kCases[] = {
-        {"XP", testhost::kWindowsXP, 1}, {"7", testhost::kWindows7, 0}, {"98", testhost::kWindows98, 0}};
+        {"XP", pluginhost::kWindowsXP, 1}, {"7", pluginhost::kWindows7, 0}, {"98", pluginhost::kWindows98, 0}};
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.system);
         // A fresh copy of the plug-in: it asks for the version once per process.
-        ASSERT_TRUE(host.load(testhost::pluginPath())) << host.lastError();
+        ASSERT_TRUE(host.load(pluginhost::pluginPath())) << host.lastError();
         SystemSpy spy(host);
         spy.version = c.version;
         // What the plug-in calls is watched; what it does not import is listed.
@@ -58,8 +58,8 @@ TEST_F(SystemSpyTest, ScriptedMenuSeesTheRowsAndItsAnswerIsTheChoice) {
     host.call(button, "AddRow", {arg(first)});
     host.call(button, "AddSeparator");
     host.call(button, "AddRow", {arg(second)});
-    std::vector<testhost::PopupMenuCall> calls;
-    spy.trackPopupMenu = [&](const testhost::PopupMenuCall& call) {
+    std::vector<pluginhost::PopupMenuCall> calls;
+    spy.trackPopupMenu = [&](const pluginhost::PopupMenuCall& call) {
         calls.push_back(call);
         EXPECT_EQ(spy.liveMenus(), 1);
         return 1002u;

@@ -56,7 +56,7 @@ protected:
 class ScriptedLanguage : public Encoding {
 protected:
     LANGID scriptedLanguage = 1033;
-    testhost::CallRecorder system{GetModuleHandle(nullptr)};
+    pluginhost::CallRecorder system{GetModuleHandle(nullptr)};
     void SetUp() override {
         system.hook<decltype(&GetUserDefaultLangID)>("KERNEL32.dll", "GetUserDefaultLangID", nullptr,
                                                      [this](auto) { return scriptedLanguage; });
@@ -68,7 +68,7 @@ protected:
 // Every conversion the system is asked for, in either direction.
 class CountedConversions : public Encoding {
 protected:
-    testhost::CallRecorder system{GetModuleHandle(nullptr)};
+    pluginhost::CallRecorder system{GetModuleHandle(nullptr)};
     void SetUp() override {
         system.hook<decltype(&MultiByteToWideChar)>("KERNEL32.dll", "MultiByteToWideChar");
         system.hook<decltype(&WideCharToMultiByte)>("KERNEL32.dll", "WideCharToMultiByte");

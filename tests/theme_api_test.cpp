@@ -13,10 +13,10 @@
 
 namespace {
 
-using testhost::Instance;
-using testhost::loaderCount;
-using testhost::SystemVersion;
-using testhost::ThemeSpy;
+using pluginhost::Instance;
+using pluginhost::loaderCount;
+using pluginhost::SystemVersion;
+using pluginhost::ThemeSpy;
 
 constexpr DWORD kExtendedRecord = 156;
 constexpr DWORD kBasicRecord = 148;
@@ -80,7 +80,7 @@ INSTANTIATE_TEST_SUITE_P(Versions, WindowsXPTest, ::testing::ValuesIn(kVersionCa
                          [](const ::testing::TestParamInfo<VersionCase>& info) { return info.param.name; });
 
 TEST_F(ThemeTest, SystemRefusingTheExtendedRecordIsAskedWithTheBasicOne) {
-    Install(testhost::kWindowsXP);
+    Install(pluginhost::kWindowsXP);
     spy->refuseExtendedRecord = true;
     ASSERT_NE(host.create("ChasingArrows", 10, 10, 26, 26), nullptr);
     ASSERT_NE(host.create("ChasingArrows", 40, 10, 56, 26), nullptr);
@@ -89,7 +89,7 @@ TEST_F(ThemeTest, SystemRefusingTheExtendedRecordIsAskedWithTheBasicOne) {
 }
 
 TEST_F(ThemeTest, SystemRefusingBothRecordsIsNotWindowsXPForGood) {
-    Install(testhost::kWindowsXP);
+    Install(pluginhost::kWindowsXP);
     spy->refuseExtendedRecord = true;
     spy->refuseBasicRecord = true;
     ASSERT_NE(host.create("LittleArrows", 10, 10, 23, 33), nullptr);
@@ -103,7 +103,7 @@ TEST_F(ThemeTest, SystemRefusingBothRecordsIsNotWindowsXPForGood) {
 // ---- library references -------------------------------------------------------
 
 TEST_F(ThemeTest, EachThemedControlHoldsOneLibraryReference) {
-    Install(testhost::kWindowsXP);
+    Install(pluginhost::kWindowsXP);
     Instance* a = host.create("LittleArrows", 10, 10, 23, 33);
     Instance* b = host.create("LittleArrows", 40, 10, 53, 33);
     ASSERT_NE(a, nullptr);
@@ -124,7 +124,7 @@ TEST_F(ThemeTest, EachThemedControlHoldsOneLibraryReference) {
 }
 
 TEST_F(ThemeTest, ChasingArrowsHoldOneReferenceEach) {
-    Install(testhost::kWindowsXP);
+    Install(pluginhost::kWindowsXP);
     Instance* a = host.create("ChasingArrows", 10, 10, 26, 26);
     Instance* b = host.create("ChasingArrows", 40, 10, 56, 26);
     ASSERT_NE(a, nullptr);
@@ -140,7 +140,7 @@ TEST_F(ThemeTest, ChasingArrowsHoldOneReferenceEach) {
 // Visual styles off: OpenThemeData answers null. The control draws
 // classically and still gives back the reference its construct took.
 TEST_F(ThemeTest, ControlWithoutThemeGivesBackItsReference) {
-    Install(testhost::kWindowsXP);
+    Install(pluginhost::kWindowsXP);
     spy->openAnswersNull = true;
     host.fillImage(kPaper);
     Instance* arrows = host.create("LittleArrows", 10, 10, 23, 33);
@@ -158,7 +158,7 @@ TEST_F(ThemeTest, ControlWithoutThemeGivesBackItsReference) {
 }
 
 TEST_F(ThemeTest, UnloadableLibraryLeavesEveryControlClassic) {
-    Install(testhost::kWindowsXP);
+    Install(pluginhost::kWindowsXP);
     spy->unloadable = true;
     host.fillImage(kPaper);
     Instance* arrows = host.create("LittleArrows", 10, 10, 23, 33);
@@ -184,7 +184,7 @@ TEST_F(ThemeTest, UnloadableLibraryLeavesEveryControlClassic) {
 // A failed load after the last reference was given back must not leave
 // pointers into a library that may be gone.
 TEST_F(ThemeTest, FailedLoadAfterAReleaseLeavesTheWrappersUnbound) {
-    Install(testhost::kWindowsXP);
+    Install(pluginhost::kWindowsXP);
     Instance* first = host.create("LittleArrows", 10, 10, 23, 33);
     ASSERT_NE(first, nullptr);
     host.destroy(first);
@@ -243,7 +243,7 @@ struct Surface {
 TEST(ThemeWrappers, FixedResultsWhileUnboundAndRealCallsWhileBound) {
     // The hooks sit in this program's own import table: the wrappers are linked in.
     bool loadFails = false;
-    testhost::CallRecorder system(GetModuleHandleA(nullptr));
+    pluginhost::CallRecorder system(GetModuleHandleA(nullptr));
     system.hook<decltype(&LoadLibraryA)>("KERNEL32.dll", "LoadLibraryA", nullptr,
                                          [&](auto real, LPCSTR name) { return loadFails ? nullptr : real(name); });
     system.hook<decltype(&FreeLibrary)>("KERNEL32.dll", "FreeLibrary");

@@ -14,9 +14,9 @@
 
 namespace {
 
-using testhost::CallRecorder;
-using testhost::Instance;
-using testhost::ThemeSpy;
+using pluginhost::CallRecorder;
+using pluginhost::Instance;
+using pluginhost::ThemeSpy;
 using Lines = std::vector<std::string>;
 
 struct PlayedVersion {
@@ -95,7 +95,7 @@ protected:
 };
 
 TEST_F(WindowsVersionTest, VisualStylesOnlyOnWindowsXP) {
-    ThemeSpy themes(host.module(), testhost::kAsTheSystemAnswers);
+    ThemeSpy themes(host.module(), pluginhost::kAsTheSystemAnswers);
     ASSERT_TRUE(themes.installed());
     Instance* button = host.create("BevelButton", 10, 10, 70, 32);
     host.setInteger(button, "Bevel", 4);
@@ -104,7 +104,7 @@ TEST_F(WindowsVersionTest, VisualStylesOnlyOnWindowsXP) {
     for (Instance* instance : {button, arrows, chasing}) host.draw(instance);
 
     std::vector<std::wstring> opened;
-    for (const testhost::ThemeCall& call : themes.callsOf("OpenThemeData")) opened.push_back(call.classList);
+    for (const pluginhost::ThemeCall& call : themes.callsOf("OpenThemeData")) opened.push_back(call.classList);
     const bool paintedThemed = !themes.callsOf("DrawThemeBackground").empty();
     const bool paintedParent = !themes.callsOf("DrawThemeParentBackground").empty();
     if (xp_) {

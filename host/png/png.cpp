@@ -5,7 +5,7 @@
 #include <objbase.h>
 #include <wincodec.h>
 
-namespace testhost {
+namespace pluginhost {
 
 // Releases a COM interface when the scope ends.
 template <typename T>
@@ -115,4 +115,4 @@ bool savePng(const Host& host, const std::string& path) {
     return writePng(path, host.imageBits(), Host::kWindowWidth, Host::kWindowHeight);
 }
 
-}  // namespace testhost
+}  // namespace pluginhost

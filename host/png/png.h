@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "test_host.h"
+#include "plugin_host.h"
 
-namespace testhost {
+namespace pluginhost {
 
 // Writes width x height pixels as a PNG file; false on failure.
 bool writePng(const std::string& path, const uint32_t* bits, int width, int height);
@@ -25,4 +25,4 @@ bool readPng(const std::string& path, Picture* picture);
 // Writes the host's window image as a PNG file.
 bool savePng(const Host& host, const std::string& path);
 
-}  // namespace testhost
+}  // namespace pluginhost

@@ -22,7 +22,7 @@
 
 #include "plugin_interface.h"
 
-namespace testhost {
+namespace pluginhost {
 
 // The encoding tag the host gives its strings unless told otherwise (UTF-8).
 constexpr TextEncoding kHostDefaultEncoding = 0x08000100;
@@ -262,9 +262,14 @@ public:
     std::function<void(HDC)> surfaceSetup;
     // Destroys every instance, releases the test's own strings and objects
     // it still holds, and reports locks that the plug-in did not give back
-    // and instance blocks written after their destruct (destroy() keeps each
-    // block, filled with a pattern, until the host goes away).
+    // and instance blocks written after their destruct (while
+    // keepDestroyedBlocks is on, destroy() keeps each block, filled with a
+    // pattern, until the host goes away).
     std::vector<std::string> finish();
+    // On (the default, for tests): destroyed instances' blocks are kept and
+    // checked for late writes. Off (a live application): they are freed at
+    // once, and late writes go unseen.
+    bool keepDestroyedBlocks = true;
 
     // --- more ------------------------------------------------------------------
     std::string lastError() const;  // why load() failed
@@ -328,4 +333,4 @@ private:
 // visual styles; installed() says whether the query could be hooked.
 std::unique_ptr<ImportHook> answerVersionAsWindowsXP(HMODULE plugin);
 
-}  // namespace testhost
+}  // namespace pluginhost

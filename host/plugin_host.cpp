@@ -1,4 +1,4 @@
-// The test host: loading, instances, callbacks, properties, methods, checks.
+// The host component: loading, instances, callbacks, properties, methods, checks.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -8,7 +8,7 @@
 
 #include <commctrl.h>
 
-namespace testhost {
+namespace pluginhost {
 
 static const wchar_t kWindowClass[] = L"TestHostWindow";
 static const wchar_t kControlClass[] = L"TestHostControl";
@@ -92,7 +92,7 @@ Host::Host() : Host(nullptr) {}
 
 Host::Host(HWND window) : impl_(std::make_unique<Impl>()) {
     if (gCurrentHost != nullptr) {
-        std::fprintf(stderr, "testhost: a second Host was made while another is alive; one per process\n");
+        std::fprintf(stderr, "pluginhost: a second Host was made while another is alive; one per process\n");
         std::abort();
     }
     impl_->owner = this;
@@ -101,7 +101,7 @@ Host::Host(HWND window) : impl_(std::make_unique<Impl>()) {
     impl_->ownsTopWindow = window == nullptr;
     impl_->topWindow =
         window ? window
-               : CreateWindowExW(0, kWindowClass, L"ClassicControls test host", WS_POPUP | WS_VISIBLE, 0, 0,
+               : CreateWindowExW(0, kWindowClass, L"ClassicControls host", WS_POPUP | WS_VISIBLE, 0, 0,
                                  kWindowWidth, kWindowHeight, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     impl_->image = makeWindowImage(&impl_->imageBits);
     if (!impl_->topWindow || !impl_->image) impl_->fault("the host could not make its window or window image");
@@ -337,12 +337,17 @@ void Host::destroy(Instance* instance) {
     if (instance->window) DestroyWindow(instance->window);
     if (instance->tabControl) DestroyWindow(instance->tabControl);
     // Kept until the host finishes, filled with a pattern: a plug-in that
-    // writes into an instance after its destruct is found then.
+    // writes into an instance after its destruct is found then. A live
+    // application that does not check gives the memory back at once.
     const size_t blockSize = size_t(instance->definition->dataOffset) +
                              size_t(std::max(instance->definition->instanceDataSize, 0)) + kTrailingGuardBytes;
     auto* block = reinterpret_cast<unsigned char*>(instance->control);
     std::memset(block, kDestroyedByte, blockSize);
-    impl_->destroyedBlocks.push_back(DestroyedBlock{instance->className, block, blockSize});
+    if (keepDestroyedBlocks) {
+        impl_->destroyedBlocks.push_back(DestroyedBlock{instance->className, block, blockSize});
+    } else {
+        std::free(block);
+    }
     auto& list = impl_->instances;
     list.erase(std::remove_if(list.begin(), list.end(), [&](const auto& i) { return i.get() == instance; }),
                list.end());
@@ -736,4 +741,4 @@ std::vector<std::string> Host::finish() {
     return impl_->faults;
 }
 
-}  // namespace testhost
+}  // namespace pluginhost
