@@ -3,6 +3,7 @@
 #include <cstring>
 #include <utility>
 
+#include "entry_point_table.h"
 #include "host_internal.h"
 
 namespace pluginhost {
@@ -316,14 +317,33 @@ TextEncoding ZOKAGetStringEncoding(HostString string) {
 
 struct EntryPoint {
     const char* name;
-    void* function;
+    void* function;  // what the resolver hands out: the host's own, noted
+    void* answer;    // the host's own
 };
 
-// Every entry point of the interface, each checked against its published
-// signature.
+const std::vector<EntryPoint>& entryPoints();
+
+// What the resolver hands out for an entry point: while the host keeps its
+// entry log, each call is noted by name, in order, before the host answers.
+template <HostEntryPoint E, typename F = typename HostEntryType<E>::type>
+struct Noted;
+template <HostEntryPoint E, typename R, typename... A>
+struct Noted<E, R (*)(A...)> {
+    static R call(A... arguments) {
+        if (gCurrentHost && gCurrentHost->logEntries) {
+            gCurrentHost->entryLog.push_back(kHostEntryPointNames[static_cast<int>(E)]);
+        }
+        return reinterpret_cast<R (*)(A...)>(entryPoints()[static_cast<int>(E)].answer)(arguments...);
+    }
+};
+
+// Every entry point of the interface, in its order, each checked against its
+// published signature.
 const std::vector<EntryPoint>& entryPoints() {
     static const std::vector<EntryPoint> table = {
-#define HOST_ENTRY(name, result, parameters) {#name, reinterpret_cast<void*>(static_cast<host_entry::name>(&name))},
+#define HOST_ENTRY(name, result, parameters)                                                            \
+    {#name, reinterpret_cast<void*>(static_cast<HostEntry_##name>(&Noted<HostEntryPoint::name>::call)), \
+     reinterpret_cast<void*>(static_cast<HostEntry_##name>(&name))},
         PLUGIN_HOST_ENTRY_POINTS(HOST_ENTRY)
 #undef HOST_ENTRY
     };

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "entry_point_table.h"
 #include "host_internal.h"
 
 namespace pluginhost {
@@ -265,7 +266,7 @@ void* wrapperOf() {
 #define LEAN_ANSWER(name)                                                           \
     template <>                                                                     \
     void* wrapperOf<HostEntryPoint::name>() {                                       \
-        return reinterpret_cast<void*>(static_cast<host_entry::name>(&lean##name)); \
+        return reinterpret_cast<void*>(static_cast<HostEntry_##name>(&lean##name)); \
     }
 LEAN_ANSWER(GetControlBounds)
 LEAN_ANSWER(ZOKAGetControlEnabled)

@@ -23,6 +23,8 @@
 
 #include <windows.h>
 
+#include "entry_point_table.h"
+
 #include "plugin_interface.h"
 #include "plugin_host.h"
 

@@ -494,7 +494,7 @@ int32_t Host::getInteger(Instance* instance, const std::string& name) {
     const PropertyDefinition* p = propertyFor(*this, *impl_, instance, name, "getInteger");
     if (!p) return 0;
     const bool boolean = typeIs(*p, "Boolean");
-    if (p->getter == kDirectAccess) {
+    if (p->getter == PLUGIN_DIRECT_ACCESS) {
         return boolean ? int32_t(instance->at<uint8_t>(p->param)) : instance->at<int32_t>(p->param);
     }
     if (!p->getter) {
@@ -511,7 +511,7 @@ void Host::setInteger(Instance* instance, const std::string& name, int32_t value
     const PropertyDefinition* p = propertyFor(*this, *impl_, instance, name, "setInteger");
     if (!p) return;
     const bool boolean = typeIs(*p, "Boolean");
-    if (p->setter == kDirectAccess) {
+    if (p->setter == PLUGIN_DIRECT_ACCESS) {
         if (boolean)
             instance->at<uint8_t>(p->param) = static_cast<uint8_t>(value);
         else
@@ -530,7 +530,7 @@ void Host::setInteger(Instance* instance, const std::string& name, int32_t value
 
 // Reads a handle property: straight from InstanceData or through the getter.
 static void* getHandle(Host::Impl& impl, Instance* instance, const PropertyDefinition& p, const std::string& name) {
-    if (p.getter == kDirectAccess) return instance->at<void*>(p.param);
+    if (p.getter == PLUGIN_DIRECT_ACCESS) return instance->at<void*>(p.param);
     if (!p.getter) {
         impl.fault("no getter for " + name);
         return nullptr;
@@ -544,7 +544,7 @@ static void* getHandle(Host::Impl& impl, Instance* instance, const PropertyDefin
 // for the plug-in, as its own setters would, and gives up the old one.
 static void setHandle(Host::Impl& impl, Instance* instance, const PropertyDefinition& p, const std::string& name,
                       void* value) {
-    if (p.setter == kDirectAccess) {
+    if (p.setter == PLUGIN_DIRECT_ACCESS) {
         void*& field = instance->at<void*>(p.param);
         if (Handle* h = impl.findHandle(value)) ++h->refs;
         if (Handle* old = impl.findHandle(field)) {
@@ -567,7 +567,7 @@ std::string Host::getString(Instance* instance, const std::string& name) {
     if (!p) return std::string();
     auto* s = static_cast<HostString>(getHandle(*impl_, instance, *p, name));
     const std::string result = text(s);
-    if (p->getter != kDirectAccess && s) {
+    if (p->getter != PLUGIN_DIRECT_ACCESS && s) {
         // The getter's lock belongs to the caller, which is done with it.
         Handle* h = impl_->findHandle(s);
         if (!h) {

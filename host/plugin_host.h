@@ -225,6 +225,10 @@ public:
     // by a space and nameOf(handle). The host's and the test's own
     // references are not logged.
     std::vector<std::string> lockLog;
+    // While logEntries is on, the name of every entry point the plug-in
+    // calls, in order ("GetControlBounds", "ZOKAGraphicsDC", ...).
+    bool logEntries = false;
+    std::vector<std::string> entryLog;
     std::string nameOf(const void* handle) const;  // "picture#1", "string#3", "nil", ...
     // From now on every new string's storage lies on pages of its own, which
     // are decommitted at the string's last release: a plug-in that reads a

@@ -1,55 +1,63 @@
-// The binary interface between the application builder (the host) and its
-// control plug-ins: the handles and records that cross the boundary, laid out
-// as the host reads them, and the host's entry points by name and signature.
-// Shared by the plug-in and by any host that loads one.
-//
-// On i686 every record is an array of 32-bit words. The 64-bit build keeps
-// each record's field order; pointers and host handles widen to 8 bytes and
-// every other field keeps its width, with natural alignment. Every function
-// crossing the boundary uses the platform's default C calling convention.
-#pragma once
+/*
+ * The binary interface between the application builder (the host) and its
+ * control plug-ins: the handles and records that cross the boundary, laid out
+ * as the host reads them, and the host's entry points by name and signature.
+ * Shared by a plug-in and by any host that loads one. It compiles as C (C89
+ * with the fixed-width types of <stdint.h>) and as C++.
+ *
+ * On i686 every record is an array of 32-bit words. The 64-bit build keeps
+ * each record's field order; pointers and host handles widen to 8 bytes and
+ * every other field keeps its width, with natural alignment. Every function
+ * crossing the boundary uses the platform's default C calling convention.
+ */
+#ifndef PLUGIN_INTERFACE_H
+#define PLUGIN_INTERFACE_H
 
-#include <cstddef>
-#include <cstdint>
+#include <stddef.h>
+#include <stdint.h>
 
 #include <windows.h>
 
-// The host's object for one live control. Opaque: the plug-in only adds the
-// class's dataOffset to find its InstanceData.
-struct ControlInstance;
+#ifdef __cplusplus
+extern "C" {
+#endif
 
-// The host's reference-counted string. Its storage starts with a length byte,
-// followed by the text and a NUL.
-struct HostStringRecord {
+/* The host's object for one live control. Opaque: the plug-in only adds the
+ * class's dataOffset to find its InstanceData. */
+typedef struct ControlInstance ControlInstance;
+
+/* The host's reference-counted string. Its storage starts with a length
+ * byte, followed by the text and a NUL. */
+typedef struct HostStringRecord {
     int32_t hostWord;
     const unsigned char* storage;
-};
-using HostString = HostStringRecord*;
+} HostStringRecord;
+typedef HostStringRecord* HostString;
 
-// Any other reference-counted host object: pictures, graphics, receivers.
-struct HostObjectRecord;
-using HostObject = HostObjectRecord*;
-using HostGraphics = HostObject;
-using HostWindow = HostObject;
+/* Any other reference-counted host object: pictures, graphics, receivers. */
+typedef struct HostObjectRecord HostObjectRecord;
+typedef HostObjectRecord* HostObject;
+typedef HostObject HostGraphics;
+typedef HostObject HostWindow;
 
-// The host's rectangle: signed 16-bit, right and bottom exclusive, in the
-// coordinates of the window that holds the control.
-struct HostRect {
+/* The host's rectangle: signed 16-bit, right and bottom exclusive, in the
+ * coordinates of the window that holds the control. */
+typedef struct HostRect {
     int16_t top;
     int16_t left;
     int16_t bottom;
     int16_t right;
-};
+} HostRect;
 
-struct HostPoint {
+typedef struct HostPoint {
     int16_t v;
     int16_t h;
-};
+} HostPoint;
 
-// Filled by lockPictureDescription. The plug-in reads width, height and the
-// byte the bevel button passes on to drawPicturePrimitive; the rest is the
-// host's.
-struct PictureDescription {
+/* Filled by lockPictureDescription. The plug-in reads width, height and the
+ * byte the bevel button passes on to drawPicturePrimitive; the rest is the
+ * host's. */
+typedef struct PictureDescription {
     int32_t hostWord0;
     int32_t hostWord1;
     int32_t width;
@@ -57,49 +65,52 @@ struct PictureDescription {
     int32_t hostWord4;
     uint8_t drawFlag;
     uint8_t hostBytes[3];
-};
+} PictureDescription;
 
-using TextEncoding = uint32_t;
+/* The encoding of a string's bytes (numbering of the Mac OS Text Encoding
+ * Converter; 0xFFFFnnnn names Windows code page nnnn). */
+typedef uint32_t TextEncoding;
 
-// A one-byte Boolean written by the other side: 0 is false, every other
-// value true. Read it as != 0; never as bool, whose other values are undefined.
-using HostBoolean = uint8_t;
+/* A one-byte Boolean written by the other side: 0 is false, every other
+ * value true. Read it as != 0; never as a C++ bool, whose other values are
+ * undefined. */
+typedef uint8_t HostBoolean;
 
-using HostResolver = void* (*)(const char* entryPointName);
+typedef void* (*HostResolver)(const char* entryPointName);
 
-// Callback table: 25 slots, null where the class does not take the call.
-struct ControlCallbacks {
-    void (*construct)(ControlInstance*) = nullptr;
-    void (*destruct)(ControlInstance*) = nullptr;
-    void (*draw)(ControlInstance*, HostGraphics) = nullptr;
-    bool (*mouseDown)(ControlInstance*, int32_t x, int32_t y) = nullptr;
-    void (*mouseDrag)(ControlInstance*, int32_t x, int32_t y) = nullptr;
-    void (*mouseUp)(ControlInstance*, int32_t x, int32_t y) = nullptr;
-    void* unused6 = nullptr;
-    void* unused7 = nullptr;
-    void* unused8 = nullptr;
-    void (*open)(ControlInstance*) = nullptr;
-    void (*close)(ControlInstance*) = nullptr;
-    void (*idle)(ControlInstance*) = nullptr;
-    void (*drawOffscreen)(ControlInstance*, HostGraphics) = nullptr;
-    void (*slot13)(ControlInstance*) = nullptr;
-    void (*constantChanged)(ControlInstance*) = nullptr;
-    void (*defaultsReset)(ControlInstance*) = nullptr;
-    void (*mouseEnter)(ControlInstance*) = nullptr;
-    void (*mouseExit)(ControlInstance*) = nullptr;
-    void (*mouseMove)(ControlInstance*, int32_t x, int32_t y) = nullptr;
-    void (*stateChanged)(ControlInstance*) = nullptr;
-    void (*action)(ControlInstance*, int32_t ignored) = nullptr;
-    int32_t (*handleQuery)(ControlInstance*) = nullptr;
-    void* unused22 = nullptr;
-    void* unused23 = nullptr;
-    void* unused24 = nullptr;
-};
+/* Callback table: 25 slots, null where the class does not take the call. */
+typedef struct ControlCallbacks {
+    void (*construct)(ControlInstance*);
+    void (*destruct)(ControlInstance*);
+    void (*draw)(ControlInstance*, HostGraphics);
+    HostBoolean (*mouseDown)(ControlInstance*, int32_t x, int32_t y);
+    void (*mouseDrag)(ControlInstance*, int32_t x, int32_t y);
+    void (*mouseUp)(ControlInstance*, int32_t x, int32_t y);
+    void* unused6;
+    void* unused7;
+    void* unused8;
+    void (*open)(ControlInstance*);
+    void (*close)(ControlInstance*);
+    void (*idle)(ControlInstance*);
+    void (*drawOffscreen)(ControlInstance*, HostGraphics);
+    void (*slot13)(ControlInstance*);
+    void (*constantChanged)(ControlInstance*);
+    void (*defaultsReset)(ControlInstance*);
+    void (*mouseEnter)(ControlInstance*);
+    void (*mouseExit)(ControlInstance*);
+    void (*mouseMove)(ControlInstance*, int32_t x, int32_t y);
+    void (*stateChanged)(ControlInstance*);
+    void (*action)(ControlInstance*, int32_t ignored);
+    int32_t (*handleQuery)(ControlInstance*);
+    void* unused22;
+    void* unused23;
+    void* unused24;
+} ControlCallbacks;
 
-// A getter or setter slot holding this value means direct access at param.
-inline const void* const kDirectAccess = reinterpret_cast<const void*>(intptr_t(-1));
+/* A getter or setter slot holding this value means direct access at param. */
+#define PLUGIN_DIRECT_ACCESS ((const void*)(intptr_t)-1)
 
-struct PropertyDefinition {
+typedef struct PropertyDefinition {
     const char* group;
     const char* name;
     const char* type;
@@ -110,26 +121,26 @@ struct PropertyDefinition {
     int32_t reserved;
     int32_t enumCount;
     const char* const* enumEntries;
-};
+} PropertyDefinition;
 
-struct MethodDefinition {
+typedef struct MethodDefinition {
     const void* function;
     const void* setterFunction;
     const char* declaration;
-};
+} MethodDefinition;
 
-struct EventDefinition {
+typedef struct EventDefinition {
     const char* declaration;
     int32_t hostEventId;
-};
+} EventDefinition;
 
-struct BindingDefinition {
+typedef struct BindingDefinition {
     const char* interfaceName;
     const char* displayText;
     const char* third;
-};
+} BindingDefinition;
 
-struct ControlDefinition {
+typedef struct ControlDefinition {
     int32_t version;
     const char* name;
     int32_t instanceDataSize;
@@ -153,36 +164,37 @@ struct ControlDefinition {
     int32_t bindingCount;
     int32_t reserved84;
     int32_t reserved88;
-};
+} ControlDefinition;
 
-// Getter and setter shapes. A boolean arrives in the low byte of a 32-bit
-// argument; a string getter returns a string locked once for the caller.
-using IntegerGetter = int32_t (*)(ControlInstance*, int32_t param);
-using IntegerSetter = void (*)(ControlInstance*, int32_t param, int32_t value);
-using HandleGetter = void* (*)(ControlInstance*, int32_t param);
-using HandleSetter = void (*)(ControlInstance*, int32_t param, void* value);
+/* Getter and setter shapes. A boolean arrives in the low byte of a 32-bit
+ * argument; a string getter returns a string locked once for the caller. */
+typedef int32_t (*IntegerGetter)(ControlInstance*, int32_t param);
+typedef void (*IntegerSetter)(ControlInstance*, int32_t param, int32_t value);
+typedef void* (*HandleGetter)(ControlInstance*, int32_t param);
+typedef void (*HandleSetter)(ControlInstance*, int32_t param, void* value);
 
-// Event handler shapes: the instance first, then the event's own arguments.
-using PlainEventHandler = void (*)(ControlInstance*);
-using MouseEventHandler = void (*)(ControlInstance*, int32_t x, int32_t y);
-using BooleanMouseEventHandler = HostBoolean (*)(ControlInstance*, int32_t x, int32_t y);
+/* Event handler shapes: the instance first, then the event's own arguments. */
+typedef void (*PlainEventHandler)(ControlInstance*);
+typedef void (*MouseEventHandler)(ControlInstance*, int32_t x, int32_t y);
+typedef HostBoolean (*BooleanMouseEventHandler)(ControlInstance*, int32_t x, int32_t y);
 
-// Action receivers: the routine found under "PerformAction".
-using PerformActionRoutine = void (*)(HostObject receiver);
+/* Action receivers: the routine found under "PerformAction". */
+typedef void (*PerformActionRoutine)(HostObject receiver);
 
-constexpr int32_t kPluginInterfaceVersion = 6;
+/* The version a plug-in registers, and every record carries. */
+#define PLUGIN_INTERFACE_VERSION 6
 
-// The host's entry points, by the names a plug-in passes to the resolver,
-// with their signatures: X(name, result, (parameters)). Every one is
-// optional except RegisterPluginVersion.
+/* The host's entry points, by the names a plug-in passes to the resolver,
+ * with their signatures: X(name, result, (parameters)). Every one is
+ * optional except RegisterPluginVersion. */
 #define PLUGIN_HOST_ENTRY_POINTS(X)                                                                        \
     X(RegisterPluginVersion, void, (int32_t version))                                                      \
     X(PluginRegisterControl, void, (ControlDefinition * definition))                                       \
     X(StringGetCString, const char*, (HostString string))                                                  \
     X(PluginInterpretConstantValue, HostString, (HostString string))                                       \
-    X(PluginDefaultControlFont, HostString, ())                                                            \
-    X(PluginDefaultControlCaption, HostString, ())                                                         \
-    X(PluginDefaultControlFontSize, int32_t, ())                                                           \
+    X(PluginDefaultControlFont, HostString, (void))                                                        \
+    X(PluginDefaultControlCaption, HostString, (void))                                                     \
+    X(PluginDefaultControlFontSize, int32_t, (void))                                                       \
     X(ZOKALockObject, void, (HostObject object))                                                           \
     X(ZOKAUnlockObject, void, (HostObject object))                                                         \
     X(ZOKALockString, void, (HostString string))                                                           \
@@ -196,7 +208,7 @@ constexpr int32_t kPluginInterfaceVersion = 6;
     X(GetControlVisible, int32_t, (ControlInstance * instance))                                            \
     X(ZOKAGetControlEnabled, HostBoolean, (ControlInstance * instance))                                    \
     X(ZOKAGetControlGraphics, HostGraphics, (ControlInstance * instance))                                  \
-    X(ZOKAGetWin32Charset, int32_t, ())                                                                    \
+    X(ZOKAGetWin32Charset, int32_t, (void))                                                                \
     X(ZOKAGraphicsDC, HDC, (HostGraphics graphics))                                                        \
     X(ZOKAInvalidateControl, void, (ControlInstance * instance))                                           \
     X(ZOKASetSpecialBackground, void, (ControlInstance * instance, uint32_t * colour))                     \
@@ -207,68 +219,52 @@ constexpr int32_t kPluginInterfaceVersion = 6;
     X(ZOKAGetWindowHandle, HWND, (HostWindow window))                                                      \
     X(ZOKAGetStringEncoding, TextEncoding, (HostString string))
 
-// One function pointer type per entry point: host_entry::GetControlBounds.
-namespace host_entry {
-#define PLUGIN_HOST_ENTRY_TYPE(name, result, parameters) using name = result(*) parameters;
-PLUGIN_HOST_ENTRY_POINTS(PLUGIN_HOST_ENTRY_TYPE)
-#undef PLUGIN_HOST_ENTRY_TYPE
-}  // namespace host_entry
+/* One function pointer type per entry point: HostEntry_GetControlBounds. */
+#define PLUGIN_HOST_ENTRY_TYPEDEF(name, result, parameters) typedef result(*HostEntry_##name) parameters;
+PLUGIN_HOST_ENTRY_POINTS(PLUGIN_HOST_ENTRY_TYPEDEF)
+#undef PLUGIN_HOST_ENTRY_TYPEDEF
 
-// The entry points in table order, and their names.
-enum class HostEntryPoint {
-#define PLUGIN_HOST_ENTRY_ID(name, result, parameters) name,
-    PLUGIN_HOST_ENTRY_POINTS(PLUGIN_HOST_ENTRY_ID)
-#undef PLUGIN_HOST_ENTRY_ID
-};
-constexpr const char* kHostEntryPointNames[] = {
-#define PLUGIN_HOST_ENTRY_NAME(name, result, parameters) #name,
-    PLUGIN_HOST_ENTRY_POINTS(PLUGIN_HOST_ENTRY_NAME)
-#undef PLUGIN_HOST_ENTRY_NAME
-};
-// The function pointer type of an entry point: HostEntryType<E>::type.
-template <HostEntryPoint>
-struct HostEntryType;
-#define PLUGIN_HOST_ENTRY_TRAIT(name, result, parameters) \
-    template <>                                           \
-    struct HostEntryType<HostEntryPoint::name> {          \
-        using type = host_entry::name;                    \
-    };
-PLUGIN_HOST_ENTRY_POINTS(PLUGIN_HOST_ENTRY_TRAIT)
-#undef PLUGIN_HOST_ENTRY_TRAIT
+/* The exported function a plug-in offers, and its name. */
+typedef void (*PluginMain)(HostResolver resolver);
+#define PLUGIN_MAIN_NAME "ZOKAPluginMain"
 
-constexpr int kHostEntryPointCount = static_cast<int>(sizeof kHostEntryPointNames / sizeof kHostEntryPointNames[0]);
-
-// The exported function a plug-in offers, and its name.
-using PluginMain = void (*)(HostResolver resolver);
-constexpr const char kPluginMainName[] = "ZOKAPluginMain";
-
-#if defined(__i386__)
-static_assert(sizeof(HostRect) == 8, "HostRect");
-static_assert(sizeof(PictureDescription) == 24, "PictureDescription");
-static_assert(offsetof(PictureDescription, width) == 8, "width");
-static_assert(offsetof(PictureDescription, height) == 12, "height");
-static_assert(offsetof(PictureDescription, drawFlag) == 20, "drawFlag");
-static_assert(sizeof(ControlDefinition) == 92, "ControlDefinition");
-static_assert(offsetof(ControlDefinition, name) == 4, "name");
-static_assert(offsetof(ControlDefinition, properties) == 32, "properties");
-static_assert(offsetof(ControlDefinition, callbacks) == 56, "callbacks");
-static_assert(offsetof(ControlDefinition, dataOffset) == 60, "dataOffset");
-static_assert(offsetof(ControlDefinition, interfaces) == 72, "interfaces");
-static_assert(offsetof(ControlDefinition, bindingCount) == 80, "bindingCount");
-static_assert(sizeof(PropertyDefinition) == 40, "PropertyDefinition");
-static_assert(offsetof(PropertyDefinition, getter) == 16, "getter");
-static_assert(offsetof(PropertyDefinition, param) == 24, "param");
-static_assert(offsetof(PropertyDefinition, enumEntries) == 36, "enumEntries");
-static_assert(sizeof(MethodDefinition) == 12, "MethodDefinition");
-static_assert(sizeof(EventDefinition) == 8, "EventDefinition");
-static_assert(sizeof(BindingDefinition) == 12, "BindingDefinition");
-static_assert(sizeof(ControlCallbacks) == 100, "ControlCallbacks");
-static_assert(offsetof(ControlCallbacks, drawOffscreen) == 48, "drawOffscreen");
-static_assert(offsetof(ControlCallbacks, handleQuery) == 84, "handleQuery");
-static_assert(sizeof(HostStringRecord) == 8, "HostStringRecord");
+/* The layouts the host reads, checked where they are fixed (i686). A failed
+ * check declares an array of negative size. */
+#define PLUGIN_LAYOUT_CHECK(name, condition) typedef char plugin_layout_check_##name[(condition) ? 1 : -1]
+#if defined(__i386__) || defined(_M_IX86)
+PLUGIN_LAYOUT_CHECK(HostRect, sizeof(HostRect) == 8);
+PLUGIN_LAYOUT_CHECK(PictureDescription, sizeof(PictureDescription) == 24);
+PLUGIN_LAYOUT_CHECK(PictureWidth, offsetof(PictureDescription, width) == 8);
+PLUGIN_LAYOUT_CHECK(PictureHeight, offsetof(PictureDescription, height) == 12);
+PLUGIN_LAYOUT_CHECK(PictureDrawFlag, offsetof(PictureDescription, drawFlag) == 20);
+PLUGIN_LAYOUT_CHECK(ControlDefinition, sizeof(ControlDefinition) == 92);
+PLUGIN_LAYOUT_CHECK(DefinitionName, offsetof(ControlDefinition, name) == 4);
+PLUGIN_LAYOUT_CHECK(DefinitionProperties, offsetof(ControlDefinition, properties) == 32);
+PLUGIN_LAYOUT_CHECK(DefinitionCallbacks, offsetof(ControlDefinition, callbacks) == 56);
+PLUGIN_LAYOUT_CHECK(DefinitionDataOffset, offsetof(ControlDefinition, dataOffset) == 60);
+PLUGIN_LAYOUT_CHECK(DefinitionInterfaces, offsetof(ControlDefinition, interfaces) == 72);
+PLUGIN_LAYOUT_CHECK(DefinitionBindingCount, offsetof(ControlDefinition, bindingCount) == 80);
+PLUGIN_LAYOUT_CHECK(PropertyDefinition, sizeof(PropertyDefinition) == 40);
+PLUGIN_LAYOUT_CHECK(PropertyGetter, offsetof(PropertyDefinition, getter) == 16);
+PLUGIN_LAYOUT_CHECK(PropertyParam, offsetof(PropertyDefinition, param) == 24);
+PLUGIN_LAYOUT_CHECK(PropertyEnumEntries, offsetof(PropertyDefinition, enumEntries) == 36);
+PLUGIN_LAYOUT_CHECK(MethodDefinition, sizeof(MethodDefinition) == 12);
+PLUGIN_LAYOUT_CHECK(EventDefinition, sizeof(EventDefinition) == 8);
+PLUGIN_LAYOUT_CHECK(BindingDefinition, sizeof(BindingDefinition) == 12);
+PLUGIN_LAYOUT_CHECK(ControlCallbacks, sizeof(ControlCallbacks) == 100);
+PLUGIN_LAYOUT_CHECK(CallbacksDrawOffscreen, offsetof(ControlCallbacks, drawOffscreen) == 48);
+PLUGIN_LAYOUT_CHECK(CallbacksHandleQuery, offsetof(ControlCallbacks, handleQuery) == 84);
+PLUGIN_LAYOUT_CHECK(HostStringRecord, sizeof(HostStringRecord) == 8);
 #else
-static_assert(sizeof(PictureDescription) == 24, "PictureDescription");
-static_assert(offsetof(PictureDescription, drawFlag) == 20, "drawFlag");
-static_assert(offsetof(HostStringRecord, storage) == 8, "HostStringRecord");
-static_assert(sizeof(ControlCallbacks) == 25 * sizeof(void*), "ControlCallbacks");
+PLUGIN_LAYOUT_CHECK(PictureDescription, sizeof(PictureDescription) == 24);
+PLUGIN_LAYOUT_CHECK(PictureDrawFlag, offsetof(PictureDescription, drawFlag) == 20);
+PLUGIN_LAYOUT_CHECK(HostStringRecord, offsetof(HostStringRecord, storage) == 8);
+PLUGIN_LAYOUT_CHECK(ControlCallbacks, sizeof(ControlCallbacks) == 25 * sizeof(void*));
 #endif
+#undef PLUGIN_LAYOUT_CHECK
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* PLUGIN_INTERFACE_H */

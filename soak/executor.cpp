@@ -718,7 +718,7 @@ private:
         const PropertyDefinition* p = property(m, s.word);
         if (!p) return;
         const int32_t v = static_cast<int32_t>(s.n[0]);
-        const bool bySetter = p->setter != kDirectAccess;
+        const bool bySetter = p->setter != PLUGIN_DIRECT_ACCESS;
         if (bySetter) call();
         const std::string& n = s.word;
         if (m.className == "BevelButton") {
@@ -754,7 +754,7 @@ private:
     void getInteger(const Step& s, Model& m) {
         const PropertyDefinition* p = property(m, s.word);
         if (!p) return;
-        if (p->getter != kDirectAccess) call();
+        if (p->getter != PLUGIN_DIRECT_ACCESS) call();
         const int32_t actual = host_.getInteger(m.instance, s.word);
         int64_t expected = actual;
         if (s.word == "MenuValue") expected = m.menuValue;
@@ -795,7 +795,7 @@ private:
         if (!resolve(s.ref, handle)) return;
         const PropertyDefinition* p = property(m, s.word);
         if (!p) return;
-        if (p->setter != kDirectAccess) call();
+        if (p->setter != PLUGIN_DIRECT_ACCESS) call();
         if (s.word == "Caption") {
             m.caption = static_cast<HostString>(handle);
             expectCaptionApplied(m);
@@ -819,8 +819,8 @@ private:
         if (!p) return;
         // The host takes a getter's answer as locked once; without the lock
         // entry points it would drop a reference it does not hold.
-        if (p->getter != kDirectAccess && !stringLocks_) return;
-        if (p->getter != kDirectAccess) call();
+        if (p->getter != PLUGIN_DIRECT_ACCESS && !stringLocks_) return;
+        if (p->getter != PLUGIN_DIRECT_ACCESS) call();
         const std::string actual = host_.getString(m.instance, s.word);
         const HostString expected = s.word == "Caption" ? m.caption : s.word == "TextFont" ? m.textFont : nullptr;
         if (actual != textOf(expected))
@@ -830,7 +830,7 @@ private:
     void getPicture(const Step& s, Model& m) {
         const PropertyDefinition* p = property(m, s.word);
         if (!p) return;
-        if (p->getter != kDirectAccess) call();
+        if (p->getter != PLUGIN_DIRECT_ACCESS) call();
         const HostObject actual = host_.getPicture(m.instance, s.word);
         const HostObject expected = s.word == "Icon" ? m.icon : m.image;
         if (actual != expected)

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "bevel_button_support.h"
+#include "base/ampersands.h"
 #include "controls/bevel_button/interaction.h"
 #include "call_recorder.h"
 #include "theme_spy.h"
@@ -157,7 +158,7 @@ TEST(AcceleratorCharTest, TheLastSingleAmpersandWins) {
         {"x&&", 0},     {"&-", '-'},    {"&\xE9", '\xE9'}, {"S&ave &As", 'A'},
     };
     for (const Case& c : kCases)
-        EXPECT_EQ(int(bevel_button::acceleratorChar(c.text)), int(c.expected)) << '"' << c.text << '"';
+        EXPECT_EQ(int(acceleratorChar(c.text)), int(c.expected)) << '"' << c.text << '"';
 }
 
 // ---- clicks ------------------------------------------------------------------------------------

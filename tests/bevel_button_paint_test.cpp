@@ -11,9 +11,13 @@
 #include <gtest/gtest.h>
 
 #include "controls/bevel_button/model.h"
-#include "controls/bevel_button/painter.h"
+#include "base/ampersands.h"
+#include "base/windows_version.h"
+#include "controls/bevel_button/layout.h"
+#include "controls/bevel_button/look.h"
+#include "controls/bevel_button/paint.h"
 #include "plugin_interface.h"
-#include "frame/plugin_entry.h"
+#include "entry/plugin_entry.h"
 #include "call_recorder.h"
 #include "host_fixture.h"
 #include "theme_spy.h"
@@ -25,6 +29,7 @@ using pluginhost::capture;
 using pluginhost::Instance;
 using pluginhost::ThemeCall;
 using pluginhost::ThemeSpy;
+using Lines = std::vector<std::string>;
 
 constexpr COLORREF kPaper = RGB(0, 128, 0);
 constexpr COLORREF kBlack = RGB(0, 0, 0);
@@ -832,6 +837,35 @@ TEST_F(BevelThemedTest, ToolbarButtonStates) {
     }
 }
 
+// The host sees the painter ask in the published order: the caption, the
+// surface, the enabled state, the window behind the parent background, the
+// character set; a repaint of its own borrows the surface after the caption.
+TEST_F(BevelThemedTest, HostCallsComeInThePublishedOrder) {
+    Instance* b = CreateThemed("OK");
+    ASSERT_NE(handle, nullptr);
+    const Lines caption = {"PluginInterpretConstantValue", "ZOKAGetStringEncoding", "ZOKAUnlockString"};
+    // Outside a tab control the parent background needs only the control's window.
+    const Lines look = {"ZOKAGetControlEnabled", "ZOKAGetControlHandle", "ZOKAGetWin32Charset"};
+    host.logEntries = true;
+    host.draw(b);
+    Lines expected = {"GetControlBounds"};
+    expected.insert(expected.end(), caption.begin(), caption.end());
+    expected.push_back("ZOKAGraphicsDC");
+    expected.insert(expected.end(), look.begin(), look.end());
+    EXPECT_SEQUENCE(expected, host.entryLog);
+
+    host.entryLog.clear();
+    EXPECT_TRUE(host.mouseDown(b, 110, 60));
+    host.logEntries = false;
+    // Pressed: no parent background.
+    expected = caption;
+    expected.insert(expected.end(), {"ZOKAGetControlGraphics", "ZOKAGraphicsDC", "ZOKAGetControlEnabled",
+                                     "ZOKAGetWin32Charset", "ZOKAUnlockObject"});
+    const size_t repaint = host.entryLog.size() - expected.size();
+    EXPECT_SEQUENCE(expected, Lines(host.entryLog.begin() + static_cast<std::ptrdiff_t>(repaint), host.entryLog.end()));
+    host.mouseUp(b, 110, 60);
+}
+
 TEST_F(BevelThemedTest, ParentBackgroundThroughATabControl) {
     pluginhost::InstanceOptions options;
     options.insideTabControl = true;
@@ -1052,18 +1086,18 @@ TEST(StripAmpersands, BothWidths) {
     for (const Row& row : kRows) {
         const int32_t n = static_cast<int32_t>(std::string(row.in).size());
         char narrow[16];
-        EXPECT_EQ(bevel_button::stripAmpersands(row.in, n, narrow), static_cast<int32_t>(std::string(row.out).size()));
+        EXPECT_EQ(stripAmpersands(row.in, n, narrow), static_cast<int32_t>(std::string(row.out).size()));
         EXPECT_STREQ(narrow, row.out);
         wchar_t wideIn[16];
         wchar_t wideOut[16];
         for (int32_t i = 0; i <= n; ++i) wideIn[i] = static_cast<unsigned char>(row.in[i]);
-        const int32_t count = bevel_button::stripAmpersands(wideIn, n, wideOut);
+        const int32_t count = stripAmpersands(wideIn, n, wideOut);
         EXPECT_EQ(std::string(wideOut, wideOut + count), row.out);
         EXPECT_EQ(wideOut[count], 0);
     }
     // Only n units are read: an "&" just past them does not pair up.
     char out[4];
-    EXPECT_EQ(bevel_button::stripAmpersands("a&&", 2, out), 1);
+    EXPECT_EQ(stripAmpersands("a&&", 2, out), 1);
     EXPECT_STREQ(out, "a");
 }
 

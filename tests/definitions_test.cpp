@@ -37,7 +37,7 @@ struct ExpectedClass {
 const ExpectedClass kExpectedClasses[] = {
     {"BevelButton", Layout(148, 176), 0xD8, 172, 60, 22, 18, 8, 3, "ActionSource", 1},
     {"ChasingArrows", 12, 0xD0, 178, 16, 16, 0, 0, 0, nullptr, 0},
-    {"LittleArrows", 20, 0xD0, 176, 13, 23, 0, 0, 2, nullptr, 0},
+    {"LittleArrows", Layout(20, 24), 0xD0, 176, 13, 23, 0, 0, 2, nullptr, 0},
     {"Placard", 8, 0x58, 186, 64, 64, 1, 0, 3, nullptr, 0},
     {"Separator", 4, 0xD0, 180, 64, 4, 0, 0, 0, nullptr, 0},
     {"PopupArrow", 12, 0xD0, 184, 10, 10, 1, 0, 3, nullptr, 0},
@@ -261,12 +261,12 @@ TEST_F(DefinitionsTest, PropertiesMatchTheTable) {
         } accessors[] = {{p.getter, e.getter, "getter"}, {p.setter, e.setter, "setter"}};
         for (const auto& a : accessors) {
             if (a.how == 'd') {
-                EXPECT_EQ(a.slot, kDirectAccess) << a.which << " should be direct";
+                EXPECT_EQ(a.slot, PLUGIN_DIRECT_ACCESS) << a.which << " should be direct";
             } else if (pending) {
                 EXPECT_EQ(a.slot, nullptr) << a.which << " arrived: take it off the still-to-come list";
             } else {
                 EXPECT_NE(a.slot, nullptr) << a.which;
-                EXPECT_NE(a.slot, kDirectAccess) << a.which << " should be a function";
+                EXPECT_NE(a.slot, PLUGIN_DIRECT_ACCESS) << a.which << " should be a function";
             }
         }
         if (e.getter == 'd' || e.setter == 'd') {

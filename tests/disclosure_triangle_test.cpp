@@ -86,20 +86,13 @@ const std::string kRightDimmed = Rows({
     "............",
 });
 
-const std::string kUntouched = Rows({
-    "............",
-    "............",
-    "............",
-    "............",
-    "............",
-    "............",
-    "............",
-    "............",
-    "............",
-    "............",
-    "............",
-    "............",
-});
+// Twelve rows of untouched paper.
+std::string Untouched() {
+    std::string rows;
+    for (int row = 0; row < 12; ++row) rows += "............\n";
+    return rows;
+}
+const std::string kUntouched = Untouched();
 
 // 'F' button face, 'S' button shadow, 'H' button highlight, 'K' the outline
 // (the surface's own black pen), '.' untouched.
@@ -108,7 +101,7 @@ protected:
     DisclosureTriangleTest()
         : ControlTest("DisclosureTriangle",
                       pluginhost::legend({{COLOR_BTNFACE, 'F'}, {COLOR_BTNSHADOW, 'S'}, {COLOR_BTNHIGHLIGHT, 'H'}},
-                                       {{RGB(0, 0, 0), 'K'}})) {}
+                                         {{RGB(0, 0, 0), 'K'}})) {}
 
     Instance* Create(int right = kLeft + 12, int bottom = kTop + 12, bool enabled = true) {
         return ControlTest::Create(kLeft, kTop, right, bottom, enabled);
@@ -197,35 +190,41 @@ TEST_F(DisclosureTriangleTest, ClickInsideRepaintsPressedThenTogglesAndFiresActi
     ExpectClean();
 }
 
-TEST_F(DisclosureTriangleTest, DragOutAndReleaseOutsideChangesNothing) {
-    Instance* t = Create();
-    host.on(t, "Action");
-    host.draw(t);
-    EXPECT_TRUE(host.mouseDown(t, kLeft + 3, kTop + 3));
-    host.mouseDrag(t, kLeft + 12, kTop + 3);  // x = right: outside
-    EXPECT_EQ(Pressed(t), 0);
-    EXPECT_EQ(Image(), kRight) << "dragging out repaints unpressed at once";
-    host.mouseUp(t, kLeft + 30, kTop + 3);
-    EXPECT_EQ(Value(t), 0);
-    EXPECT_EQ(Pressed(t), 0);
-    EXPECT_TRUE(host.events.empty());
-    EXPECT_EQ(Paint(t), kRight);
-    ExpectClean();
-}
-
-TEST_F(DisclosureTriangleTest, DraggingBackInPressesAgainAndTheReleaseCounts) {
-    Instance* t = Create();
-    host.on(t, "Action");
-    host.draw(t);
-    EXPECT_TRUE(host.mouseDown(t, kLeft + 3, kTop + 3));
-    host.mouseDrag(t, kLeft + 3, kTop - 1);
-    EXPECT_EQ(Image(), kRight);
-    host.mouseDrag(t, kLeft + 3, kTop);
-    EXPECT_EQ(Pressed(t), 1);
-    EXPECT_EQ(Image(), kRightDimmed);
-    host.mouseUp(t, kLeft + 3, kTop);
-    EXPECT_EQ(Value(t), 1);
-    EXPECT_SEQUENCE((Lines{"Action"}), Events());
+// Pressed, dragged out (the right edge and the row above the top are
+// outside): the unpressed look at once. Released outside, nothing changes;
+// dragged back in, the press shows again and the release counts.
+TEST_F(DisclosureTriangleTest, DraggingOutAndBackIn) {
+    struct Row {
+        const char* name;
+        POINT out;
+        bool backIn;
+        POINT release;
+        uint8_t value;
+        Lines events;
+    } rows[] = {
+        {"out and released outside", {kLeft + 12, kTop + 3}, false, {kLeft + 30, kTop + 3}, 0, {}},
+        {"out and back in", {kLeft + 3, kTop - 1}, true, {kLeft + 3, kTop}, 1, {"Action"}},
+    };
+    for (const Row& row : rows) {
+        Instance* t = Create();
+        host.on(t, "Action");
+        host.events.clear();
+        host.draw(t);
+        EXPECT_TRUE(host.mouseDown(t, kLeft + 3, kTop + 3));
+        host.mouseDrag(t, row.out.x, row.out.y);
+        EXPECT_EQ(Pressed(t), 0) << row.name;
+        EXPECT_EQ(Image(), kRight) << row.name << ": dragging out repaints unpressed at once";
+        if (row.backIn) {
+            host.mouseDrag(t, kLeft + 3, kTop);
+            EXPECT_EQ(Pressed(t), 1) << row.name;
+            EXPECT_EQ(Image(), kRightDimmed) << row.name;
+        }
+        host.mouseUp(t, row.release.x, row.release.y);
+        EXPECT_EQ(Value(t), row.value) << row.name;
+        EXPECT_EQ(Pressed(t), 0) << row.name;
+        EXPECT_SEQUENCE(row.events, Events());
+        host.destroy(t);
+    }
     ExpectClean();
 }
 
@@ -247,15 +246,21 @@ TEST_F(DisclosureTriangleTest, TheRightAndBottomEdgesAreOutsideTheTopAndLeftInsi
     EXPECT_FALSE(host.mouseDown(t, kLeft + 30, kTop + 5));
     EXPECT_FALSE(host.mouseDown(t, kLeft + 5, kTop + 25));
     EXPECT_FALSE(host.mouseDown(t, kLeft - 1, kTop + 5));
-    // Inside only in the low 16 bits.
-    EXPECT_FALSE(host.mouseDown(t, kLeft + 5 + 0x10000, kTop + 5));
-    EXPECT_FALSE(host.mouseDown(t, kLeft + 5, kTop + 5 - 0x10000));
     EXPECT_EQ(Pressed(t), 0);
+    // The press and the release are the host's point, the low 16 bits of
+    // each coordinate; the drag compares all 32 of them.
+    EXPECT_TRUE(host.mouseDown(t, kLeft + 5 + 0x10000, kTop + 5));
+    EXPECT_EQ(Pressed(t), 1);
+    host.mouseDrag(t, kLeft + 5 + 0x10000, kTop + 5);
+    EXPECT_EQ(Pressed(t), 0);
+    host.mouseDrag(t, kLeft + 5, kTop + 5);
+    host.mouseUp(t, kLeft + 5, kTop + 5 - 0x10000);
+    EXPECT_EQ(Value(t), 1);
     // Far from the drawing but inside the bounds.
     EXPECT_TRUE(host.mouseDown(t, kLeft + 29, kTop + 24));
     EXPECT_EQ(Pressed(t), 1);
     host.mouseUp(t, kLeft, kTop);
-    EXPECT_EQ(Value(t), 1);
+    EXPECT_EQ(Value(t), 0);
     ExpectClean();
 }
 

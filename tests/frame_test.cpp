@@ -9,8 +9,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "frame/helpers.h"
-#include "frame/host_services.h"
+#include "base/case_compare.h"
+#include "base/win32.h"
+#include "host_services/host_helpers.h"
+#include "host_services/resolver.h"
 
 namespace {
 

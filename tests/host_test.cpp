@@ -117,8 +117,8 @@ const MethodDefinition kProbeMethods[] = {
 };
 
 const PropertyDefinition kProbeProperties[] = {
-    {"Behavior", "Count", "Integer", 1, kDirectAccess, kDirectAccess, kCountOffset, 0, 0, nullptr},
-    {"Behavior", "Flag", "boolean", 1, kDirectAccess, kDirectAccess, kFlagOffset, 0, 0, nullptr},
+    {"Behavior", "Count", "Integer", 1, PLUGIN_DIRECT_ACCESS, PLUGIN_DIRECT_ACCESS, kCountOffset, 0, 0, nullptr},
+    {"Behavior", "Flag", "boolean", 1, PLUGIN_DIRECT_ACCESS, PLUGIN_DIRECT_ACCESS, kFlagOffset, 0, 0, nullptr},
 };
 
 EventDefinition gProbeEvents[] = {
@@ -130,7 +130,7 @@ EventDefinition gOtherEvents[] = {{"Up", 0}};
 void probeMain(HostResolver resolver) {
     gResolver = resolver;
     gProbeDefinition = ControlDefinition{};
-    gProbeDefinition.version = kPluginInterfaceVersion;
+    gProbeDefinition.version = PLUGIN_INTERFACE_VERSION;
     gProbeDefinition.name = "Probe";
     gProbeDefinition.instanceDataSize = kProbeDataSize;
     gProbeDefinition.properties = kProbeProperties;
@@ -141,13 +141,13 @@ void probeMain(HostResolver resolver) {
     gProbeDefinition.eventCount = 2;
     gProbeDefinition.callbacks = &kProbeCallbacks;
     gOtherDefinition = ControlDefinition{};
-    gOtherDefinition.version = kPluginInterfaceVersion;
+    gOtherDefinition.version = PLUGIN_INTERFACE_VERSION;
     gOtherDefinition.name = "Other";
     gOtherDefinition.instanceDataSize = 4;
     gOtherDefinition.events = gOtherEvents;
     gOtherDefinition.eventCount = 1;
     gOtherDefinition.callbacks = &kProbeCallbacks;
-    entry<void (*)(int32_t)>("RegisterPluginVersion")(kPluginInterfaceVersion);
+    entry<void (*)(int32_t)>("RegisterPluginVersion")(PLUGIN_INTERFACE_VERSION);
     entry<void (*)(ControlDefinition*)>("PluginRegisterControl")(&gProbeDefinition);
     entry<void (*)(ControlDefinition*)>("PluginRegisterControl")(&gOtherDefinition);
 }
@@ -445,16 +445,18 @@ TEST_F(ProbeTest, UnknownInstanceIsAFaultNotACrash) {
 // The probe paints its bounds 12..16 x 3..5 in ink, and one pixel left of them.
 const RECT kAround{10, 2, 18, 6};
 const std::map<COLORREF, char> kInkLegend = {{kInk, '#'}, {kPaper, '.'}};
+// kAround after a paint composed into the control's area only.
+const std::string kControlAreaOnly =
+    "........\n"
+    "..####..\n"
+    "..####..\n"
+    "........\n";
 
 TEST_F(ProbeTest, DrawComposesOnlyTheControlArea) {
     host.fillImage(kPaper);
     Instance* probe = host.create("Probe", 12, 3, 16, 5);
     host.draw(probe);
-    EXPECT_EQ(pluginhost::capture(host, kAround, kInkLegend),
-              "........\n"
-              "..####..\n"
-              "..####..\n"
-              "........\n");
+    EXPECT_EQ(pluginhost::capture(host, kAround, kInkLegend), kControlAreaOnly);
     EXPECT_EQ(host.finish(), std::vector<std::string>{});
 }
 
@@ -486,11 +488,7 @@ TEST_F(ProbeTest, ControlGraphicsComposeWhenReleased) {
     gDrawMode = DrawMode::BorrowGraphics;
     Instance* probe = host.create("Probe", 12, 3, 16, 5);
     host.draw(probe);
-    EXPECT_EQ(pluginhost::capture(host, kAround, kInkLegend),
-              "........\n"
-              "..####..\n"
-              "..####..\n"
-              "........\n");
+    EXPECT_EQ(pluginhost::capture(host, kAround, kInkLegend), kControlAreaOnly);
     const std::vector<std::string> expectedLog = {"ZOKAUnlockObject graphics#2"};
     EXPECT_EQ(host.lockLog, expectedLog);
     EXPECT_EQ(host.finish(), std::vector<std::string>{});
@@ -591,7 +589,7 @@ TEST_F(ProbeTest, InstanceServices) {
     EXPECT_EQ(bounds.top, 40);
     EXPECT_EQ(bounds.right, 50);
     EXPECT_EQ(bounds.bottom, 45);
-    EXPECT_EQ(entry<host_entry::ZOKAGetControlEnabled>("ZOKAGetControlEnabled")(c), 0);
+    EXPECT_EQ(entry<HostEntry_ZOKAGetControlEnabled>("ZOKAGetControlEnabled")(c), 0);
     uint32_t colour = 0;
     entry<void (*)(ControlInstance*, uint32_t*)>("ZOKASetSpecialBackground")(c, &colour);
     EXPECT_EQ(colour, RGB(1, 2, 3));

@@ -78,7 +78,7 @@ struct ClassRow {
 const ClassRow kClasses[] = {
     {"BevelButton", {148, 176}, 0xD8, 172, 60, 22, 18, 8, 3, 1},
     {"ChasingArrows", {12, 12}, 0xD0, 178, 16, 16, 0, 0, 0, 0},
-    {"LittleArrows", {20, 20}, 0xD0, 176, 13, 23, 0, 0, 2, 0},
+    {"LittleArrows", {20, 24}, 0xD0, 176, 13, 23, 0, 0, 2, 0},
     {"Placard", {8, 8}, 0x58, 186, 64, 64, 1, 0, 3, 0},
     {"Separator", {4, 4}, 0xD0, 180, 64, 4, 0, 0, 0, 0},
     {"PopupArrow", {12, 12}, 0xD0, 184, 10, 10, 1, 0, 3, 0},

@@ -24,7 +24,7 @@ constexpr pluginhost::SystemVersion kWindows2000 = {VER_PLATFORM_WIN32_NT, 5, 0}
 // 'D' dark grey, 'L' light grey, '.' untouched.
 std::map<COLORREF, char> Legend() {
     return pluginhost::legend({{COLOR_BTNFACE, 'F'}, {COLOR_BTNHIGHLIGHT, 'H'}, {COLOR_BTNSHADOW, 'S'}},
-                            {{RGB(0, 0, 0), 'K'}, {RGB(64, 64, 64), 'D'}, {RGB(192, 192, 192), 'L'}, {kPaper, '.'}});
+                              {{RGB(0, 0, 0), 'K'}, {RGB(64, 64, 64), 'D'}, {RGB(192, 192, 192), 'L'}, {kPaper, '.'}});
 }
 
 // The control's 13 x 23 pixels plus one column and one row beyond.
@@ -32,7 +32,9 @@ RECT AreaOf(const Instance* instance) {
     return RECT{instance->bounds.left, instance->bounds.top, instance->bounds.left + 14, instance->bounds.top + 24};
 }
 
-const char kNormal[] =
+// The two halves, each with the rows below it down to the next: the up half
+// ends with the divider, the down half with the outline and a row beyond.
+const std::string kUpRaised =
     "KKKKKKKKKKKKK.\n"
     "KHHHHHHHHHHFK.\n"
     "KHFFFFFFFFFSK.\n"
@@ -44,23 +46,10 @@ const char kNormal[] =
     "KHFFFFFFFFFSK.\n"
     "KHFFFFFFFFFSK.\n"
     "KFSSSSSSSSSSK.\n"
-    "KKKKKKKKKKKKK.\n"
-    "KHHHHHHHHHFFK.\n"
-    "KHFFFFFFFFFFK.\n"
-    "KHFFFFFFFFFSK.\n"
-    "KHFKKKKKKKFSK.\n"
-    "KHFFKKKKKFFSK.\n"
-    "KHFFFKKKFFFSK.\n"
-    "KHFFFFKFFFFSK.\n"
-    "KHFFFFFFFFFSK.\n"
-    "KHFFFFFFFFFSK.\n"
-    "KFSSSSSSSSSSK.\n"
-    "KKKKKKKKKKKKK.\n"
-    "..............\n";
-
+    "KKKKKKKKKKKKK.\n";
 // Sunken: shadow on the light edges, face on the dark ones, arrow one pixel
 // right and down.
-const char kUpPressed[] =
+const std::string kUpSunken =
     "KKKKKKKKKKKKK.\n"
     "KSSSSSSSSSSFK.\n"
     "KSFFFFFFFFFFK.\n"
@@ -72,7 +61,8 @@ const char kUpPressed[] =
     "KSFFKKKKKKKFK.\n"
     "KSFFFFFFFFFFK.\n"
     "KFFFFFFFFFFFK.\n"
-    "KKKKKKKKKKKKK.\n"
+    "KKKKKKKKKKKKK.\n";
+const std::string kDownRaised =
     "KHHHHHHHHHFFK.\n"
     "KHFFFFFFFFFFK.\n"
     "KHFFFFFFFFFSK.\n"
@@ -85,20 +75,7 @@ const char kUpPressed[] =
     "KFSSSSSSSSSSK.\n"
     "KKKKKKKKKKKKK.\n"
     "..............\n";
-
-const char kDownPressed[] =
-    "KKKKKKKKKKKKK.\n"
-    "KHHHHHHHHHHFK.\n"
-    "KHFFFFFFFFFSK.\n"
-    "KHFFFFFFFFFSK.\n"
-    "KHFFFFKFFFFSK.\n"
-    "KHFFFKKKFFFSK.\n"
-    "KHFFKKKKKFFSK.\n"
-    "KHFKKKKKKKFSK.\n"
-    "KHFFFFFFFFFSK.\n"
-    "KHFFFFFFFFFSK.\n"
-    "KFSSSSSSSSSSK.\n"
-    "KKKKKKKKKKKKK.\n"
+const std::string kDownSunken =
     "KSSSSSSSSSFFK.\n"
     "KSFFFFFFFFFFK.\n"
     "KSFFFFFFFFFFK.\n"
@@ -111,6 +88,10 @@ const char kDownPressed[] =
     "KFFFFFFFFFFFK.\n"
     "KKKKKKKKKKKKK.\n"
     "..............\n";
+
+const std::string kNormal = kUpRaised + kDownRaised;
+const std::string kUpPressed = kUpSunken + kDownRaised;
+const std::string kDownPressed = kUpRaised + kDownSunken;
 
 // Flat faces, light grey arrows outlined by the device context's black pen,
 // dark grey outline; the divider is drawn with that pen too.

@@ -7,8 +7,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "support/pool.h"
-#include "support/string.h"
+#include "base/pool.h"
+#include "base/string.h"
 #include "plugin_host.h"
 
 namespace {

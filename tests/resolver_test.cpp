@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "frame/host_services.h"
-#include "frame/plugin_entry.h"
+#include "host_services/resolver.h"
+#include "entry/plugin_entry.h"
 #include "host_fixture.h"
 #include "plugin_host.h"
 

@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "support/pool.h"
-#include "support/string.h"
+#include "base/pool.h"
+#include "base/string.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "support/TextEncodingUtil.h"
-#include "support/pool.h"
-#include "support/string.h"
+#include "base/TextEncodingUtil.h"
+#include "base/pool.h"
+#include "base/string.h"
 #include "call_recorder.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "host_fixture.h"
-#include "support/theme_api.h"
+#include "base/theme_api.h"
 #include "call_recorder.h"
 #include "theme_spy.h"
 

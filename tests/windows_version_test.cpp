@@ -158,16 +158,15 @@ TEST_F(WindowsVersionTest, MenuRowsAreWideOnNTAndNarrowElsewhere) {
     });
     // The menu as the system holds it, read back wide; it closes unchosen.
     std::vector<std::string> shown;
-    calls.hook<decltype(&TrackPopupMenu)>(
-        "USER32.dll", "TrackPopupMenu", nullptr,
-        [&shown](auto, HMENU menu, UINT, int, int, int, HWND, const RECT*) -> BOOL {
-            for (int i = 0; i < GetMenuItemCount(menu); ++i) {
-                wchar_t item[64] = {};
-                GetMenuStringW(menu, i, item, 64, MF_BYPOSITION);
-                shown.push_back(utf8(item, -1));
-            }
-            return 0;
-        });
+    calls.hook<decltype(&TrackPopupMenu)>("USER32.dll", "TrackPopupMenu", nullptr,
+                                          [&shown](auto, HMENU menu, UINT, int, int, int, HWND, const RECT*) -> BOOL {
+                                              for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+                                                  wchar_t item[64] = {};
+                                                  GetMenuStringW(menu, i, item, 64, MF_BYPOSITION);
+                                                  shown.push_back(utf8(item, -1));
+                                              }
+                                              return 0;
+                                          });
     ASSERT_TRUE(calls.installed());
     Instance* button = host.create("BevelButton", 10, 10, 70, 32);
     host.setInteger(button, "HasMenu", 1);

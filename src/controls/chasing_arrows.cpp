@@ -1,10 +1,10 @@
 #include "controls/chasing_arrows.h"
 
-#include "frame/definitions.h"
-#include "frame/host_services.h"
-#include "frame/instance_data.h"
-#include "frame/surface.h"
-#include "support/theme_api.h"
+#include "base/theme_api.h"
+#include "host_services/instance_data.h"
+#include "host_services/records.h"
+#include "host_services/resolver.h"
+#include "host_services/surface.h"
 
 namespace chasing_arrows {
 
@@ -100,14 +100,16 @@ void paintFrame(HDC dc, const HostRect& bounds, const ArrowsLook& look) {
 
 // ---- callbacks -------------------------------------------------------------------------
 
-// The look is asked of the host only once there is a device context to paint on.
-static void paintOn(ControlInstance* instance, HostGraphics graphics, const HostRect& bounds) {
-    PaintOn(graphics, [&](HDC dc) { paintFrame(dc, bounds, lookOf(instance)); });
-}
-
 void construct(ControlInstance*) { AcquireControlTheme(nullptr); }
 
 void destruct(ControlInstance*) { ReleaseControlTheme(nullptr); }
+
+// The background is asked of the host while the frame is painted, once the
+// device context is there: the host sees the order in which painting a frame
+// asks for it.
+static void paintOn(ControlInstance* instance, HostGraphics graphics, const HostRect& bounds) {
+    PaintOn(graphics, [&](HDC dc) { paintFrame(dc, bounds, lookOf(instance)); });
+}
 
 void draw(ControlInstance* instance, HostGraphics graphics) {
     HostRect bounds{};
@@ -124,4 +126,17 @@ void idle(ControlInstance* instance) {
     RepaintNow(instance, [&](HDC dc) { paintFrame(dc, bounds, lookOf(instance)); });
 }
 
+static void open(ControlInstance*) {}
+
+// ---- record ----------------------------------------------------------------------------
+
+// clang-format off
+static constexpr ControlCallbacks kCallbacks =
+    records::Slots().construct(construct).destruct(destruct).draw(draw).open(open).idle(idle).drawOffscreen(draw);
+
 }  // namespace chasing_arrows
+
+ControlDefinition gChasingArrowsDefinition =
+    records::ClassRecord("ChasingArrows", sizeof(chasing_arrows::InstanceData), 0xD0, 178, 16, 16)
+        .callbacks(chasing_arrows::kCallbacks);
+// clang-format on

@@ -21,8 +21,7 @@ struct InstanceData {
 };
 
 #if defined(__i386__)
-static_assert(sizeof(InstanceData) == 12, "InstanceData");
-static_assert(offsetof(InstanceData, frameIndex) == 4, "frameIndex");
+static_assert(sizeof(InstanceData) == 12 && offsetof(InstanceData, frameIndex) == 4, "the host's layout");
 #endif
 
 // Everything a paint depends on besides the device context and the bounds.
@@ -43,3 +42,5 @@ void draw(ControlInstance* instance, HostGraphics graphics);  // also the drawOf
 void idle(ControlInstance* instance);
 
 }  // namespace chasing_arrows
+
+extern ControlDefinition gChasingArrowsDefinition;

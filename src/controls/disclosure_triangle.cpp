@@ -1,11 +1,11 @@
 #include "controls/disclosure_triangle.h"
 
-#include "controls/control_events.h"
-#include "frame/definitions.h"
-#include "frame/helpers.h"
-#include "frame/host_services.h"
-#include "frame/instance_data.h"
-#include "frame/surface.h"
+#include "host_services/events.h"
+#include "host_services/host_helpers.h"
+#include "host_services/instance_data.h"
+#include "host_services/records.h"
+#include "host_services/resolver.h"
+#include "host_services/surface.h"
 
 namespace disclosure_triangle {
 
@@ -101,12 +101,18 @@ void draw(ControlInstance* instance, HostGraphics graphics) {
     PaintOn(graphics, [&](HDC dc) { paintTriangle(dc, bounds, look); });
 }
 
-bool mouseDown(ControlInstance* instance, int32_t x, int32_t y) {
+// The press and the release are tested as the host's point, the low 16 bits
+// of each coordinate; the drag compares all 32.
+static bool pressOrReleaseInside(int32_t x, int32_t y, const HostRect& bounds) {
+    return PointInHostRect(HostPointOf(x, y), bounds);
+}
+
+HostBoolean mouseDown(ControlInstance* instance, int32_t x, int32_t y) {
     // A disabled triangle takes the click and does nothing with it.
     if (!host::ZOKAGetControlEnabled(instance)) return true;
     HostRect bounds{};
     host::GetControlBounds(instance, &bounds);
-    if (!PointInHostRect(x, y, bounds)) return false;
+    if (!pressOrReleaseInside(x, y, bounds)) return false;
     InstanceData& data = dataOf(instance);
     data.pressed = 1;
     repaintNow(instance, bounds, data);
@@ -129,7 +135,7 @@ void mouseUp(ControlInstance* instance, int32_t x, int32_t y) {
     const bool enabled = host::ZOKAGetControlEnabled(instance);
     HostRect bounds{};
     if (enabled) host::GetControlBounds(instance, &bounds);
-    if (enabled && PointInHostRect(x, y, bounds)) {
+    if (enabled && pressOrReleaseInside(x, y, bounds)) {
         data.value = data.value == 0 ? 1 : 0;
         data.pressed = 0;
         host::ZOKAInvalidateControl(instance);
@@ -154,4 +160,30 @@ void setValue(ControlInstance* instance, int32_t, int32_t value) {
     host::ZOKAInvalidateControl(instance);
 }
 
+static void open(ControlInstance*) {}
+
+// ---- record ----------------------------------------------------------------------------
+
+static const char* const kFacingEntries[] = {"=#497", "=#498"};
+
+static const PropertyDefinition kProperties[] = {
+    records::Property("Initial State", "Value", "Boolean", records::kDirect, records::Fn(setValue),
+                      offsetof(InstanceData, value), records::kNoEnumeration, records::kPlainPropertyFlags),
+    records::Property("Appearance", "Facing", "Integer", records::kDirect, records::kDirect,
+                      offsetof(InstanceData, facing), records::Entries(kFacingEntries)),
+};
+
+// clang-format off
+static EventDefinition gEvents[] = {{"Action", 0}};
+
+static constexpr ControlCallbacks kCallbacks =
+    records::Slots().construct(construct).draw(draw).mouseDown(mouseDown).mouseDrag(mouseDrag).mouseUp(mouseUp)
+        .open(open).drawOffscreen(draw).action(action);
+
 }  // namespace disclosure_triangle
+
+ControlDefinition gDisclosureTriangleDefinition =
+    records::ClassRecord("DisclosureTriangle", sizeof(disclosure_triangle::InstanceData), 0xD0, 174, 12, 12)
+        .properties(disclosure_triangle::kProperties).events(disclosure_triangle::gEvents)
+        .callbacks(disclosure_triangle::kCallbacks);
+// clang-format on

@@ -22,10 +22,9 @@ struct InstanceData {
 };
 
 #if defined(__i386__)
-static_assert(sizeof(InstanceData) == 20, "InstanceData");
-static_assert(offsetof(InstanceData, value) == 4, "value");
-static_assert(offsetof(InstanceData, facing) == 8, "facing");
-static_assert(offsetof(InstanceData, pressed) == 16, "pressed");
+static_assert(sizeof(InstanceData) == 20 && offsetof(InstanceData, value) == 4 && offsetof(InstanceData, facing) == 8 &&
+                  offsetof(InstanceData, pressed) == 16,
+              "the host's layout");
 #endif
 
 // Everything a paint depends on besides the device context and the bounds.
@@ -42,7 +41,7 @@ void paintTriangle(HDC dc, const HostRect& bounds, const TriangleLook& look);
 
 void construct(ControlInstance* instance);
 void draw(ControlInstance* instance, HostGraphics graphics);  // also the drawOffscreen slot
-bool mouseDown(ControlInstance* instance, int32_t x, int32_t y);
+HostBoolean mouseDown(ControlInstance* instance, int32_t x, int32_t y);
 void mouseDrag(ControlInstance* instance, int32_t x, int32_t y);
 void mouseUp(ControlInstance* instance, int32_t x, int32_t y);
 void action(ControlInstance* instance, int32_t ignored);
@@ -51,3 +50,5 @@ void action(ControlInstance* instance, int32_t ignored);
 void setValue(ControlInstance* instance, int32_t param, int32_t value);
 
 }  // namespace disclosure_triangle
+
+extern ControlDefinition gDisclosureTriangleDefinition;

@@ -3,11 +3,11 @@
 #include <cstdint>
 #include <limits>
 
-#include "controls/control_events.h"
-#include "frame/definitions.h"
-#include "frame/host_services.h"
-#include "frame/instance_data.h"
-#include "frame/pictures.h"
+#include "host_services/events.h"
+#include "host_services/instance_data.h"
+#include "host_services/pictures.h"
+#include "host_services/records.h"
+#include "host_services/resolver.h"
 
 namespace image_well {
 
@@ -133,7 +133,7 @@ void drawOffscreen(ControlInstance* instance, HostGraphics graphics) {
     drawOn(instance, graphics, Surface::kOffScreen);
 }
 
-bool mouseDown(ControlInstance* instance, int32_t x, int32_t y) {
+HostBoolean mouseDown(ControlInstance* instance, int32_t x, int32_t y) {
     if (!host::ZOKAGetControlEnabled(instance)) return false;
     return control_events::forwardMouseDown(instance, gImageWellDefinition, x, y);
 }
@@ -144,4 +144,27 @@ void setImage(ControlInstance* instance, int32_t, void* picture) {
     host::ZOKAInvalidateControl(instance);
 }
 
+static void open(ControlInstance*) {}
+
+// ---- record ----------------------------------------------------------------------------
+
+static const PropertyDefinition kProperties[] = {
+    records::Property("Appearance", "Image", "Picture", records::kDirect, records::Fn(setImage),
+                      offsetof(InstanceData, image)),
+};
+
+// clang-format off
+static EventDefinition gEvents[] = {MOUSE_EVENT_ROWS};
+
+// The press is the well's own (it is refused while disabled); drag and
+// release go straight to the application.
+static constexpr ControlCallbacks kCallbacks =
+    records::Slots().destruct(destruct).draw(draw).forwardMouse<gImageWellDefinition>().mouseDown(mouseDown)
+        .open(open).drawOffscreen(drawOffscreen);
+
 }  // namespace image_well
+
+ControlDefinition gImageWellDefinition =
+    records::ClassRecord("ImageWell", sizeof(image_well::InstanceData), 0xD8, 182, 32, 32)
+        .properties(image_well::kProperties).events(image_well::gEvents).callbacks(image_well::kCallbacks);
+// clang-format on

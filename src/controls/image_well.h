@@ -8,7 +8,7 @@
 
 #include <windows.h>
 
-#include "frame/surface.h"
+#include "host_services/surface.h"
 #include "plugin_interface.h"
 
 namespace image_well {
@@ -52,10 +52,12 @@ void draw(ControlInstance* instance, HostGraphics graphics);
 void drawOffscreen(ControlInstance* instance, HostGraphics graphics);
 // Refuses the press while disabled; otherwise hands it on. Drag and release
 // go to the application whatever the state (control_events::MouseForwarding).
-bool mouseDown(ControlInstance* instance, int32_t x, int32_t y);
+HostBoolean mouseDown(ControlInstance* instance, int32_t x, int32_t y);
 
 // The Image setter: takes the new picture and its description, gives back
 // the old ones, and asks for a redraw.
 void setImage(ControlInstance* instance, int32_t param, void* picture);
 
 }  // namespace image_well
+
+extern ControlDefinition gImageWellDefinition;

@@ -1,15 +1,13 @@
 #include "controls/little_arrows.h"
 
-#include <new>
-
 #include <vsstyle.h>
 
-#include "controls/control_events.h"
-#include "frame/definitions.h"
-#include "frame/helpers.h"
-#include "frame/host_services.h"
-#include "frame/instance_data.h"
-#include "frame/surface.h"
+#include "base/win32.h"
+#include "host_services/events.h"
+#include "host_services/instance_data.h"
+#include "host_services/records.h"
+#include "host_services/resolver.h"
+#include "host_services/surface.h"
 
 namespace little_arrows {
 
@@ -28,46 +26,9 @@ constexpr uint32_t kTick16Mask = 0x0FFFFFFF;
 constexpr int32_t kUpEvent = 0;
 constexpr int32_t kDownEvent = 1;
 
-constexpr wchar_t kSpinThemeClass[] = L"Spin";
-
 // Last repeated "Up" and "Down", GetTickCount milliseconds, shared by every
 // instance: the spacing holds per event, not per control.
 static uint32_t gLastFireTick[2] = {0, 0};
-
-// Theme handles by instance. InstanceData has no room for a handle, so the
-// open ones are kept here; an instance without an entry draws classically.
-struct SpinThemeEntry {
-    ControlInstance* instance;
-    ThemeHandle theme;
-    SpinThemeEntry* next;
-};
-static SpinThemeEntry* gSpinThemes = nullptr;
-
-static bool storeSpinTheme(ControlInstance* instance, ThemeHandle theme) {
-    SpinThemeEntry* entry = new (std::nothrow) SpinThemeEntry{instance, theme, gSpinThemes};
-    if (!entry) return false;
-    gSpinThemes = entry;
-    return true;
-}
-
-static ThemeHandle spinThemeOf(ControlInstance* instance) {
-    for (const SpinThemeEntry* entry = gSpinThemes; entry; entry = entry->next) {
-        if (entry->instance == instance) return entry->theme;
-    }
-    return nullptr;
-}
-
-static ThemeHandle takeSpinTheme(ControlInstance* instance) {
-    for (SpinThemeEntry** link = &gSpinThemes; *link; link = &(*link)->next) {
-        SpinThemeEntry* entry = *link;
-        if (entry->instance != instance) continue;
-        ThemeHandle theme = entry->theme;
-        *link = entry->next;
-        delete entry;
-        return theme;
-    }
-    return nullptr;
-}
 
 // ---- geometry: the control's area from its anchor -----------------------------------
 
@@ -128,10 +89,19 @@ Part partAt(const HostRect& bounds, int32_t x, int32_t y) {
     return kNoPart;
 }
 
+// ---- theme -----------------------------------------------------------------------------
+
+// Each instance opens its own "Spin" theme in construct and keeps it in its
+// block; without one it draws classically and tracks no hot half.
+constexpr wchar_t kSpinThemeClass[] = L"Spin";
+
+static ThemeHandle spinThemeOf(ControlInstance* instance) { return dataOf(instance).spinTheme; }
+
 // ---- look ----------------------------------------------------------------------------
 
 static ArrowsLook lookOf(ControlInstance* instance, int32_t pressedPart, bool enabled) {
-    return ArrowsLook{pressedPart, enabled, spinThemeOf(instance), dataOf(instance).hotPart};
+    const InstanceData& data = dataOf(instance);
+    return ArrowsLook{pressedPart, enabled, data.spinTheme, data.hotPart};
 }
 
 // ---- painter ---------------------------------------------------------------------------
@@ -232,16 +202,18 @@ static void paintInDraw(ControlInstance* instance, HostGraphics graphics) {
 static int32_t eventIndexOf(int32_t part) { return part == kUpPart ? kUpEvent : kDownEvent; }
 
 void construct(ControlInstance* instance) {
-    dataOf(instance).hotPart = kNoPart;
-    ThemeHandle theme = AcquireControlTheme(kSpinThemeClass);
-    if (theme && !storeSpinTheme(instance, theme)) {
-        // Without a place for the handle the control draws classically; the
-        // library reference stays until destruct gives it back.
-        ThemeClose(theme);
-    }
+    InstanceData& data = dataOf(instance);
+    data.hotPart = kNoPart;
+    data.spinTheme = AcquireControlTheme(kSpinThemeClass);
 }
 
-void destruct(ControlInstance* instance) { ReleaseControlTheme(takeSpinTheme(instance)); }
+// The library reference that construct took is given back also when no
+// theme opened.
+void destruct(ControlInstance* instance) {
+    InstanceData& data = dataOf(instance);
+    ReleaseControlTheme(data.spinTheme);
+    data.spinTheme = nullptr;
+}
 
 void draw(ControlInstance* instance, HostGraphics graphics) {
     paintInDraw(instance, graphics);
@@ -251,7 +223,7 @@ void draw(ControlInstance* instance, HostGraphics graphics) {
 
 void drawOffscreen(ControlInstance* instance, HostGraphics graphics) { paintInDraw(instance, graphics); }
 
-bool mouseDown(ControlInstance* instance, int32_t x, int32_t y) {
+HostBoolean mouseDown(ControlInstance* instance, int32_t x, int32_t y) {
     if (!host::ZOKAGetControlEnabled(instance)) return false;
     HostRect bounds{};
     host::GetControlBounds(instance, &bounds);
@@ -322,4 +294,20 @@ void mouseExit(ControlInstance* instance) {
     host::ZOKAInvalidateControl(instance);
 }
 
+static void open(ControlInstance*) {}
+
+// ---- record ----------------------------------------------------------------------------
+
+// clang-format off
+static EventDefinition gEvents[] = {{"Up", 0}, {"Down", 0}};
+
+static constexpr ControlCallbacks kCallbacks =
+    records::Slots().construct(construct).destruct(destruct).draw(draw).mouseDown(mouseDown).mouseDrag(mouseDrag)
+        .mouseUp(mouseUp).open(open).drawOffscreen(drawOffscreen).mouseExit(mouseExit).mouseMove(mouseMove);
+
 }  // namespace little_arrows
+
+ControlDefinition gLittleArrowsDefinition =
+    records::ClassRecord("LittleArrows", sizeof(little_arrows::InstanceData), 0xD0, 176, 13, 23)
+        .events(little_arrows::gEvents).callbacks(little_arrows::kCallbacks);
+// clang-format on

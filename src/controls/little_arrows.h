@@ -9,7 +9,7 @@
 #include <windows.h>
 
 #include "plugin_interface.h"
-#include "support/theme_api.h"
+#include "base/theme_api.h"
 
 namespace little_arrows {
 
@@ -17,7 +17,10 @@ namespace little_arrows {
 enum Part : int32_t { kNoPart = 0, kUpPart = 1, kDownPart = 2 };
 
 struct InstanceData {
-    int32_t reserved0;
+    // The instance's "Spin" theme, opened by construct; null draws the
+    // classic look. It lies where the host's layout has a word that nothing
+    // else uses (on 64-bit systems the block widens for it).
+    ThemeHandle spinTheme;
     int32_t pressedPart;  // the half the current press began on
     int32_t drawnPart;    // the half tracking last drew pressed
     uint32_t pressTick;   // TickCount16 at the press
@@ -26,11 +29,10 @@ struct InstanceData {
 };
 
 #if defined(__i386__)
-static_assert(sizeof(InstanceData) == 20, "InstanceData");
-static_assert(offsetof(InstanceData, pressedPart) == 4, "pressedPart");
-static_assert(offsetof(InstanceData, drawnPart) == 8, "drawnPart");
-static_assert(offsetof(InstanceData, pressTick) == 12, "pressTick");
-static_assert(offsetof(InstanceData, hotPart) == 16, "hotPart");
+static_assert(sizeof(InstanceData) == 20 && offsetof(InstanceData, spinTheme) == 0 &&
+                  offsetof(InstanceData, pressedPart) == 4 && offsetof(InstanceData, drawnPart) == 8 &&
+                  offsetof(InstanceData, pressTick) == 12 && offsetof(InstanceData, hotPart) == 16,
+              "the host's layout");
 #endif
 
 // The half under (x, y) for a control anchored at the bounds' top-left
@@ -54,10 +56,12 @@ void construct(ControlInstance* instance);
 void destruct(ControlInstance* instance);
 void draw(ControlInstance* instance, HostGraphics graphics);
 void drawOffscreen(ControlInstance* instance, HostGraphics graphics);
-bool mouseDown(ControlInstance* instance, int32_t x, int32_t y);
+HostBoolean mouseDown(ControlInstance* instance, int32_t x, int32_t y);
 void mouseDrag(ControlInstance* instance, int32_t x, int32_t y);
 void mouseUp(ControlInstance* instance, int32_t x, int32_t y);
 void mouseMove(ControlInstance* instance, int32_t x, int32_t y);
 void mouseExit(ControlInstance* instance);
 
 }  // namespace little_arrows
+
+extern ControlDefinition gLittleArrowsDefinition;

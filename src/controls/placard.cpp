@@ -1,9 +1,10 @@
 #include "controls/placard.h"
 
-#include "frame/definitions.h"
-#include "frame/host_services.h"
-#include "frame/instance_data.h"
-#include "frame/surface.h"
+#include "host_services/events.h"
+#include "host_services/instance_data.h"
+#include "host_services/records.h"
+#include "host_services/resolver.h"
+#include "host_services/surface.h"
 
 namespace placard {
 
@@ -88,4 +89,23 @@ void setValue(ControlInstance* instance, int32_t, int32_t value) {
     host::ZOKAInvalidateControl(instance);
 }
 
+// ---- record ----------------------------------------------------------------------------
+
+static const PropertyDefinition kProperties[] = {
+    records::Property("Initial State", "Value", "Boolean", records::kDirect, records::Fn(setValue),
+                      offsetof(InstanceData, value)),
+};
+
+// clang-format off
+static EventDefinition gEvents[] = {MOUSE_EVENT_ROWS};
+
+// The one class with a callback in slot 13, and the one without open.
+static constexpr ControlCallbacks kCallbacks =
+    records::Slots().draw(draw).forwardMouse<gPlacardDefinition>().drawOffscreen(draw).slot13(records::Slot13NoOp);
+
 }  // namespace placard
+
+ControlDefinition gPlacardDefinition =
+    records::ClassRecord("Placard", sizeof(placard::InstanceData), 0x58, 186, 64, 64)
+        .properties(placard::kProperties).events(placard::gEvents).callbacks(placard::kCallbacks);
+// clang-format on

@@ -39,3 +39,5 @@ void draw(ControlInstance* instance, HostGraphics graphics);  // also the drawOf
 void setValue(ControlInstance* instance, int32_t param, int32_t value);
 
 }  // namespace placard
+
+extern ControlDefinition gPlacardDefinition;

@@ -1,9 +1,10 @@
 #include "controls/popup_arrow.h"
 
-#include "frame/definitions.h"
-#include "frame/host_services.h"
-#include "frame/instance_data.h"
-#include "frame/surface.h"
+#include "host_services/events.h"
+#include "host_services/instance_data.h"
+#include "host_services/records.h"
+#include "host_services/resolver.h"
+#include "host_services/surface.h"
 
 namespace popup_arrow {
 
@@ -57,4 +58,29 @@ void draw(ControlInstance* instance, HostGraphics graphics) {
     PaintOn(graphics, [&](HDC dc) { paintArrowShape(dc, bounds, look); });
 }
 
+static void open(ControlInstance*) {}
+
+// ---- record ----------------------------------------------------------------------------
+
+// clang-format off
+static const char* const kFacingEntries[] = {"=#499", "=#500", "=#501", "=#502",
+                                             "=#503", "=#504", "=#505", "=#506"};
+// clang-format on
+
+static const PropertyDefinition kProperties[] = {
+    records::Property("Appearance", "Facing", "Integer", records::kDirect, records::kDirect,
+                      offsetof(InstanceData, facing), records::Entries(kFacingEntries)),
+};
+
+// clang-format off
+static EventDefinition gEvents[] = {MOUSE_EVENT_ROWS};
+
+static constexpr ControlCallbacks kCallbacks =
+    records::Slots().draw(draw).forwardMouse<gPopupArrowDefinition>().open(open).drawOffscreen(draw);
+
 }  // namespace popup_arrow
+
+ControlDefinition gPopupArrowDefinition =
+    records::ClassRecord("PopupArrow", sizeof(popup_arrow::InstanceData), 0xD0, 184, 10, 10)
+        .properties(popup_arrow::kProperties).events(popup_arrow::gEvents).callbacks(popup_arrow::kCallbacks);
+// clang-format on

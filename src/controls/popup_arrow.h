@@ -32,8 +32,7 @@ struct InstanceData {
 };
 
 #if defined(__i386__)
-static_assert(sizeof(InstanceData) == 12, "InstanceData");
-static_assert(offsetof(InstanceData, facing) == 4, "facing");
+static_assert(sizeof(InstanceData) == 12 && offsetof(InstanceData, facing) == 4, "the host's layout");
 #endif
 
 // Everything a paint depends on besides the device context and the bounds.
@@ -54,3 +53,5 @@ void paintArrowTriangle(HDC dc, int32_t left, int32_t top, int32_t facing);
 void draw(ControlInstance* instance, HostGraphics graphics);  // also the drawOffscreen slot
 
 }  // namespace popup_arrow
+
+extern ControlDefinition gPopupArrowDefinition;

@@ -1,7 +1,8 @@
 #include "controls/separator.h"
 
-#include "frame/host_services.h"
-#include "frame/surface.h"
+#include "host_services/records.h"
+#include "host_services/resolver.h"
+#include "host_services/surface.h"
 
 namespace separator {
 
@@ -53,4 +54,15 @@ void draw(ControlInstance* instance, HostGraphics graphics) {
 
 void drawOffscreen(ControlInstance* instance, HostGraphics graphics) { draw(instance, graphics); }
 
+// ---- record ----------------------------------------------------------------------------
+
+// clang-format off
+static constexpr ControlCallbacks kCallbacks =
+    records::Slots().construct(construct).destruct(destruct).draw(draw).open(open).drawOffscreen(drawOffscreen);
+
 }  // namespace separator
+
+ControlDefinition gSeparatorDefinition =
+    records::ClassRecord("Separator", sizeof(separator::InstanceData), 0xD0, 180, 64, 4)
+        .callbacks(separator::kCallbacks);
+// clang-format on

@@ -25,3 +25,5 @@ void drawOffscreen(ControlInstance* instance, HostGraphics graphics);
 void open(ControlInstance* instance);
 
 }  // namespace separator
+
+extern ControlDefinition gSeparatorDefinition;

@@ -1,16 +1,18 @@
 #include "controls/bevel_button/interaction.h"
 
-#include <new>
-
 #include <windows.h>
 
-#include "controls/bevel_button/painter.h"
-#include "controls/control_events.h"
-#include "frame/definitions.h"
-#include "frame/helpers.h"
-#include "frame/host_services.h"
-#include "support/TextEncodingUtil.h"
-#include "support/string.h"
+#include "base/TextEncodingUtil.h"
+#include "base/ampersands.h"
+#include "base/case_compare.h"
+#include "base/string.h"
+#include "base/windows_version.h"
+#include "controls/bevel_button/layout.h"
+#include "controls/bevel_button/look.h"
+#include "controls/bevel_button/receivers.h"
+#include "host_services/events.h"
+#include "host_services/host_helpers.h"
+#include "host_services/resolver.h"
 
 namespace bevel_button {
 
@@ -20,9 +22,6 @@ static constexpr UINT kPopupFlags = TPM_NONOTIFY | TPM_RETURNCMD;
 
 // GetKeyState's sign bit: the key is down.
 static constexpr SHORT kKeyDown = SHORT(0x8000);
-
-static constexpr const char* kReceiverInterface = "actionNotificationReceiver";
-static constexpr const char* kReceiverRoutine = "PerformAction";
 
 // The button whose popup menu is open. The host keeps dispatching messages
 // while the menu runs and may destroy the instance meanwhile (its window
@@ -48,85 +47,6 @@ static const EventDefinition& eventAt(int32_t index) { return gBevelButtonDefini
 // false without a handler.
 static bool fireMouseEvent(ControlInstance* control, int32_t eventIndex, int32_t x, int32_t y) {
     return control_events::fireBooleanMouseEvent(control, eventAt(eventIndex), x, y);
-}
-
-// A registration as it was when a notification began.
-struct ListedReceiver {
-    const ReceiverNode* node;
-    uint64_t serial;
-};
-
-// The listed registration if it is still in the list; never dereferences a
-// node that may have been freed.
-static const ReceiverNode* stillRegistered(const InstanceData& data, const ListedReceiver& listed) {
-    for (const ReceiverNode* node = data.receivers; node != nullptr; node = node->next) {
-        if (node == listed.node && node->serial == listed.serial) {
-            return node;
-        }
-    }
-    return nullptr;
-}
-
-static void tell(HostObject receiver) {
-    auto routine = reinterpret_cast<PerformActionRoutine>(
-        host::GetInterfaceRoutine(receiver, kReceiverInterface, kReceiverRoutine));
-    if (routine != nullptr) {
-        routine(receiver);
-    }
-}
-
-// Every receiver registered when the action began, most recent first. A
-// receiver's routine may add or remove registrations, its own or others':
-// one removed before its turn is not told, one added waits for the next
-// action.
-static void notifyReceivers(InstanceData& data) {
-    int32_t count = 0;
-    for (const ReceiverNode* node = data.receivers; node != nullptr; node = node->next) {
-        ++count;
-    }
-    if (count == 0) {
-        return;
-    }
-    ListedReceiver* listed = new (std::nothrow) ListedReceiver[count];
-    if (listed == nullptr) {
-        // Without room for the list: walk it, and stop where a routine has
-        // removed the receiver that was to come next.
-        const ReceiverNode* node = data.receivers;
-        while (node != nullptr) {
-            const ListedReceiver next{node->next, node->next != nullptr ? node->next->serial : 0};
-            tell(node->receiver);
-            node = next.node != nullptr ? stillRegistered(data, next) : nullptr;
-        }
-        return;
-    }
-    int32_t index = 0;
-    for (const ReceiverNode* node = data.receivers; node != nullptr; node = node->next) {
-        listed[index++] = ListedReceiver{node, node->serial};
-    }
-    for (int32_t i = 0; i < count; ++i) {
-        if (const ReceiverNode* node = stillRegistered(data, listed[i])) {
-            tell(node->receiver);
-        }
-    }
-    delete[] listed;
-}
-
-char acceleratorChar(const char* text) {
-    char result = 0;
-    for (const char* p = text; *p != '\0'; ++p) {
-        if (*p != '&') {
-            continue;
-        }
-        ++p;
-        if (*p == '&') {
-            continue;  // a literal ampersand
-        }
-        result = (*p >= 'a' && *p <= 'z') ? char(*p - 'a' + 'A') : *p;
-        if (*p == '\0') {
-            break;  // a trailing ampersand
-        }
-    }
-    return result;
 }
 
 // Alt and the caption's accelerator key are both held down.
@@ -193,7 +113,7 @@ static UINT trackMenu(ControlInstance* control, const InstanceData& data, const 
     return chosen;
 }
 
-bool mouseDown(ControlInstance* control, int32_t x, int32_t y) {
+HostBoolean mouseDown(ControlInstance* control, int32_t x, int32_t y) {
     if (!host::ZOKAGetControlEnabled(control)) {
         return true;
     }

@@ -18,15 +18,11 @@ constexpr int32_t kActionEvent = 2;
 // Popup menu items carry identifiers from this value on, one per row.
 constexpr UINT kFirstMenuItemId = 1000;
 
-// The upper-case accelerator character of a caption: the character after
-// its last single "&" ("&&" is a literal ampersand), or 0.
-char acceleratorChar(const char* text);
-
 // Every receiver's "PerformAction", most recently registered first, then the
 // application's Action handler.
 void fireAction(ControlInstance* control);
 
-bool mouseDown(ControlInstance* control, int32_t x, int32_t y);
+HostBoolean mouseDown(ControlInstance* control, int32_t x, int32_t y);
 void mouseDrag(ControlInstance* control, int32_t x, int32_t y);
 void mouseUp(ControlInstance* control, int32_t x, int32_t y);
 // Called by destruct: the instance may be the one whose popup menu is open

@@ -2,12 +2,12 @@
 
 #include <new>
 
+#include "base/theme_api.h"
 #include "controls/bevel_button/interaction.h"
-#include "frame/definitions.h"
-#include "frame/host_services.h"
-#include "frame/instance_data.h"
-#include "frame/pictures.h"
-#include "support/theme_api.h"
+#include "controls/bevel_button/receivers.h"
+#include "host_services/instance_data.h"
+#include "host_services/pictures.h"
+#include "host_services/resolver.h"
 
 namespace bevel_button {
 
@@ -18,11 +18,10 @@ static constexpr const wchar_t* kThemeClass = L"Toolbar";
 static constexpr int32_t kDefaultCaptionPlacement = 1;
 static constexpr int32_t kDefaultCaptionAlign = 3;
 
-// Icon follows the common picture policy, with the button's two departures
-// kept: a nil picture is not handed to ZOKALockObject, and the description
-// is left as the host last filled it (the painter reads it only while an
-// icon is held).
-static constexpr PicturePolicy kIconPolicy{false, false};
+// Icon follows the common picture policy: the setter locks whatever it
+// stores, a nil picture too. The description is left as the host last
+// filled it (the painter reads it only while an icon is held).
+static constexpr PicturePolicy kIconPolicy{true, false};
 
 InstanceData& dataOf(ControlInstance* control) {
     return *InstanceDataOf<InstanceData>(control, gBevelButtonDefinition);
@@ -115,20 +114,6 @@ static void unlinkRow(MenuRow** link) {
 static void removeAllRows(InstanceData& data) {
     while (data.rows != nullptr) {
         unlinkRow(&data.rows);
-    }
-}
-
-// ---- receivers ---------------------------------------------------------------------
-
-// The serial of the last registration made, by any instance.
-static uint64_t gLastReceiverSerial = 0;
-
-static void removeAllReceivers(InstanceData& data) {
-    while (data.receivers != nullptr) {
-        ReceiverNode* node = data.receivers;
-        data.receivers = node->next;
-        host::ZOKAUnlockObject(node->receiver);
-        delete node;
     }
 }
 
@@ -255,32 +240,6 @@ void setList(ControlInstance* control, int32_t row, HostString text) {
     if (link != nullptr) {
         // A separator keeps its place as a separator whatever its text.
         replaceString((*link)->text, text);
-    }
-}
-
-void addActionNotificationReceiver(ControlInstance* control, HostObject receiver) {
-    // A nil receiver could never be told anything; it is not registered.
-    if (receiver == nullptr) {
-        return;
-    }
-    InstanceData& data = dataOf(control);
-    ReceiverNode* node = new (std::nothrow) ReceiverNode{data.receivers, receiver, ++gLastReceiverSerial};
-    if (node == nullptr) {
-        return;
-    }
-    host::ZOKALockObject(receiver);
-    data.receivers = node;
-}
-
-void removeActionNotificationReceiver(ControlInstance* control, HostObject receiver) {
-    for (ReceiverNode** link = &dataOf(control).receivers; *link != nullptr; link = &(*link)->next) {
-        ReceiverNode* node = *link;
-        if (node->receiver == receiver) {
-            *link = node->next;
-            host::ZOKAUnlockObject(node->receiver);
-            delete node;
-            return;
-        }
     }
 }
 

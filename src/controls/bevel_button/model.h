@@ -103,20 +103,15 @@ InstanceData& dataOf(ControlInstance* control);
 // Bevel: 0 to 2 draw that many classic rings and one more (a negative value
 // draws none); 4 asks for the themed look; 3, 5 and 6 are retired and read
 // back 0; 7 is retired too and also turns the button into a toggle button.
-constexpr int32_t kBevelThemed = 4;
-constexpr int32_t kBevelRetiredToggle = 7;
+enum BevelValue : int32_t { kBevelThemed = 4, kBevelRetiredToggle = 7 };
 
 // ButtonType: a push button forgets the click; a toggle button flips Value;
 // a sticky one sets it. Any other value acts as a push button.
-constexpr int32_t kButtonTypePush = 0;
-constexpr int32_t kButtonTypeToggle = 1;
-constexpr int32_t kButtonTypeSticky = 2;
+enum ButtonTypeValue : int32_t { kButtonTypePush = 0, kButtonTypeToggle = 1, kButtonTypeSticky = 2 };
 
 // HasMenu: 0 has no menu; 1 opens it below the button and every other value
 // to the right (only 1 and 2 show a menu arrow).
-constexpr int32_t kNoMenu = 0;
-constexpr int32_t kMenuBelow = 1;
-constexpr int32_t kMenuRight = 2;
+enum HasMenuValue : int32_t { kNoMenu = 0, kMenuBelow = 1, kMenuRight = 2 };
 
 // The themed toolbar look: the instance has its own "Toolbar" theme and
 // Bevel asks for it. Painting and hot tracking both go by it.
@@ -161,9 +156,6 @@ void insertRow(ControlInstance* control, int32_t row, HostString text);
 // The row's text locked for the caller, or nil.
 HostString getList(ControlInstance* control, int32_t row);
 void setList(ControlInstance* control, int32_t row, HostString text);
-// Most recent first; the same receiver may be registered more than once.
-void addActionNotificationReceiver(ControlInstance* control, HostObject receiver);
-// Removes the most recent registration of receiver.
-void removeActionNotificationReceiver(ControlInstance* control, HostObject receiver);
-
 }  // namespace bevel_button
+
+extern ControlDefinition gBevelButtonDefinition;

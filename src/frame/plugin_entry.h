@@ -1,5 +1,0 @@
-#pragma once
-
-#include "plugin_interface.h"
-
-extern "C" void ZOKAPluginMain(HostResolver resolver);
