@@ -183,6 +183,33 @@ TEST(ManualProse, NamesEveryItemThatTheDllOrTheProseLacks) {
     }
 }
 
+// ---- the two forms -------------------------------------------------------------------
+
+TEST(ManualDocument, WritesTheProseMarksInBothForms) {
+    struct Case {
+        std::string prose;
+        std::string markdown;
+        std::string html;
+    };
+    const Case cases[] = {
+        {"Sets `Value` to *True*.", "Sets `Value` to *True*.\n", "<p>Sets <code>Value</code> to <em>True</em>.</p>"},
+        {"See [BevelButton](#BevelButton).", "See [BevelButton](#bevelbutton).\n",
+         "<p>See <a href=\"#BevelButton\">BevelButton</a>.</p>"},
+        {"A & B < `a<b`", "A & B < `a<b`\n", "<p>A &amp; B &lt; <code>a&lt;b</code></p>"},
+        {"One\nline.\n\n- first\n  item\n- second", "One line.\n\n- first item\n- second\n",
+         "<p>One line.</p>\n<ul>\n<li>first item</li>\n<li>second</li>\n</ul>"},
+    };
+    for (const Case& c : cases) {
+        Document document;
+        addProse(document, c.prose);
+        EXPECT_EQ(toMarkdown(document), c.markdown);
+        std::string html;
+        std::string error;
+        ASSERT_TRUE(toHtml(document, "T", {}, &html, &error)) << error;
+        EXPECT_NE(html.find("<body>\n" + c.html + "\n</body>"), std::string::npos) << html;
+    }
+}
+
 // ---- generating --------------------------------------------------------------------
 
 constexpr int kPictureWidth = 4;
