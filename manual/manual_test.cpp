@@ -21,7 +21,7 @@ void sampleMethod() {}
 struct SampleRecord {
     const char* entries[2] = {"=#1", "=#2"};
     PropertyDefinition properties[1] = {
-        {"Appearance", "Facing", "Integer", 1, kDirectAccess, kDirectAccess, 4, 0, 2, entries}};
+        {"Appearance", "Facing", "Integer", 1, PLUGIN_DIRECT_ACCESS, PLUGIN_DIRECT_ACCESS, 4, 0, 2, entries}};
     MethodDefinition methods[1] = {{reinterpret_cast<const void*>(&sampleMethod), nullptr, "AddRow(text As String)"}};
     EventDefinition events[1] = {{"MouseDown(X As Integer, Y As Integer) As Boolean", 0}};
     ControlDefinition record{};

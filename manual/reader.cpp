@@ -96,8 +96,8 @@ bool readProperty(const std::string& owner, int32_t index, const PropertyDefinit
         *error = item + (p.getter ? " has no setter" : " has no getter");
         return false;
     }
-    out->readDirect = p.getter == kDirectAccess;
-    out->writtenDirect = p.setter == kDirectAccess;
+    out->readDirect = p.getter == PLUGIN_DIRECT_ACCESS;
+    out->writtenDirect = p.setter == PLUGIN_DIRECT_ACCESS;
     if (!tableReadable(item, "enumeration entries", p.enumCount, p.enumEntries, error)) return false;
     if (p.enumCount > 0 && out->kind != ValueKind::Integer) {
         *error = item + " has an enumeration but the type " + out->type;
