@@ -205,7 +205,9 @@ struct LiveHost::State : LivePolicy {
         // A popup menu runs inside this call; the window may be closed meanwhile.
         const bool tracks = host.mouseDown(instance, p.x, p.y);
         calling = nullptr;
-        return tracks && alive(instance);
+        const bool holds = tracks && alive(instance);
+        if (!holds) notify(instance, LiveHost::Press::Done, p);
+        return holds;
     }
 
     void press(LiveControl& control, HWND window, LPARAM lParam) {

@@ -63,12 +63,14 @@ public:
     std::function<void(Instance*, HDC)> overlay;
 
     // How a press goes: Begin just before mouseDown (by the mouse or by a
-    // key), Release after the mouseUp of a release where the user let go,
-    // Cancel after the mouseDrag and mouseUp far outside that end a press
-    // otherwise. A press the control does not track (mouseDown answered
-    // false) has a Begin only. The instance may be gone by Release or Cancel
-    // (a handler destroyed it): compare it, do not use it.
-    enum class Press { Begin, Release, Cancel };
+    // key); then Done when mouseDown answered false (the control handled the
+    // whole press inside it, as a popup menu's) or destroyed the instance, Release after the mouseUp of
+    // a release where the user let go, or Cancel after the mouseDrag and
+    // mouseUp far outside that end a press otherwise. Every record that the
+    // press's callbacks fired comes before the one that ends it. The instance
+    // may be gone by then (a handler destroyed it): compare it, do not use it.
+    // A press whose instance is destroyed while held ends without a record.
+    enum class Press { Begin, Done, Release, Cancel };
     std::function<void(Instance*, Press, POINT)> pressObserver;
 
     // Alt+letter: a mouseDown at the centre of the first visible instance
