@@ -934,19 +934,6 @@ private:
         return y < b.top + kArrowsDownTop ? 1 : 2;
     }
 
-    static char acceleratorOf(const std::string& text) {
-        char result = 0;
-        for (size_t i = 0; i < text.size(); ++i) {
-            if (text[i] != '&') continue;
-            ++i;
-            if (i < text.size() && text[i] == '&') continue;
-            const char c = i < text.size() ? text[i] : '\0';
-            result = (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
-            if (c == '\0') break;
-        }
-        return result;
-    }
-
     void mouseDown(const Step& s, Model& m) {
         const ControlCallbacks& c = *m.instance->definition->callbacks;
         const int64_t x = s.n[0], y = s.n[1];
@@ -961,7 +948,7 @@ private:
             if (!seenEnabled(m)) {
                 expected = true;
             } else {
-                const char key = acceleratorOf(cText(m.caption));
+                const char key = pluginhost::acceleratorChar(cText(m.caption));
                 const bool accelerated =
                     key != 0 && spy_->keysDown.count(VK_MENU) && spy_->keysDown.count(static_cast<unsigned char>(key));
                 bool press = true;

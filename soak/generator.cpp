@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "plugin_host.h"
+
 namespace soak {
 
 uint64_t Random::next() {
@@ -473,19 +475,6 @@ private:
         y = clampToInt16(y);
     }
 
-    static char acceleratorOf(const std::string& caption) {
-        char result = 0;
-        for (size_t i = 0; i < caption.size() && caption[i]; ++i) {
-            if (caption[i] != '&') continue;
-            ++i;
-            if (i < caption.size() && caption[i] == '&') continue;
-            const char c = i < caption.size() ? caption[i] : '\0';
-            result = (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
-            if (c == '\0') break;
-        }
-        return result;
-    }
-
     void gesture(int slotIndex) {
         Slot& slot = slots_[static_cast<size_t>(slotIndex)];
         Step down;
@@ -493,7 +482,7 @@ private:
         down.slot = slotIndex;
         point(slot, down.n[0], down.n[1]);
         if (r_.percent(25)) {
-            const char key = acceleratorOf(slot.caption);
+            const char key = pluginhost::acceleratorChar(slot.caption);
             down.keys.push_back(kVkMenu);
             down.keys.push_back(key != 0 && r_.percent(70) ? static_cast<unsigned char>(key)
                                                            : static_cast<int>('A' + r_.below(26)));
