@@ -3,6 +3,7 @@
 //
 //   demo.exe [--xp] [--log=FILE] [--at=X,Y] [--system-tick] [--check-late-writes] [--plugin=DLL]
 //   demo.exe --close-running
+//   demo.exe --place-running=X,Y,W,H
 //
 // --xp            run as on Windows XP with visual styles: the plug-in's
 //                 version query answers 5.1. Otherwise it sees the system's
@@ -16,6 +17,11 @@
 // --check-late-writes keep every destroyed control's block until exit and
 //                 count a write into it as a fault (a live application frees
 //                 it at once)
+// --place-running asks the running demo's window to put its client area's
+//                 top-left corner at X,Y on the screen and make it W x H,
+//                 as its user would with the window's frame (a driver from
+//                 outside resizes it this way: without a window manager the
+//                 display cannot)
 // --close-running asks the running demo's window to close, as a task
 //                 manager's "End task" does (WM_CLOSE), whatever it is doing
 // At exit every instance is destroyed and the host's checks are printed; the
@@ -41,9 +47,13 @@ constexpr int kStartFailedStatus = 2;
 constexpr ULONGLONG kFileTimePerMs = 10000;
 
 constexpr wchar_t kWindowClass[] = L"ClassicControlsDemo";
+// --place-running's request to the running demo.
+constexpr UINT kPlaceMessage = WM_APP + 1;
 
 struct Options {
     bool closeRunning = false;
+    bool placeRunning = false;
+    RECT place{};  // --place-running: left, top, width, height
     bool xp = false;
     bool systemTick = false;
     bool checkLateWrites = false;
@@ -64,6 +74,10 @@ bool parse(int argc, char** argv, Options& options) {
         const std::string a = argv[i];
         if (a == "--close-running") {
             options.closeRunning = true;
+        } else if (a.rfind("--place-running=", 0) == 0) {
+            options.placeRunning = true;
+            RECT& p = options.place;
+            if (std::sscanf(a.c_str() + 16, "%ld,%ld,%ld,%ld", &p.left, &p.top, &p.right, &p.bottom) != 4) return false;
         } else if (a == "--xp") {
             options.xp = true;
         } else if (a == "--system-tick") {
@@ -111,12 +125,31 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             return 0;
         }
         case WM_SIZE:
+            gLog.write("client", std::to_string(LOWORD(lParam)) + " " + std::to_string(HIWORD(lParam)));
             if (gPane) {
                 const int width = LOWORD(lParam) - Form::kLogLeft - kMargin;
                 const int height = HIWORD(lParam) - kLogPaneTop - kMargin;
                 MoveWindow(gPane, Form::kLogLeft, kLogPaneTop, width > 0 ? width : 0, height > 0 ? height : 0, TRUE);
             }
             return 0;
+        case kPlaceMessage: {
+            // The client area at (x, y), w x h: the frame around it.
+            const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE));
+            const int x = static_cast<int16_t>(LOWORD(wParam)), y = static_cast<int16_t>(HIWORD(wParam));
+            RECT frame{x, y, x + LOWORD(lParam), y + HIWORD(lParam)};
+            AdjustWindowRect(&frame, style, FALSE);
+            SetWindowPos(window, nullptr, frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+            return 0;
+        }
+        case WM_MOVE: {
+            // The client area's place on the screen, for whoever drives the
+            // demo from outside (a drag on the frame moves the window).
+            POINT origin{0, 0};
+            ClientToScreen(window, &origin);
+            gLog.write("origin", std::to_string(origin.x) + " " + std::to_string(origin.y));
+            return 0;
+        }
         case WM_TIMER:
             if (wParam == kMenuWatchTimer && gForm) {
                 gForm->watchMenu();
@@ -164,8 +197,16 @@ int main(int argc, char** argv) {
         std::fprintf(stderr,
                      "usage: demo.exe [--xp] [--log=FILE] [--at=X,Y] [--system-tick] [--check-late-writes]"
                      " [--plugin=DLL]\n"
-                     "       demo.exe --close-running\n");
+                     "       demo.exe --close-running\n"
+                     "       demo.exe --place-running=X,Y,W,H\n");
         return kStartFailedStatus;
+    }
+    if (gOptions.placeRunning) {
+        HWND running = FindWindowW(kWindowClass, nullptr);
+        const RECT& p = gOptions.place;
+        return running && PostMessageW(running, kPlaceMessage, MAKEWPARAM(p.left, p.top), MAKELPARAM(p.right, p.bottom))
+                   ? 0
+                   : kStartFailedStatus;
     }
     if (gOptions.closeRunning) {
         HWND running = FindWindowW(kWindowClass, nullptr);
