@@ -191,9 +191,12 @@ intptr_t fireEvent(int32_t hostEventId, ControlInstance* control, const intptr_t
     for (int i = 0; i < info->second.argumentCount; ++i) call.args.push_back(static_cast<int32_t>(arguments[i]));
     gCurrentHost->events.push_back(call);
     if (gCurrentHost->onRecord) gCurrentHost->onRecord(call);
-    auto handler = instance->handlers.find(call.name);
-    if (handler == instance->handlers.end() || !handler->second) return 0;
-    return handler->second(call) ? 1 : 0;
+    auto found = instance->handlers.find(call.name);
+    if (found == instance->handlers.end() || !found->second) return 0;
+    // A copy runs: a handler that destroys its instance destroys the
+    // instance's handlers with it.
+    const EventHandler handler = found->second;
+    return handler(call) ? 1 : 0;
 }
 
 // Up to four event arguments; unused ones are whatever the registers hold.

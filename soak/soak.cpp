@@ -14,6 +14,10 @@
 //                 [--status FILE] [--seed S] [--calls N] [--through-driver]
 //       a build with a planted fault: the soak must catch it (as a CATEGORY),
 //       and its minimised replay must fail on FAULTY and pass on DLL
+//   soak departures                          the model's table of the plug-in's departures
+//
+// Every command takes --published NAME[,NAME...] (or all): the model follows
+// the published rule of those rows of the departures table.
 //
 // The plug-in defaults to ClassicControls.dll beside the program.
 #include <chrono>
@@ -28,6 +32,7 @@
 
 #include <windows.h>
 
+#include "departures.h"
 #include "executor.h"
 #include "generator.h"
 #include "minimise.h"
@@ -167,6 +172,9 @@ struct ChildResult {
     std::string output;  // what it wrote to stdout and stderr
 };
 
+// Options every child process is given as its parent was.
+std::string gChildOptions;
+
 ChildResult runChild(const std::string& arguments, DWORD timeoutMs) {
     ChildResult result;
     const std::string outputPath = temporaryPath("output.txt");
@@ -181,7 +189,7 @@ ChildResult runChild(const std::string& arguments, DWORD timeoutMs) {
     startup.hStdInput = input;
     startup.hStdOutput = output;
     startup.hStdError = output;
-    std::wstring commandLine = L"\"" + wide(programPath()) + L"\" " + wide(arguments);
+    std::wstring commandLine = L"\"" + wide(programPath()) + L"\" " + wide(arguments + gChildOptions);
     PROCESS_INFORMATION process{};
     if (CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
         result.started = true;
@@ -570,6 +578,30 @@ int selftestCommand(const Arguments& a) {
     return kExitFault;
 }
 
+int departuresCommand() {
+    int count = 0;
+    const DepartureRow* rows = departureTable(count);
+    std::printf("| Row | Published | The plug-in | Why |\n|---|---|---|---|\n");
+    for (int i = 0; i < count; ++i)
+        std::printf("| %s | %s | %s | %s |\n", rows[i].name, rows[i].published, rows[i].plugin, rows[i].reason);
+    return kExitClean;
+}
+
+// --published NAME[,NAME...]: false for a name that no row has.
+bool followPublishedRows(const Arguments& a) {
+    const std::string names = a.get("published");
+    if (names.empty()) return true;
+    std::istringstream list(names);
+    std::string name;
+    while (std::getline(list, name, ','))
+        if (!followPublished(name)) {
+            std::fprintf(stderr, "soak: no departure is named %s (soak departures lists them)\n", name.c_str());
+            return false;
+        }
+    gChildOptions = " --published " + names;
+    return true;
+}
+
 }  // namespace
 }  // namespace soak
 
@@ -581,6 +613,8 @@ int main(int argc, char** argv) {
     }
     const std::string command = argv[1];
     const Arguments arguments = parseArguments(argc, argv, 2);
+    if (!followPublishedRows(arguments)) return kExitUsage;
+    if (command == "departures") return departuresCommand();
     if (command == "run") return runCommand(arguments);
     if (command == "chunk") return chunkCommand(arguments);
     if (command == "replay") return replayCommand(arguments);
