@@ -1,4 +1,6 @@
 # make                 builds both DLLs and renders build/gallery.png with the 32-bit one
+# make docs            writes the controls' manual from the 32-bit DLL: docs/manual.md, its pictures
+#                      in docs/manual/ and build/manual/Manual.html (the page the package carries)
 # make test            builds and runs every test against both DLLs, and the debug build's
 # make dist            build/dist/ClassicControls-<version>.zip
 # make bench           times every paint against its standard peer and its GDI calls,
@@ -19,8 +21,8 @@ ARCHES := i686 x86_64
 # The debug build whose tests run with the plug-in's assertions on.
 DEBUG_PRESET := x86_64-debug
 
-.PHONY: all bootstrap build build-debug gallery gallery-golden demo demo-picture test soak dist bench clean
-all: gallery
+.PHONY: all bootstrap build build-debug gallery gallery-golden docs demo demo-picture test soak dist bench clean
+all: gallery docs
 
 bootstrap:
 	@tools/bootstrap
@@ -41,6 +43,12 @@ gallery-golden: build
 	cd $(BUILD)/i686/bin && $(WINE_RUN) --windows winxp ./gallery.exe $(CURDIR)/docs/gallery.png && \
 	  $(WINE_RUN) --windows win7 ./gallery.exe $(CURDIR)/docs/gallery-classic.png && \
 	  $(WINE_RUN) --windows win98 ./gallery.exe $(CURDIR)/docs/gallery-9x.png; \
+	  status=$$?; $(WINE_RUN) --stop; exit $$status
+
+# As Windows XP, so that the themed cells draw themed.
+docs: build
+	cd $(BUILD)/i686/bin && $(WINE_RUN) --windows winxp ./manual.exe --docs $(CURDIR)/docs \
+	  --prose $(CURDIR)/manual/prose.txt --html $(abspath $(BUILD))/manual/Manual.html; \
 	  status=$$?; $(WINE_RUN) --stop; exit $$status
 
 demo:
@@ -82,7 +90,7 @@ soak: build
 	done; \
 	$(WINE_RUN) --stop; exit $$status
 
-dist: build
+dist: docs
 	tools/make-dist $(BUILD)
 
 # One architecture after the other, so that they do not time each other;

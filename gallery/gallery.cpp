@@ -252,18 +252,30 @@ bool Gallery::render(GalleryPicture* picture, std::vector<std::string>& faults) 
     DeleteObject(page);
 
     picture->cells.clear();
+    picture->sections.clear();
     std::string section;
+    const auto zoomed = [](const RECT& r) {
+        return RECT{r.left * kZoom, r.top * kZoom, r.right * kZoom, r.bottom * kZoom};
+    };
+    RECT sectionArea{};
+    const auto endSection = [&] {
+        if (!section.empty()) picture->sections.push_back(CellArea{section, zoomed(sectionArea)});
+    };
     for (const Row& row : rows) {
         for (const PlacedCell& placed : row.cells) {
             if (placed.cell->className.empty()) {
+                endSection();
                 section = placed.cell->label;
+                sectionArea = RECT{0, row.top - kMargin, 0, row.top + row.height + kMargin};
                 continue;
             }
             const RECT& b = placed.box;
-            picture->cells.push_back(CellArea{section + " / " + placed.cell->label,
-                                              RECT{b.left * kZoom, b.top * kZoom, b.right * kZoom, b.bottom * kZoom}});
+            picture->cells.push_back(CellArea{section + " / " + placed.cell->label, zoomed(b)});
+            sectionArea.right = std::max<LONG>(sectionArea.right, b.right + kMargin);
+            sectionArea.bottom = row.top + row.height + kMargin;
         }
     }
+    endSection();
     return true;
 }
 
@@ -292,4 +304,15 @@ GalleryDifference compareGalleries(const GalleryPicture& rendered, const Gallery
         if (any) difference.cells.push_back(cell.name);
     }
     return difference;
+}
+
+void addAllCells(Gallery& gallery) {
+    addSeparatorCells(gallery);
+    addBevelButtonCells(gallery);
+    addDisclosureTriangleCells(gallery);
+    addPopupArrowCells(gallery);
+    addImageWellCells(gallery);
+    addPlacardCells(gallery);
+    addLittleArrowsCells(gallery);
+    addChasingArrowsCells(gallery);
 }

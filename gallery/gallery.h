@@ -40,6 +40,9 @@ struct GalleryPicture {
     int height = 0;
     std::vector<uint32_t> pixels;  // top-down 0x00RRGGBB rows
     std::vector<CellArea> cells;
+    // Each section, named by its title: its heading and rows with the
+    // margin around them, as wide as its widest row.
+    std::vector<CellArea> sections;
 };
 
 // The cells where two pictures of the same gallery differ, and a difference
@@ -75,3 +78,5 @@ void addImageWellCells(Gallery& gallery);
 void addPlacardCells(Gallery& gallery);
 void addLittleArrowsCells(Gallery& gallery);
 void addChasingArrowsCells(Gallery& gallery);
+// Every control's cells, in the gallery's order.
+void addAllCells(Gallery& gallery);

@@ -69,14 +69,7 @@ int main(int argc, char** argv) {
     }
 
     Gallery gallery;
-    addSeparatorCells(gallery);
-    addBevelButtonCells(gallery);
-    addDisclosureTriangleCells(gallery);
-    addPopupArrowCells(gallery);
-    addImageWellCells(gallery);
-    addPlacardCells(gallery);
-    addLittleArrowsCells(gallery);
-    addChasingArrowsCells(gallery);
+    addAllCells(gallery);
 
     std::vector<std::string> faults;
     GalleryPicture picture;

@@ -5,6 +5,8 @@
 #include <objbase.h>
 #include <wincodec.h>
 
+#include <vector>
+
 namespace pluginhost {
 
 // Releases a COM interface when the scope ends.
@@ -21,17 +23,11 @@ struct ComPointer {
     T* operator->() const { return p; }
 };
 
-static bool encodePng(const std::wstring& path, const uint32_t* bits, int width, int height) {
-    ComPointer<IWICImagingFactory> factory;
-    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
-                                reinterpret_cast<void**>(factory.out()))))
-        return false;
-    ComPointer<IWICStream> stream;
-    if (FAILED(factory->CreateStream(stream.out()))) return false;
-    if (FAILED(stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE))) return false;
+// Encodes the pixels into a stream that is ready for writing.
+static bool encodeInto(IWICImagingFactory* factory, IStream* stream, const uint32_t* bits, int width, int height) {
     ComPointer<IWICBitmapEncoder> encoder;
     if (FAILED(factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, encoder.out()))) return false;
-    if (FAILED(encoder->Initialize(stream.p, WICBitmapEncoderNoCache))) return false;
+    if (FAILED(encoder->Initialize(stream, WICBitmapEncoderNoCache))) return false;
     ComPointer<IWICBitmapFrameEncode> frame;
     if (FAILED(encoder->CreateNewFrame(frame.out(), nullptr))) return false;
     if (FAILED(frame->Initialize(nullptr))) return false;
@@ -45,11 +41,41 @@ static bool encodePng(const std::wstring& path, const uint32_t* bits, int width,
     return SUCCEEDED(frame->Commit()) && SUCCEEDED(encoder->Commit());
 }
 
+static bool makeFactory(ComPointer<IWICImagingFactory>& factory) {
+    return SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                                      reinterpret_cast<void**>(factory.out())));
+}
+
+static bool encodePng(const std::wstring& path, const uint32_t* bits, int width, int height) {
+    ComPointer<IWICImagingFactory> factory;
+    if (!makeFactory(factory)) return false;
+    ComPointer<IWICStream> stream;
+    if (FAILED(factory->CreateStream(stream.out()))) return false;
+    if (FAILED(stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE))) return false;
+    return encodeInto(factory.p, stream.p, bits, width, height);
+}
+
+static bool encodePngBytes(const uint32_t* bits, int width, int height, std::vector<uint8_t>* bytes) {
+    ComPointer<IWICImagingFactory> factory;
+    if (!makeFactory(factory)) return false;
+    ComPointer<IStream> stream;
+    if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, stream.out()))) return false;
+    if (!encodeInto(factory.p, stream.p, bits, width, height)) return false;
+    // The stream's memory block may be larger than what was written.
+    STATSTG status{};
+    if (FAILED(stream->Stat(&status, STATFLAG_NONAME))) return false;
+    HGLOBAL memory = nullptr;
+    if (FAILED(GetHGlobalFromStream(stream.p, &memory))) return false;
+    const auto* start = static_cast<const uint8_t*>(GlobalLock(memory));
+    if (!start) return false;
+    bytes->assign(start, start + status.cbSize.QuadPart);
+    GlobalUnlock(memory);
+    return true;
+}
+
 static bool decodePng(const std::wstring& path, Picture* picture) {
     ComPointer<IWICImagingFactory> factory;
-    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
-                                reinterpret_cast<void**>(factory.out()))))
-        return false;
+    if (!makeFactory(factory)) return false;
     ComPointer<IWICBitmapDecoder> decoder;
     if (FAILED(factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand,
                                                   decoder.out())))
@@ -101,6 +127,12 @@ bool writePng(const std::string& path, const uint32_t* bits, int width, int heig
     if (wide.empty()) return false;
     ComScope com;
     return encodePng(wide, bits, width, height);
+}
+
+bool encodePng(const uint32_t* bits, int width, int height, std::vector<uint8_t>* bytes) {
+    if (!bits || width <= 0 || height <= 0 || !bytes) return false;
+    ComScope com;
+    return encodePngBytes(bits, width, height, bytes);
 }
 
 bool readPng(const std::string& path, Picture* picture) {

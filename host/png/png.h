@@ -12,6 +12,8 @@ namespace pluginhost {
 
 // Writes width x height pixels as a PNG file; false on failure.
 bool writePng(const std::string& path, const uint32_t* bits, int width, int height);
+// The bytes of the PNG file that writePng would write; false on failure.
+bool encodePng(const uint32_t* bits, int width, int height, std::vector<uint8_t>* bytes);
 
 struct Picture {
     int width = 0;

@@ -123,6 +123,8 @@ static void drawOn(ControlInstance* instance, HostGraphics graphics, Surface sur
 }
 
 void destruct(ControlInstance* instance) {
+    // A mouse handler may be destroying the well it was called from.
+    control_events::Survival::destroyed(instance);
     InstanceData& data = dataOf(instance);
     ReleasePicture(data.image, data.description, kImagePolicy);
 }

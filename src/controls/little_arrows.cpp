@@ -210,6 +210,8 @@ void construct(ControlInstance* instance) {
 // The library reference that construct took is given back also when no
 // theme opened.
 void destruct(ControlInstance* instance) {
+    // An Up or Down handler may be destroying the control it was called from.
+    control_events::Survival::destroyed(instance);
     InstanceData& data = dataOf(instance);
     ReleaseControlTheme(data.spinTheme);
     data.spinTheme = nullptr;
@@ -233,7 +235,11 @@ HostBoolean mouseDown(ControlInstance* instance, int32_t x, int32_t y) {
     InstanceData& data = dataOf(instance);
     data.pressTick = TickCount16();
     // The press fires at once, before any delay.
-    control_events::firePlainEvent(instance, gLittleArrowsDefinition.events[eventIndexOf(part)]);
+    // A handler that destroys the control ends the press there: no press
+    // for the host to track.
+    if (!control_events::firePlainEvent(instance, gLittleArrowsDefinition.events[eventIndexOf(part)]).survived) {
+        return false;
+    }
     data.pressedPart = part;
     repaintNow(instance, bounds, data.pressedPart);
     data.drawnPart = data.pressedPart;
@@ -250,6 +256,8 @@ static void repeatIfDue(ControlInstance* instance, const InstanceData& data) {
         host::GetEventInstance(instance, gLittleArrowsDefinition.events[eventIndex].hostEventId));
     if (GetTickCount() - gLastFireTick[eventIndex] <= kRepeatSpacingMs) return;
     gLastFireTick[eventIndex] = GetTickCount();
+    // Nothing of the control is touched after the handler, which may have
+    // destroyed it.
     if (handler) handler(instance);
 }
 

@@ -15,25 +15,43 @@ static void* handlerOf(ControlInstance* instance, const EventDefinition& event) 
     return host::GetEventInstance(instance, event.hostEventId);
 }
 
-void firePlainEvent(ControlInstance* instance, const EventDefinition& event) {
-    auto handler = reinterpret_cast<PlainEventHandler>(handlerOf(instance, event));
-    if (handler) handler(instance);
+Survival* Survival::innermost_ = nullptr;
+
+void Survival::destroyed(ControlInstance* instance) {
+    for (Survival* survival = innermost_; survival != nullptr; survival = survival->outer_) {
+        if (survival->instance_ == instance) survival->instance_ = nullptr;
+    }
 }
 
-bool fireBooleanMouseEvent(ControlInstance* instance, const EventDefinition& event, int32_t x, int32_t y) {
+Fired firePlainEvent(ControlInstance* instance, const EventDefinition& event) {
+    auto handler = reinterpret_cast<PlainEventHandler>(handlerOf(instance, event));
+    if (!handler) return Fired{false, true};
+    Survival survival(instance);
+    handler(instance);
+    return Fired{false, survival.survived()};
+}
+
+Fired fireBooleanMouseEvent(ControlInstance* instance, const EventDefinition& event, int32_t x, int32_t y) {
     const HostPoint origin = controlOrigin(instance);
     auto handler = reinterpret_cast<BooleanMouseEventHandler>(handlerOf(instance, event));
-    return handler ? handler(instance, x - origin.h, y - origin.v) != 0 : false;
+    if (!handler) return Fired{false, true};
+    Survival survival(instance);
+    const bool answer = handler(instance, x - origin.h, y - origin.v) != 0;
+    return Fired{answer, survival.survived()};
 }
 
-void firePlainMouseEvent(ControlInstance* instance, const EventDefinition& event, int32_t x, int32_t y) {
+Fired firePlainMouseEvent(ControlInstance* instance, const EventDefinition& event, int32_t x, int32_t y) {
     const HostPoint origin = controlOrigin(instance);
     auto handler = reinterpret_cast<MouseEventHandler>(handlerOf(instance, event));
-    if (handler) handler(instance, x - origin.h, y - origin.v);
+    if (!handler) return Fired{false, true};
+    Survival survival(instance);
+    handler(instance, x - origin.h, y - origin.v);
+    return Fired{false, survival.survived()};
 }
 
 bool forwardMouseDown(ControlInstance* instance, const ControlDefinition& definition, int32_t x, int32_t y) {
-    return fireBooleanMouseEvent(instance, definition.events[kMouseDownEvent], x, y);
+    const Fired fired = fireBooleanMouseEvent(instance, definition.events[kMouseDownEvent], x, y);
+    return fired.survived && fired.answer;
 }
 
 void forwardMouseDrag(ControlInstance* instance, const ControlDefinition& definition, int32_t x, int32_t y) {

@@ -20,22 +20,60 @@ constexpr int32_t kMouseUpEvent = 2;
 constexpr const char* kMouseDownDeclaration = "MouseDown(X As Integer, Y As Integer) As Boolean";
 constexpr const char* kMouseDragDeclaration = "MouseDrag(X As Integer, Y As Integer)";
 constexpr const char* kMouseUpDeclaration = "MouseUp(X As Integer, Y As Integer)";
-#define MOUSE_EVENT_ROWS                                                                      \
-    {control_events::kMouseDownDeclaration, 0}, {control_events::kMouseDragDeclaration, 0}, { \
-        control_events::kMouseUpDeclaration, 0                                                \
-    }
+// clang-format off
+#define MOUSE_EVENT_ROWS \
+    {control_events::kMouseDownDeclaration, 0}, {control_events::kMouseDragDeclaration, 0}, \
+    {control_events::kMouseUpDeclaration, 0}
+// clang-format on
+
+// Surviving the application. Any call into it (an event handler, a
+// receiver's PerformAction, the popup menu's modal loop) may destroy the
+// control that made it, or others, or every control of the window. The
+// caller holds a Survival of its control across the call; the control's
+// destruct tells every Survival of it, and after the call the caller asks
+// survived() before it touches anything of the control again: its block,
+// a host call naming it, the lists that destruct frees. Survivals nest (a
+// handler may click another control), each costs a push and a pop of a
+// node on the caller's stack, and paints hold none.
+class Survival {
+public:
+    explicit Survival(ControlInstance* instance) : instance_(instance), outer_(innermost_) { innermost_ = this; }
+    ~Survival() { innermost_ = outer_; }
+    Survival(const Survival&) = delete;
+    Survival& operator=(const Survival&) = delete;
+
+    bool survived() const { return instance_ != nullptr; }
+
+    // Called by each class's destruct: every Survival of instance now says
+    // it is gone.
+    static void destroyed(ControlInstance* instance);
+
+private:
+    ControlInstance* instance_;
+    Survival* outer_;
+    static Survival* innermost_;
+};
+
+// What became of an event: the handler's answer (false without a handler,
+// and for plain events) and whether the control outlived it.
+struct Fired {
+    bool answer;
+    bool survived;
+};
 
 // Calls the handler of a parameterless event, when the application has one.
-void firePlainEvent(ControlInstance* instance, const EventDefinition& event);
+Fired firePlainEvent(ControlInstance* instance, const EventDefinition& event);
 
 // Each reads the bounds and calls the handler of a mouse event with
 // (x - left, y - top). A Boolean event ("... As Boolean") answers the
-// handler's result, false without a handler; a plain one answers nothing.
-bool fireBooleanMouseEvent(ControlInstance* instance, const EventDefinition& event, int32_t x, int32_t y);
-void firePlainMouseEvent(ControlInstance* instance, const EventDefinition& event, int32_t x, int32_t y);
+// handler's result, false without a handler; a plain one answers false.
+Fired fireBooleanMouseEvent(ControlInstance* instance, const EventDefinition& event, int32_t x, int32_t y);
+Fired firePlainMouseEvent(ControlInstance* instance, const EventDefinition& event, int32_t x, int32_t y);
 
 // The three mouse events of a class that declares them: MouseDown is
-// Boolean, MouseDrag and MouseUp are plain.
+// Boolean, MouseDrag and MouseUp are plain. They touch nothing of the control
+// after the handler; a MouseDown that destroyed its control answers false, so
+// that the host tracks no press on it.
 bool forwardMouseDown(ControlInstance* instance, const ControlDefinition& definition, int32_t x, int32_t y);
 void forwardMouseDrag(ControlInstance* instance, const ControlDefinition& definition, int32_t x, int32_t y);
 void forwardMouseUp(ControlInstance* instance, const ControlDefinition& definition, int32_t x, int32_t y);

@@ -23,12 +23,6 @@ static constexpr UINT kPopupFlags = TPM_NONOTIFY | TPM_RETURNCMD;
 // GetKeyState's sign bit: the key is down.
 static constexpr SHORT kKeyDown = SHORT(0x8000);
 
-// The button whose popup menu is open. The host keeps dispatching messages
-// while the menu runs and may destroy the instance meanwhile (its window
-// closed); destruct clears this, and mouseDown then touches nothing of the
-// instance once the menu has closed.
-static ControlInstance* gOpenMenuOwner = nullptr;
-
 static HostRect boundsOf(ControlInstance* control) {
     HostRect bounds{};
     host::GetControlBounds(control, &bounds);
@@ -45,7 +39,7 @@ static const EventDefinition& eventAt(int32_t index) { return gBevelButtonDefini
 
 // The application's MouseDown or MouseUp handler (both Boolean events);
 // false without a handler.
-static bool fireMouseEvent(ControlInstance* control, int32_t eventIndex, int32_t x, int32_t y) {
+static control_events::Fired fireMouseEvent(ControlInstance* control, int32_t eventIndex, int32_t x, int32_t y) {
     return control_events::fireBooleanMouseEvent(control, eventAt(eventIndex), x, y);
 }
 
@@ -61,9 +55,11 @@ static bool acceleratorHeld(const InstanceData& data) {
     return (GetKeyState(VK_MENU) & kKeyDown) != 0 && (GetKeyState(virtualKey) & kKeyDown) != 0;
 }
 
-void fireAction(ControlInstance* control) {
-    notifyReceivers(dataOf(control));
-    control_events::firePlainEvent(control, eventAt(kActionEvent));
+bool fireAction(ControlInstance* control) {
+    // A receiver that destroyed the button ends the action: the button is
+    // gone, and so are its receivers and its Action.
+    if (!notifyReceivers(control, dataOf(control))) return false;
+    return control_events::firePlainEvent(control, eventAt(kActionEvent)).survived;
 }
 
 // Appends one text row, converted from the encoding the host reports for it
@@ -120,16 +116,20 @@ HostBoolean mouseDown(ControlInstance* control, int32_t x, int32_t y) {
     InstanceData& data = dataOf(control);
     const HostRect bounds = boundsOf(control);
 
+    // A handler that destroys the button ends the click there: mouseDown
+    // answers false, so that the host tracks no press of a destroyed control.
     if (acceleratorHeld(data)) {
         data.mouseDownHandled = false;
         if (data.hasMenu == kNoMenu) {
-            fireAction(control);
+            if (!fireAction(control)) return false;
             data.pressed = false;
             host::ZOKAInvalidateControl(control);
             return true;
         }
     } else {
-        data.mouseDownHandled = fireMouseEvent(control, kMouseDownEvent, x, y);
+        const control_events::Fired taken = fireMouseEvent(control, kMouseDownEvent, x, y);
+        if (!taken.survived) return false;
+        data.mouseDownHandled = taken.answer;
         if (data.mouseDownHandled) {
             data.pressed = false;
             return true;
@@ -142,13 +142,11 @@ HostBoolean mouseDown(ControlInstance* control, int32_t x, int32_t y) {
         return true;  // the click goes on in mouseDrag and mouseUp
     }
 
-    // Stays pressed while the menu is open: the host may repaint meanwhile.
-    gOpenMenuOwner = control;
+    // Stays pressed while the menu is open: the host may repaint meanwhile,
+    // and may destroy the button (its window closed) before the menu closes.
+    control_events::Survival survival(control);
     const UINT chosen = trackMenu(control, data, bounds);
-    if (gOpenMenuOwner != control) {
-        return false;  // destroyed while the menu was open
-    }
-    gOpenMenuOwner = nullptr;
+    if (!survival.survived()) return false;
     data.pressed = false;
     repaint(control, data, bounds);
     if (chosen >= kFirstMenuItemId) {
@@ -194,19 +192,14 @@ void mouseUp(ControlInstance* control, int32_t x, int32_t y) {
     }
 
     // The release counts the right and bottom edges as inside; the drag test
-    // does not.
+    // does not. A handler that destroys the button leaves nothing to reset.
+    bool survived = true;
     if (data.mouseDownHandled) {
-        fireMouseEvent(control, kMouseUpEvent, x, y);
+        survived = fireMouseEvent(control, kMouseUpEvent, x, y).survived;
     } else if (PointInHostRect(x, y, bounds, FarEdges::kInside)) {
-        fireAction(control);
+        survived = fireAction(control);
     }
-    data.mouseDownHandled = false;
-}
-
-void forgetOpenMenu(ControlInstance* control) {
-    if (gOpenMenuOwner == control) {
-        gOpenMenuOwner = nullptr;
-    }
+    if (survived) data.mouseDownHandled = false;
 }
 
 // Hot tracking applies to the themed look only.

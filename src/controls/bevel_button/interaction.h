@@ -19,15 +19,13 @@ constexpr int32_t kActionEvent = 2;
 constexpr UINT kFirstMenuItemId = 1000;
 
 // Every receiver's "PerformAction", most recently registered first, then the
-// application's Action handler.
-void fireAction(ControlInstance* control);
+// application's Action handler. False when one of them destroyed the button,
+// which then touched nothing more of it.
+bool fireAction(ControlInstance* control);
 
 HostBoolean mouseDown(ControlInstance* control, int32_t x, int32_t y);
 void mouseDrag(ControlInstance* control, int32_t x, int32_t y);
 void mouseUp(ControlInstance* control, int32_t x, int32_t y);
-// Called by destruct: the instance may be the one whose popup menu is open
-// (the host may destroy it from inside the menu's modal loop).
-void forgetOpenMenu(ControlInstance* control);
 // Hot tracking, on themed buttons only.
 void mouseEnter(ControlInstance* control);
 void mouseExit(ControlInstance* control);

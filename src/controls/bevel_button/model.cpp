@@ -3,8 +3,8 @@
 #include <new>
 
 #include "base/theme_api.h"
-#include "controls/bevel_button/interaction.h"
 #include "controls/bevel_button/receivers.h"
+#include "host_services/events.h"
 #include "host_services/instance_data.h"
 #include "host_services/pictures.h"
 #include "host_services/resolver.h"
@@ -133,7 +133,9 @@ void construct(ControlInstance* control) {
 }
 
 void destruct(ControlInstance* control) {
-    forgetOpenMenu(control);
+    // A handler, a receiver or the popup menu's loop may be destroying the
+    // button it was called from: that caller touches nothing more of it.
+    control_events::Survival::destroyed(control);
     InstanceData& data = dataOf(control);
     host::ZOKAUnlockString(data.caption);
     data.caption = nullptr;

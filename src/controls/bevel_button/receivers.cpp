@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "host_services/events.h"
 #include "host_services/resolver.h"
 
 namespace bevel_button {
@@ -66,26 +67,28 @@ static const ReceiverNode* stillRegistered(const InstanceData& data, const Liste
     return nullptr;
 }
 
-static void tell(HostObject receiver) {
+// Calls the receiver's "PerformAction", if it offers one; false when the
+// routine destroyed the button.
+static bool tell(ControlInstance* control, HostObject receiver) {
     auto routine = reinterpret_cast<PerformActionRoutine>(
         host::GetInterfaceRoutine(receiver, kReceiverInterface, kReceiverRoutine));
-    if (routine != nullptr) {
-        routine(receiver);
-    }
+    if (routine == nullptr) return true;
+    control_events::Survival survival(control);
+    routine(receiver);
+    return survival.survived();
 }
 
 // Every receiver registered when the action began, most recent first. A
 // receiver's routine may add or remove registrations, its own or others':
 // one removed before its turn is not told, one added waits for the next
-// action.
-void notifyReceivers(InstanceData& data) {
+// action. One that destroys the button ends the notification: its block and
+// its list are gone.
+bool notifyReceivers(ControlInstance* control, InstanceData& data) {
     int32_t count = 0;
     for (const ReceiverNode* node = data.receivers; node != nullptr; node = node->next) {
         ++count;
     }
-    if (count == 0) {
-        return;
-    }
+    if (count == 0) return true;
     ListedReceiver* listed = new (std::nothrow) ListedReceiver[count];
     if (listed == nullptr) {
         // Without room for the list: walk it, and stop where a routine has
@@ -93,21 +96,21 @@ void notifyReceivers(InstanceData& data) {
         const ReceiverNode* node = data.receivers;
         while (node != nullptr) {
             const ListedReceiver next{node->next, node->next != nullptr ? node->next->serial : 0};
-            tell(node->receiver);
+            if (!tell(control, node->receiver)) return false;
             node = next.node != nullptr ? stillRegistered(data, next) : nullptr;
         }
-        return;
+        return true;
     }
     int32_t index = 0;
     for (const ReceiverNode* node = data.receivers; node != nullptr; node = node->next) {
         listed[index++] = ListedReceiver{node, node->serial};
     }
-    for (int32_t i = 0; i < count; ++i) {
-        if (const ReceiverNode* node = stillRegistered(data, listed[i])) {
-            tell(node->receiver);
-        }
+    bool survived = true;
+    for (int32_t i = 0; i < count && survived; ++i) {
+        if (const ReceiverNode* node = stillRegistered(data, listed[i])) survived = tell(control, node->receiver);
     }
     delete[] listed;
+    return survived;
 }
 
 }  // namespace bevel_button

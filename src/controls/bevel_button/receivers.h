@@ -18,7 +18,8 @@ void removeAllReceivers(InstanceData& data);
 // Calls "PerformAction" of every receiver registered when the notification
 // began, most recent first. A receiver's routine may add or remove
 // registrations, its own or others': one removed before its turn is not
-// told, one added waits for the next action.
-void notifyReceivers(InstanceData& data);
+// told, one added waits for the next action. False when a routine destroyed
+// the button: nothing of it was touched after that.
+bool notifyReceivers(ControlInstance* control, InstanceData& data);
 
 }  // namespace bevel_button
