@@ -38,7 +38,8 @@ const DepartureRow kDepartures[] = {
     {Departure::DestroyedCallerStops, "destroyed-caller-stops",
      "open: the rules go on with the control after a handler, a receiver or the menu's loop returns "
      "(the other receivers, Action, the press, mouseDown's answer), also when it destroyed the control",
-     "touches nothing more of a control destroyed meanwhile, and its mouseDown answers false",
+     "touches nothing more of a control destroyed meanwhile; the mouseDown of a class with a destruct "
+     "(BevelButton, LittleArrows, ImageWell) then answers false",
      "the control's block and lists are gone; false tells the host to track no press of a control that is gone"},
     {Departure::BoundsZeroWithoutEntryPoint, "bounds-zero-without-entry-point",
      "open: without GetControlBounds the rectangle is not defined",

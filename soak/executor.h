@@ -37,11 +37,14 @@ struct Fault {
 struct Coverage {
     int64_t menus = 0;  // popup menus compared with the model
     int64_t menuItems = 0;
-    int64_t events = 0;    // events compared
-    int64_t themed = 0;    // instances that drew with a theme
-    int64_t withheld = 0;  // runs with entry points withheld
+    int64_t events = 0;               // events compared
+    int64_t themed = 0;               // instances that drew with a theme
+    int64_t withheld = 0;             // runs with entry points withheld
+    int64_t destroyedInHandlers = 0;  // controls the application's code destroyed
+    int64_t modalLoops = 0;           // modal loops run in handlers
     void add(const Coverage& o) {
         menus += o.menus, menuItems += o.menuItems, events += o.events, themed += o.themed, withheld += o.withheld;
+        destroyedInHandlers += o.destroyedInHandlers, modalLoops += o.modalLoops;
     }
 };
 

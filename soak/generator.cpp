@@ -294,6 +294,17 @@ private:
         return ref;
     }
 
+    // An ASCII caption whose accelerator is a letter.
+    std::string acceleratedCaption() {
+        StringDef def;
+        def.encoding = 0x00000600;  // ASCII
+        def.bytes = "&" + std::string(1, static_cast<char>('a' + r_.below(26))) + "ction";
+        const std::string ref = "s" + std::to_string(script_.strings.size() + 1);
+        script_.strings[ref] = def;
+        strings_.push_back(ref);
+        return ref;
+    }
+
     std::string fontName() {
         const char* const names[] = {"System", "application", "GENEVA", "SmallSystem", "Courier", "Times", "Helvetica",
                                      "Osaka",  "Arial",       "",       "Wingdings"};
@@ -475,13 +486,15 @@ private:
         y = clampToInt16(y);
     }
 
-    void gesture(int slotIndex) {
+    // A press, drags and a release; Alt and a key held at the press in
+    // altPercent of them, mostly the caption's accelerator.
+    void gesture(int slotIndex, uint32_t altPercent = 25) {
         Slot& slot = slots_[static_cast<size_t>(slotIndex)];
         Step down;
         down.op = Op::Down;
         down.slot = slotIndex;
         point(slot, down.n[0], down.n[1]);
-        if (r_.percent(25)) {
+        if (r_.percent(altPercent)) {
             const char key = acceleratorOf(slot.caption);
             down.keys.push_back(kVkMenu);
             down.keys.push_back(key != 0 && r_.percent(70) ? static_cast<unsigned char>(key)
@@ -613,7 +626,7 @@ private:
     // What the application's code does when an event reaches a bevel
     // button: mostly changes to the receivers while they are being told.
     void reaction(int slotIndex) {
-        if (r_.percent(30)) return lifetimeReaction(slotIndex);
+        if (r_.percent(40)) return lifetimeReaction(slotIndex);
         Step s;
         s.op = Op::React;
         s.slot = slotIndex;
@@ -684,14 +697,24 @@ private:
         push(s);
         armTrigger(slotIndex, s.word);
 
-        // What makes the handler run; the host now and then does something
-        // else meanwhile.
-        const bool byAction = (s.word == "Action" || s.word == "PerformAction") && r_.percent(40);
+        // What makes the handler run: the action callback, a click, or the
+        // accelerator; the host now and then does something else meanwhile.
+        const bool acts = s.word == "Action" || s.word == "PerformAction";
+        const bool byAction = acts && r_.percent(30);
         if (byAction) {
             Step action;
             action.op = Op::Action;
             action.slot = slotIndex;
             push(action);
+        } else if (acts && className == "BevelButton" && r_.percent(40)) {
+            Step caption;
+            caption.op = Op::SetString;
+            caption.slot = slotIndex;
+            caption.word = "Caption";
+            caption.ref = acceleratedCaption();
+            slots_[static_cast<size_t>(slotIndex)].caption = script_.strings[caption.ref].bytes;
+            push(caption);
+            gesture(slotIndex, 100);
         } else {
             gesture(slotIndex);
         }
@@ -715,6 +738,18 @@ private:
     void armTrigger(int slotIndex, const std::string& event) {
         Step s;
         s.slot = slotIndex;
+        if (slots_[static_cast<size_t>(slotIndex)].className == "BevelButton" && event != kMenuLoop) {
+            // Clicks of every button type, mostly without a menu.
+            s.op = Op::SetInteger;
+            s.word = "ButtonType";
+            s.n[0] = r_.between(0, 2);
+            push(s);
+            if (r_.percent(70)) {
+                s.word = "HasMenu";
+                s.n[0] = 0;
+                push(s);
+            }
+        }
         if (event == "PerformAction") return addReceivers(slotIndex);
         if (event == kMenuLoop) {
             s.op = Op::SetInteger;

@@ -137,7 +137,8 @@ std::string faultText(const Fault& f) {
 
 std::string coverageText(const Coverage& c) {
     return "coverage " + std::to_string(c.menus) + " " + std::to_string(c.menuItems) + " " + std::to_string(c.events) +
-           " " + std::to_string(c.themed) + " " + std::to_string(c.withheld) + "\n";
+           " " + std::to_string(c.themed) + " " + std::to_string(c.withheld) + " " +
+           std::to_string(c.destroyedInHandlers) + " " + std::to_string(c.modalLoops) + "\n";
 }
 
 void readReport(const std::string& text, int64_t& runs, int64_t& calls, bool& faulted, Fault& fault, int64_t& run,
@@ -151,7 +152,7 @@ void readReport(const std::string& text, int64_t& runs, int64_t& calls, bool& fa
         if (key == "runs") words >> runs;
         if (key == "coverage" && coverage)
             words >> coverage->menus >> coverage->menuItems >> coverage->events >> coverage->themed >>
-                coverage->withheld;
+                coverage->withheld >> coverage->destroyedInHandlers >> coverage->modalLoops;
         if (key == "calls") words >> calls;
         if (key == "run") words >> run;
         if (key == "fault") {
@@ -522,9 +523,10 @@ int runCommand(const Arguments& a) {
     const Coverage& c = figures.coverage;
     std::printf(
         "checked: %lld popup menus (%lld items), %lld events, %lld themed instances, %lld runs with entry "
-        "points withheld\n",
+        "points withheld, %lld controls destroyed by their application's code, %lld modal loops in handlers\n",
         static_cast<long long>(c.menus), static_cast<long long>(c.menuItems), static_cast<long long>(c.events),
-        static_cast<long long>(c.themed), static_cast<long long>(c.withheld));
+        static_cast<long long>(c.themed), static_cast<long long>(c.withheld),
+        static_cast<long long>(c.destroyedInHandlers), static_cast<long long>(c.modalLoops));
     for (const std::string& f : figures.faults) std::printf("  %s\n", f.c_str());
     return figures.faults.empty() ? kExitClean : kExitFault;
 }
