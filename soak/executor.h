@@ -26,7 +26,9 @@ struct Progress {
 };
 
 struct Fault {
-    std::string category;  // gdi, dc, lock, released, guard, menu, uxtheme, printed, behaviour, host, crash, hang
+    // gdi, dc, lock, released, guard, late (a destroyed block written), gone (an entry point given a
+    // destroyed instance), menu, uxtheme, printed, behaviour, host, crash, hang
+    std::string category;
     std::string message;
     int64_t step = -1;      // index into the script's steps; steps.size() and on: the run's final destroys
     std::string className;  // of the instance the step drove, if any
