@@ -9,6 +9,8 @@
 #                      gallery-classic.png (every other NT) and gallery-9x.png (Windows 98)
 # make soak            the soak's self-test, then a million random host calls into each DLL
 #                      (SOAK_CALLS, SOAK_SEED); replays of any fault in build/<arch>/bin/soak-results
+# make monkey          seeded random real input into the demo on a virtual display, both DLLs
+#                      (MONKEY_EVENTS, MONKEY_SEED); faults and replays in build/<arch>/monkey/faults
 # make demo            runs the demo (32-bit DLL) in a window on $DISPLAY; DEMO_WINDOWS=winxp plays
 #                      Windows XP (visual styles), DEMO_ARGS passes options on
 # make demo-picture    drives the demo on a virtual display and keeps its picture as docs/demo.png
@@ -21,7 +23,7 @@ ARCHES := i686 x86_64
 # The debug build whose tests run with the plug-in's assertions on.
 DEBUG_PRESET := x86_64-debug
 
-.PHONY: all bootstrap build build-debug gallery gallery-golden docs demo demo-picture test soak dist bench clean
+.PHONY: all bootstrap build build-debug gallery gallery-golden docs demo demo-picture test soak monkey dist bench clean
 all: gallery docs
 
 bootstrap:
@@ -89,6 +91,17 @@ soak: build
 	    --out soak-results) || status=1; \
 	done; \
 	$(WINE_RUN) --stop; exit $$status
+
+MONKEY_EVENTS := 20000
+MONKEY_SEED := 1
+monkey: build
+	@status=0; \
+	for p in $(ARCHES); do \
+	  echo "== monkey $$p: $(MONKEY_EVENTS) events, seed $(MONKEY_SEED)"; \
+	  monkey/monkey --arch $$p --bin $(BUILD)/$$p/bin --prefix $(WINE_PREFIX)-x11 --out $(BUILD)/$$p/monkey \
+	    --events $(MONKEY_EVENTS) --seed $(MONKEY_SEED); \
+	  rc=$$?; if [ $$rc = 77 ]; then echo "monkey $$p skipped"; elif [ $$rc != 0 ]; then status=1; fi; \
+	done; exit $$status
 
 dist: docs
 	tools/make-dist $(BUILD)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -47,6 +48,11 @@ void drawDigits(HDC dc, int left, int top, int value, COLORREF ink);
 
 struct Control {
     std::string name;
+    std::string className;
+    RECT bounds{};
+    // Properties and rows of a fresh instance: a control that is made again
+    // (renew) comes back as it was first made.
+    std::function<void(Control&)> setup;
     pluginhost::Instance* instance = nullptr;
     HostObject receiver = nullptr;  // bevel buttons: told of every action
 };
@@ -60,7 +66,7 @@ struct Label {
 class Form {
 public:
     static constexpr int kWidth = 620;  // client area
-    static constexpr int kHeight = 266;
+    static constexpr int kHeight = 308;
     static constexpr int kLogLeft = 348;  // the log pane fills the rest to the right
 
     Form(pluginhost::LiveHost& live, EventLog& log);
@@ -75,14 +81,25 @@ public:
 
 private:
     pluginhost::Host& host() const { return live_.host(); }
-    Control& add(const std::string& name, const std::string& className, int left, int top, int right, int bottom);
+    Control& add(const std::string& name, const std::string& className, int left, int top, int right, int bottom,
+                 std::function<void(Control&)> setup = nullptr);
+    void make(Control& control);
+    // Destroys the control's instance and makes it again in its place; also
+    // from inside one of its own handlers.
+    void renew(const std::string& name);
+    // A handler's own modal loop: messages go on being dispatched (a message
+    // box's loop would do the same) until the work is done.
+    void workModally();
+    void observePress(pluginhost::Instance* instance, pluginhost::LiveHost::Press press, POINT at);
     Control* byInstance(const ControlInstance* control);
     Control* byReceiver(HostObject receiver);
     Control& named(const std::string& name);
     void setCaption(Control& button, const std::string& caption);
+    void addRows(Control& button, const std::vector<const char*>& rows);
     void listen(Control& control);
     void record(const pluginhost::EventCall& call);
-    void react(const Control& control, const std::string& event);
+    // What the application does with an event; the answer of a Boolean one.
+    bool react(const Control& control, const std::string& event);
     void showGroup(bool shown);
 
     pluginhost::LiveHost& live_;
@@ -90,5 +107,7 @@ private:
     std::vector<Control> controls_;
     std::vector<std::string> group_;  // shown and hidden by the triangle
     int counter_ = 0;
+    int drops_ = 0;             // Down fired by the dropping arrows since they were made
+    std::string pressedName_;   // the control of the press under way
     HWND menuWindow_ = nullptr;  // the open popup menu, once recorded
 };

@@ -14,6 +14,11 @@ namespace {
 constexpr UINT kGetMenuOfWindow = 0x01E1;
 constexpr int kCounterMax = 999;
 constexpr int kIconSize = 16;
+// How long the slow arrows' Up handler works in its modal loop.
+constexpr DWORD kModalWork = 250;
+// The dropping arrows make themselves again at every this many Down events:
+// the second of them is a repeat, fired from inside mouseDrag.
+constexpr int kDownsPerDrop = 3;
 constexpr int kPictureSize = 48;
 
 // ButtonType, Bevel and HasMenu values of the bevel button.
@@ -62,15 +67,71 @@ Form::Form(pluginhost::LiveHost& live, EventLog& log) : live_(live), log_(log) {
     controls_.reserve(32);
 }
 
-Control& Form::add(const std::string& name, const std::string& className, int left, int top, int right, int bottom) {
-    pluginhost::InstanceOptions options;
-    options.background = GetSysColor(COLOR_BTNFACE);
+Control& Form::add(const std::string& name, const std::string& className, int left, int top, int right, int bottom,
+                   std::function<void(Control&)> setup) {
     Control control;
     control.name = name;
-    control.instance = live_.create(className, left, top, right, bottom, options);
+    control.className = className;
+    control.bounds = RECT{left, top, right, bottom};
+    control.setup = std::move(setup);
     controls_.push_back(control);
-    if (control.instance) listen(controls_.back());
+    make(controls_.back());
     return controls_.back();
+}
+
+void Form::make(Control& control) {
+    pluginhost::InstanceOptions options;
+    options.background = GetSysColor(COLOR_BTNFACE);
+    const RECT& b = control.bounds;
+    control.instance = live_.create(control.className, b.left, b.top, b.right, b.bottom, options);
+    if (!control.instance) return;
+    listen(control);
+    if (control.setup) control.setup(control);
+}
+
+void Form::renew(const std::string& name) {
+    Control& control = named(name);
+    if (!control.instance) return;
+    live_.destroy(control.instance);
+    control.instance = nullptr;
+    if (control.receiver) host().releaseObject(control.receiver);
+    control.receiver = nullptr;
+    make(control);
+    log_.write("renewed", name);
+}
+
+void Form::workModally() {
+    log_.write("modal", "begin");
+    const DWORD end = GetTickCount() + kModalWork;
+    for (int32_t left = int32_t(kModalWork); left > 0; left = int32_t(end - GetTickCount())) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, DWORD(left), QS_ALLINPUT);
+        MSG m;
+        while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+            if (m.message == WM_QUIT) {  // for the main loop, which ends after this
+                PostQuitMessage(int(m.wParam));
+                return;
+            }
+            TranslateMessage(&m);
+            DispatchMessageW(&m);
+        }
+    }
+    log_.write("modal", "end");
+}
+
+void Form::observePress(Instance* instance, pluginhost::LiveHost::Press press, POINT at) {
+    using Press = pluginhost::LiveHost::Press;
+    const std::string point = std::to_string(at.x) + " " + std::to_string(at.y);
+    if (press == Press::Begin) {
+        const Control* control = byInstance(instance->control);
+        pressedName_ = control ? control->name : "?";
+        log_.write("press", pressedName_ + " " + point);
+    } else if (press == Press::Done) {
+        log_.write("done", pressedName_);
+    } else if (press == Press::Release) {
+        log_.write("release", pressedName_ + " " + point);
+    } else {
+        log_.write("cancel", pressedName_);
+    }
 }
 
 Control* Form::byInstance(const ControlInstance* control) {
@@ -92,6 +153,18 @@ Control& Form::named(const std::string& name) {
     return none;
 }
 
+void Form::addRows(Control& button, const std::vector<const char*>& rows) {
+    for (const char* row : rows) {  // null: a separator
+        if (!row) {
+            host().call(button.instance, "AddSeparator");
+            continue;
+        }
+        HostString text = host().makeString(row);
+        host().call(button.instance, "AddRow", {reinterpret_cast<intptr_t>(text)});
+        host().releaseString(text);
+    }
+}
+
 void Form::setCaption(Control& button, const std::string& caption) {
     HostString text = host().makeString(caption);
     host().setString(button.instance, "Caption", text);
@@ -110,8 +183,8 @@ void Form::listen(Control& control) {
         event = event.substr(0, event.find_first_of("( "));
         const std::string name = control.name;
         host().on(control.instance, event, [this, name, event](const EventCall&) {
-            react(named(name), event);
-            return false;
+            // The member takes the click of its MouseDown when it renews itself there.
+            return react(named(name), event);
         });
     }
 }
@@ -123,14 +196,37 @@ void Form::record(const EventCall& call) {
     log_.show(name + (call.receiver ? " receiver" : "") + ":  " + describe(call));
 }
 
-void Form::react(const Control& control, const std::string& event) {
+bool Form::react(const Control& control, const std::string& event) {
     Instance* i = control.instance;
-    if (control.name == "arrows" && (event == "Up" || event == "Down")) {
+    // Handlers that destroy their own control and make it again, from each
+    // callback that fires events: Action after a click (mouseUp), after
+    // Alt+letter and after a menu choice (mouseDown), MouseDown, Up in
+    // mouseDown and Down in mouseDrag.
+    if (control.name == "renew" && event == "Action") {
+        renew("renew");
+    } else if (control.name == "rebuild" && event == "Action") {
+        const int32_t row = host().getInteger(i, "MenuValue");
+        log_.write("menuvalue", control.name + " " + std::to_string(row));
+        for (const char* name : {"drop", "slow", "member"}) renew(name);
+        if (row == 1) renew("rebuild");
+    } else if (control.name == "drop" && event == "Up") {
+        renew("drop");
+    } else if (control.name == "drop" && event == "Down") {
+        if (++drops_ % kDownsPerDrop == 0) renew("drop");
+    } else if (control.name == "slow" && event == "Up") {
+        workModally();
+    } else if (control.name == "member" && event == "MouseDown") {
+        if (host().getInteger(i, "Value") == 0) return false;
+        renew("member");
+        return true;
+    } else if (control.name == "member" && event == "Action") {
+        log_.write("value", control.name + " " + std::to_string(host().getInteger(i, "Value")));
+    } else if (control.name == "arrows" && (event == "Up" || event == "Down")) {
         counter_ = std::clamp(counter_ + (event == "Up" ? 1 : -1), 0, kCounterMax);
         log_.write("counter", std::to_string(counter_));
         if (Instance* placard = named("counter").instance) InvalidateRect(placard->window, nullptr, FALSE);
     } else if (event != "Action") {
-        return;
+        return false;
     } else if (control.name == "toggle" || control.name == "sticky" || control.name == "busy") {
         const int32_t value = host().getInteger(i, "Value");
         log_.write("value", control.name + " " + std::to_string(value));
@@ -142,6 +238,7 @@ void Form::react(const Control& control, const std::string& event) {
         showGroup(shown);
         log_.write("shown", "group " + std::to_string(shown ? 1 : 0));
     }
+    return false;
 }
 
 void Form::showGroup(bool shown) {
@@ -151,6 +248,9 @@ void Form::showGroup(bool shown) {
 
 void Form::build() {
     host().onRecord = [this](const EventCall& call) { record(call); };
+    live_.pressObserver = [this](Instance* instance, pluginhost::LiveHost::Press press, POINT at) {
+        observePress(instance, press, at);
+    };
 
     Control& push = add("push", "BevelButton", 16, 28, 104, 52);
     setCaption(push, "Push");
@@ -176,16 +276,7 @@ void Form::build() {
     setCaption(align, "Align");
     host().setInteger(align.instance, "HasMenu", kMenuBelow);
     host().setInteger(align.instance, "Bevel", kThemedBevel);
-    static const char* const kRows[] = {"Left", "Centre", nullptr, "Right"};  // null: a separator
-    for (const char* row : kRows) {
-        if (!row) {
-            host().call(align.instance, "AddSeparator");
-            continue;
-        }
-        HostString text = host().makeString(row);
-        host().call(align.instance, "AddRow", {reinterpret_cast<intptr_t>(text)});
-        host().releaseString(text);
-    }
+    addRows(align, {"Left", "Centre", nullptr, "Right"});
 
     Control& save = add("save", "BevelButton", 16, 60, 104, 84);
     setCaption(save, "&Save");
@@ -235,12 +326,32 @@ void Form::build() {
         group_.push_back(name);
     }
     showGroup(false);
+
+    // The row of handlers that make their own controls again.
+    add("renew", "BevelButton", 16, 274, 104, 298, [this](Control& c) {
+        setCaption(c, "&Renew");
+        host().setInteger(c.instance, "Bevel", kOneRing);
+    });
+    add("rebuild", "BevelButton", 112, 274, 200, 298, [this](Control& c) {
+        setCaption(c, "Re&build");
+        host().setInteger(c.instance, "HasMenu", kMenuBelow);
+        host().setInteger(c.instance, "Bevel", kThemedBevel);
+        addRows(c, {"The row", "The row and itself"});
+    });
+    add("drop", "LittleArrows", 208, 274, 221, 297, [this](Control&) { drops_ = 0; });
+    add("slow", "LittleArrows", 228, 274, 241, 297);
+    add("member", "BevelButton", 248, 274, 330, 298, [this](Control& c) {
+        setCaption(c, "&Member");
+        host().setInteger(c.instance, "ButtonType", kToggle);
+        host().setInteger(c.instance, "Bevel", kTwoRings);
+    });
 }
 
 void Form::paintLabels(HDC dc) const {
     static const Label kLabels[] = {
         {16, 9, L"Bevel buttons"},   {16, 104, L"Counter"},
         {120, 104, L"Popup arrows"}, {34, 166, L"More"},
+        {16, 258, L"Handlers that make their controls again"},
         {kLogLeft, 9, L"Events"},
     };
     HGDIOBJ previousFont = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));

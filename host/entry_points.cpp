@@ -193,8 +193,7 @@ intptr_t fireEvent(int32_t hostEventId, ControlInstance* control, const intptr_t
     if (gCurrentHost->onRecord) gCurrentHost->onRecord(call);
     auto found = instance->handlers.find(call.name);
     if (found == instance->handlers.end() || !found->second) return 0;
-    // A copy runs: a handler that destroys its instance destroys the
-    // instance's handlers with it.
+    // A copy runs: a handler may destroy its own instance, and its entry with it.
     const EventHandler handler = found->second;
     return handler(call) ? 1 : 0;
 }

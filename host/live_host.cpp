@@ -14,8 +14,9 @@
 
 namespace pluginhost {
 
-// A press cut off by a lost capture ends as a release far from every control,
-// as a standard button cancels its click.
+// A cancelled press is dragged to here and released here, far from every
+// control: the control then shows itself released and takes no click, as a
+// standard button does when it loses the capture.
 constexpr int kFarAway = -32768;
 // Milliseconds before a held-press step that the loop stops sleeping and
 // yields instead, so that the step is on time.
@@ -39,16 +40,9 @@ std::unique_ptr<ImportHook> useMillisecondClock(HMODULE plugin) {
                                         reinterpret_cast<void*>(&tickFromMillisecondClock));
 }
 
-char acceleratorKey(const std::string& text) {
-    char key = 0;
-    for (size_t i = 0; i + 1 < text.size(); ++i) {
-        if (text[i] != '&') continue;
-        const char next = text[++i];
-        if (next == '&') continue;
-        key = next >= 'a' && next <= 'z' ? char(next - 'a' + 'A') : next;
-    }
-    return key;
-}
+// Whether the thread's input state, as of the last input message taken from
+// its queue (by this loop or by any modal one), has the left button down.
+static bool leftButtonDown() { return (GetKeyState(VK_LBUTTON) & 0x8000) != 0; }
 
 // One control's window as the live host keeps it.
 struct LiveControl {
@@ -64,12 +58,21 @@ struct LiveHost::State : LivePolicy {
     std::map<HWND, LiveControl> controls;
     std::vector<Instance*> order;  // creation order: accelerators go to the first match
     Instance* held = nullptr;
+    // The instance whose mouseDown or held-press mouseDrag is running; a modal
+    // loop inside it may bring messages meant for the press.
+    Instance* calling = nullptr;
+    bool captureLost = false;  // by the held press, while its callback ran
     POINT lastPoint{};
     uint32_t lastStep = 0;  // millisecondClock() / kHeldPressStep of the last held-press drive
     UINT_PTR idleTimer = 0;
     std::function<void(Instance*, HDC)>* overlay = nullptr;
+    std::function<void(Instance*, LiveHost::Press, POINT)>* pressObserver = nullptr;
 
     explicit State(Host& h) : host(h) {}
+
+    void notify(Instance* instance, LiveHost::Press press, POINT at) {
+        if (pressObserver && *pressObserver) (*pressObserver)(instance, press, at);
+    }
 
     LiveControl* find(HWND window) {
         auto it = controls.find(window);
@@ -193,27 +196,55 @@ struct LiveHost::State : LivePolicy {
         return PtInRect(&client, p) != FALSE;
     }
 
-    void press(LiveControl& control, HWND window, LPARAM lParam) {
-        if (held) return;
-        Instance* instance = control.instance;
-        const POINT p = hostPoint(window, lParam);
+    // mouseDown, then the press is held, unless the control does not track
+    // it or the button was let go inside a modal loop that mouseDown ran.
+    bool begin(Instance* instance, POINT p) {
+        notify(instance, LiveHost::Press::Begin, p);
+        captureLost = false;
+        calling = instance;
         // A popup menu runs inside this call; the window may be closed meanwhile.
         const bool tracks = host.mouseDown(instance, p.x, p.y);
-        if (!tracks || !alive(instance)) return;
+        calling = nullptr;
+        const bool holds = tracks && alive(instance);
+        if (!holds) notify(instance, LiveHost::Press::Done, p);
+        return holds;
+    }
+
+    void press(LiveControl& control, HWND window, LPARAM lParam) {
+        if (held || calling) return;
+        Instance* instance = control.instance;
+        const POINT p = hostPoint(window, lParam);
+        if (!begin(instance, p)) return;
         held = instance;
         lastPoint = p;
         lastStep = millisecondClock() / LiveHost::kHeldPressStep;
+        if (!leftButtonDown()) {
+            cancel(instance);
+            return;
+        }
         SetCapture(window);
+    }
+
+    // mouseDrag of the held press; a release or a lost capture that a modal
+    // loop inside it brought ends the press once it returns.
+    void drag(POINT p) {
+        Instance* instance = held;
+        calling = instance;
+        host.mouseDrag(instance, p.x, p.y);
+        calling = nullptr;
+        if (held != instance) return;  // destroyed meanwhile
+        if (captureLost || !leftButtonDown()) cancel(instance);
     }
 
     void move(LiveControl& control, HWND window, LPARAM lParam) {
         Instance* instance = control.instance;
+        if (calling == instance) return;  // a modal loop inside its own callback
         const POINT p = hostPoint(window, lParam);
         hover(control, window, insideWindow(window, lParam));
         if (!alive(instance)) return;
         if (held == instance) {
             lastPoint = p;
-            host.mouseDrag(instance, p.x, p.y);
+            drag(p);
         } else if (!held) {
             host.mouseMove(instance, p.x, p.y);
         }
@@ -225,7 +256,21 @@ struct LiveHost::State : LivePolicy {
         held = nullptr;
         if (GetCapture() == window) ReleaseCapture();
         host.mouseUp(instance, p.x, p.y);
+        notify(instance, LiveHost::Press::Release, p);
+        if (!alive(instance)) return;  // a handler destroyed it
         if (LiveControl* control = find(instance); control && control->hovered) trackLeave(window);
+    }
+
+    // Ends a press without a click: dragged outside first, so that the
+    // control shows itself released and a toggle keeps its Value, then
+    // released outside.
+    void cancel(Instance* instance) {
+        if (held == instance) held = nullptr;
+        captureLost = false;
+        if (GetCapture() == instance->window) ReleaseCapture();
+        host.mouseDrag(instance, kFarAway, kFarAway);
+        if (alive(instance)) host.mouseUp(instance, kFarAway, kFarAway);
+        notify(instance, LiveHost::Press::Cancel, POINT{kFarAway, kFarAway});
     }
 
     void leave(LiveControl& control) {
@@ -241,7 +286,7 @@ struct LiveHost::State : LivePolicy {
         const uint32_t step = millisecondClock() / LiveHost::kHeldPressStep;
         if (step != lastStep) {
             lastStep = step;
-            host.mouseDrag(held, lastPoint.x, lastPoint.y);
+            drag(lastPoint);
             return;
         }
         const int32_t untilNext = int32_t((step + 1) * LiveHost::kHeldPressStep - millisecondClock());
@@ -285,7 +330,9 @@ static LRESULT CALLBACK controlWindowProc(HWND window, UINT message, WPARAM wPar
             gLive->move(*control, window, lParam);
             return 0;
         case WM_LBUTTONUP:
-            if (gLive->held == control->instance)
+            // Inside the held press's own callback (a modal loop), the press
+            // ends when that returns.
+            if (gLive->held == control->instance && !gLive->calling)
                 gLive->release(control->instance, window, gLive->hostPoint(window, lParam));
             return 0;
         case WM_MOUSELEAVE:
@@ -293,8 +340,11 @@ static LRESULT CALLBACK controlWindowProc(HWND window, UINT message, WPARAM wPar
             return 0;
         case WM_CAPTURECHANGED:
             if (gLive->held == control->instance && reinterpret_cast<HWND>(lParam) != window) {
-                gLive->held = nullptr;
-                gLive->host.mouseUp(control->instance, kFarAway, kFarAway);
+                if (gLive->calling == control->instance) {
+                    gLive->captureLost = true;
+                } else {
+                    gLive->cancel(control->instance);
+                }
             }
             return 0;
         default:
@@ -313,6 +363,7 @@ LiveHost::LiveHost(Host& host) : state_(std::make_unique<State>(host)) {
     }
     gLive = state_.get();
     state_->overlay = &overlay;
+    state_->pressObserver = &pressObserver;
     if (Host::Impl* impl = currentImpl()) impl->live = state_.get();
     state_->idleTimer = SetTimer(nullptr, 0, kIdleInterval, &idleTimerCallback);
 }
@@ -398,15 +449,16 @@ bool LiveHost::translateAccelerator(const MSG& msg) {
     if (msg.message != WM_SYSKEYDOWN || (msg.lParam & kAltContext) == 0 || (msg.lParam & kKeyWasDown) != 0) {
         return false;
     }
-    if (state_->held) return false;
+    if (state_->held || state_->calling) return false;
     const WPARAM key = msg.wParam;
     if (!((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9'))) return false;
     for (Instance* instance : state_->order) {
-        if (!instance->visible || acceleratorKey(instance->accelerator) != char(key)) continue;
+        if (!instance->visible || acceleratorChar(instance->accelerator) != char(key)) continue;
         const HostRect& b = instance->bounds;
-        // The control answers for itself (and opens its menu inside the call);
-        // a keyboard activation is no press, so nothing is held afterwards.
-        state_->host.mouseDown(instance, (b.left + b.right) / 2, (b.top + b.bottom) / 2);
+        // The control answers for itself (and opens its menu inside the call).
+        // Where it began a press instead, that press is cancelled: a keyboard
+        // activation holds nothing afterwards.
+        if (state_->begin(instance, POINT{(b.left + b.right) / 2, (b.top + b.bottom) / 2})) state_->cancel(instance);
         return true;
     }
     return false;

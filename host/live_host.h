@@ -29,10 +29,6 @@ uint32_t millisecondClock();
 // hook lives.
 std::unique_ptr<ImportHook> useMillisecondClock(HMODULE plugin);
 
-// The key of an accelerator text: the character after its last single "&",
-// upper-cased for a to z; 0 without one. "&&" is a literal ampersand.
-char acceleratorKey(const std::string& text);
-
 class LiveHost {
 public:
     // Idle calls come this often (a thread timer, so that modal loops such as
@@ -66,16 +62,37 @@ public:
     // buffer in the same coordinates (a label on a placard, say).
     std::function<void(Instance*, HDC)> overlay;
 
+    // How a press goes: Begin just before mouseDown (by the mouse or by a
+    // key); then Done when mouseDown answered false (the control handled the
+    // whole press inside it, as a popup menu's) or destroyed the instance, Release after the mouseUp of
+    // a release where the user let go, or Cancel after the mouseDrag and
+    // mouseUp far outside that end a press otherwise. Every record that the
+    // press's callbacks fired comes before the one that ends it. The instance
+    // may be gone by then (a handler destroyed it): compare it, do not use it.
+    // A press whose instance is destroyed while held ends without a record.
+    enum class Press { Begin, Done, Release, Cancel };
+    std::function<void(Instance*, Press, POINT)> pressObserver;
+
     // Alt+letter: a mouseDown at the centre of the first visible instance
-    // whose accelerator text (ZOKASetAccelerator) has that key; the control
-    // itself checks that Alt and the key are down. True when msg was taken:
-    // the message is then dispatched without TranslateMessage, so the window's
-    // default procedure sees the key but makes no menu character of it.
+    // whose accelerator text (ZOKASetAccelerator) has that key by
+    // acceleratorChar; the control itself decides whether Alt and the key
+    // make an activation. True when msg was taken: the message is then
+    // dispatched without TranslateMessage, so the window's default procedure
+    // sees the key but makes no menu character of it. A mouseDown that
+    // answers true is ended at once as a cancelled press: that leaves an
+    // activation as the control made it and undoes a press it began.
     bool translateAccelerator(const MSG& msg);
 
     // The message loop, until WM_QUIT or the end of the host window; answers
     // the exit code. While a press is held it also drives the held control on
     // every kHeldPressStep.
+    //
+    // A press ends as Windows ends a button's: a release ends it where the
+    // mouse is; a lost capture cancels it. So does a release that a modal
+    // loop took (a handler's message box, say): it is found when the
+    // callback that ran the loop returns, from the thread's input state
+    // (GetKeyState(VK_LBUTTON)), and the press is cancelled then. The host
+    // never calls the control's mouse callbacks from inside one of them.
     int run();
 
     Instance* held() const;  // the instance that holds the mouse capture

@@ -150,6 +150,18 @@ std::string besideProgram(const std::string& fileName) {
     return (slash == std::string::npos ? std::string() : folder.substr(0, slash + 1)) + fileName;
 }
 
+char acceleratorChar(const std::string& text) {
+    char key = 0;
+    const size_t end = std::min(text.size(), text.find('\0'));
+    for (size_t i = 0; i < end; ++i) {
+        if (text[i] != '&') continue;
+        const char next = ++i < end ? text[i] : '\0';
+        if (next == '&') continue;  // a literal ampersand
+        key = next >= 'a' && next <= 'z' ? char(next - 'a' + 'A') : next;
+    }
+    return key;
+}
+
 static std::string fileNameOf(const std::string& path) {
     const size_t slash = path.find_last_of("\\/");
     return slash == std::string::npos ? path : path.substr(slash + 1);

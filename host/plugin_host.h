@@ -300,6 +300,14 @@ private:
 // The path of a file in the running program's folder.
 std::string besideProgram(const std::string& fileName);
 
+// The key a caption's accelerator stands for, by the bevel button's own
+// rule: at each "&" the next character counts, except that "&&" is a literal
+// ampersand and is passed over; the last single "&" wins; a to z become A to
+// Z and every other byte stays as it is; an "&" at the very end makes the
+// key 0 again, as a text without one has it. The text ends at its first NUL.
+// Every host and driver here that needs the key asks this one function.
+char acceleratorChar(const std::string& text);
+
 // The window image's area as rows of characters, one per pixel, each row
 // ending in '\n'; colours missing from the legend show as '?'. Pixels outside
 // the window image show as ' '.

@@ -10,7 +10,6 @@
 
 #include <windows.h>
 
-#include "accelerator.h"
 #include "departures.h"
 #include "expected_text.h"
 #include "generator.h"
@@ -1214,7 +1213,7 @@ private:
             if (!seenEnabled(m)) {
                 expected = true;
             } else {
-                const char key = acceleratorOf(textOf(m.caption));
+                const char key = pluginhost::acceleratorChar(textOf(m.caption));
                 const bool accelerated =
                     key != 0 && spy_->keysDown.count(VK_MENU) && spy_->keysDown.count(acceleratorKey(key));
                 bool press = true;

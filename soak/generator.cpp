@@ -1,12 +1,12 @@
 #include "generator.h"
 
-#include "accelerator.h"
-
 #include <algorithm>
 #include <cstring>
 #include <deque>
 #include <string>
 #include <vector>
+
+#include "plugin_host.h"
 
 namespace soak {
 
@@ -495,7 +495,7 @@ private:
         down.slot = slotIndex;
         point(slot, down.n[0], down.n[1]);
         if (r_.percent(altPercent)) {
-            const char key = acceleratorOf(slot.caption);
+            const char key = pluginhost::acceleratorChar(slot.caption);
             down.keys.push_back(kVkMenu);
             down.keys.push_back(key != 0 && r_.percent(70) ? static_cast<unsigned char>(key)
                                                            : static_cast<int>('A' + r_.below(26)));
