@@ -93,6 +93,7 @@ struct DestroyedBlock {
     std::string className;
     unsigned char* block = nullptr;
     size_t size = 0;
+    bool reported = false;  // its late write is reported once
 };
 
 // How a host that shows its instances in real windows lends surfaces outside

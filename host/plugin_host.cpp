@@ -726,6 +726,17 @@ bool Host::guardsIntact(const Instance* instance) const {
     return false;
 }
 
+void Host::checkDestroyedBlocks() {
+    for (DestroyedBlock& destroyed : impl_->destroyedBlocks) {
+        if (destroyed.reported) continue;
+        const unsigned char* begin = destroyed.block;
+        const unsigned char* end = begin + destroyed.size;
+        if (std::find_if(begin, end, [](unsigned char b) { return b != kDestroyedByte; }) == end) continue;
+        destroyed.reported = true;
+        impl_->fault("a " + destroyed.className + " instance's block was written after its destruct");
+    }
+}
+
 int Host::gdiCreated() const { return impl_->gdiCreated; }
 
 int Host::gdiLive() const { return static_cast<int>(impl_->gdiLive.size()); }
@@ -734,12 +745,7 @@ std::vector<std::string> Host::finish() {
     if (impl_->finished) return impl_->faults;
     impl_->finished = true;
     while (!impl_->instances.empty()) destroy(impl_->instances.back().get());
-    for (const DestroyedBlock& destroyed : impl_->destroyedBlocks) {
-        const unsigned char* begin = destroyed.block;
-        const unsigned char* end = begin + destroyed.size;
-        if (std::find_if(begin, end, [](unsigned char b) { return b != kDestroyedByte; }) != end)
-            impl_->fault("a " + destroyed.className + " instance's block was written after its destruct");
-    }
+    checkDestroyedBlocks();
     for (const auto& object : impl_->gdiLive)
         impl_->fault("a GDI object from " + object.second.creator + " was never deleted");
     impl_->gdiLive.clear();

@@ -274,6 +274,10 @@ public:
     // checked for late writes. Off (a live application): they are freed at
     // once, and late writes go unseen.
     bool keepDestroyedBlocks = true;
+    // Reports, as faults and once each, the kept blocks written since their
+    // destruct (finish() does it too); a host that checks after every call
+    // finds the call that wrote.
+    void checkDestroyedBlocks();
 
     // --- more ------------------------------------------------------------------
     std::string lastError() const;  // why load() failed

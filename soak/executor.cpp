@@ -10,6 +10,7 @@
 
 #include <windows.h>
 
+#include "departures.h"
 #include "expected_text.h"
 #include "generator.h"
 #include "system_spy.h"
@@ -19,6 +20,10 @@ namespace soak {
 
 std::string categoryOf(const std::string& m) {
     auto has = [&](const char* text) { return m.find(text) != std::string::npos; };
+    if (has("written after its destruct")) return "late";
+    // The plug-in only ever holds instances the host gave it: one the host
+    // does not know is one it destroyed.
+    if (has("an instance the host does not know")) return "gone";
     if (has("GDI object")) return "gdi";
     if (has("did not restore the device context")) return "dc";
     if (has("after its last release")) return "released";
@@ -37,12 +42,22 @@ using pluginhost::Instance;
 
 constexpr UINT kFirstMenuItemId = 1000;
 constexpr UINT kPopupFlags = TPM_NONOTIFY | TPM_RETURNCMD;
-constexpr uint32_t kTick16Mask = 0x0FFFFFFF;
+// LittleArrows' published timing: the first repeat once the 16-ms tick is
+// more than kRepeatDelayTicks past the press, then at most one per event
+// while GetTickCount is more than kRepeatSpacingMs past its last repeat.
+constexpr uint32_t kTick16Shift = 4;
+constexpr uint32_t kTick16Mask = 0xFFFFFFFFu >> kTick16Shift;
 constexpr uint32_t kRepeatDelayTicks = 25;
 constexpr uint32_t kRepeatSpacingMs = 15;
 constexpr int32_t kArrowsWidth = 13;
 constexpr int32_t kArrowsHeight = 23;
 constexpr int32_t kArrowsDownTop = 12;
+// A modal loop in a handler ends on the first tick of a timer of the
+// shortest period Windows keeps; the rounds posted before it run first.
+constexpr UINT kModalLoopTimerMs = USER_TIMER_MINIMUM;
+constexpr UINT kModalRoundMessage = WM_APP + 1;
+constexpr UINT_PTR kModalLoopTimer = 1;
+constexpr wchar_t kModalWindowClass[] = L"SoakModalLoop";
 
 struct Row {
     HostString text = nullptr;
@@ -58,9 +73,15 @@ struct Registration {
 // What one instance should be, as far as a host can tell.
 struct Model {
     std::string className;
-    Instance* instance = nullptr;
+    Instance* instance = nullptr;  // only while the host has not destroyed it
+    // What the host set, as the plug-in should see it.
+    HostRect bounds{};
+    bool enabled = true, visible = true, tabPanelVisible = true;
     std::map<std::string, bool> handlers;  // event: the handler's answer
     bool themed = false;                   // opened a theme at construct
+    // Destroyed by the application's code during the step: gone as the model
+    // expects it, destroyed once the host has done it.
+    bool gone = false, destroyed = false;
     // BevelButton
     HostString caption = nullptr;
     HostString textFont = nullptr;
@@ -147,6 +168,9 @@ public:
     RunResult run() {
         const Config& c = script_.config;
         host_.poisonReleasedStrings();
+        // Blocks of destroyed instances are kept and checked after every
+        // step: a late write is found at the call that made it.
+        host_.keepDestroyedBlocks = true;
         host_.defaultCaption = c.defaultCaption;
         host_.defaultFont = c.defaultFont;
         host_.defaultFontSize = c.defaultFontSize;
@@ -184,6 +208,7 @@ public:
                 return result_;
             }
         }
+        modalWindow_ = makeModalWindow();
         baseFaults_ = host_.faults().size();
         if (!c.withheld.empty()) result_.coverage.withheld = 1;
 
@@ -210,10 +235,11 @@ public:
         // After a fault the rest goes unchecked, but under the spy still:
         // the plug-in keeps what the spy handed it.
         while (!models_.empty()) {
-            host_.destroy(models_.begin()->second.instance);
+            if (!models_.begin()->second.destroyed) host_.destroy(models_.begin()->second.instance);
             models_.erase(models_.begin());
         }
         spy_.reset();
+        if (modalWindow_) DestroyWindow(modalWindow_);
         return result_;
     }
 
@@ -239,12 +265,29 @@ private:
     RunResult result_;
     // During a step.
     std::string mismatch_;
+    std::string stepMismatch_;  // the step's first difference from the model, checked after the host's faults
     std::vector<EventRecord> expectedEvents_;
     size_t eventsBefore_ = 0;
     std::map<const Instance*, int> invalidationsBefore_;
     std::map<const Instance*, int> acceleratorsBefore_;  // raised by one for every call expected
     int32_t reactingSlot_ = -1;                          // the instance whose receivers a PerformAction belongs to
     int64_t nextRegistration_ = 0;
+    // Each string or picture setter's replacement, for the order of its locks.
+    struct Replacement {
+        const void* old = nullptr;
+        const void* replacement = nullptr;
+        bool picture = false;
+        size_t logFrom = 0;
+    };
+    std::vector<Replacement> replacements_;
+    // LittleArrows destroyed without a theme, whose uxtheme.dll reference the
+    // published destruct keeps.
+    int keptThemeReferences_ = 0;
+    HWND modalWindow_ = nullptr;
+    // The modal loop that runs: the slot whose handler runs it, and whether
+    // its timer has ended it.
+    int32_t modalSlot_ = -1;
+    bool modalEnded_ = false;
 
     // A Down step's menu, as the model expects it.
     struct MenuPlan {
@@ -326,10 +369,15 @@ private:
     }
 
     HostRect seenBounds(const Model& m) const {
-        return supplied("GetControlBounds") ? m.instance->bounds : HostRect{0, 0, 0, 0};
+        if (supplied("GetControlBounds") || !departs(Departure::BoundsZeroWithoutEntryPoint)) return m.bounds;
+        return HostRect{0, 0, 0, 0};
     }
 
-    bool seenEnabled(const Model& m) const { return supplied("ZOKAGetControlEnabled") && m.instance->enabled; }
+    bool seenEnabled(const Model& m) const { return supplied("ZOKAGetControlEnabled") && m.enabled; }
+
+    // The application destroyed the control during the call that is being
+    // modelled: the plug-in goes no further with it.
+    static bool stopped(const Model& m) { return m.gone && departs(Departure::DestroyedCallerStops); }
 
     void invalidated(const Model& m) {
         if (supplied("ZOKAInvalidateControl")) ++invalidationsBefore_[m.instance];  // expected one more
@@ -341,7 +389,7 @@ private:
 
     // Fires a plain or mouse event as the model expects it; the handler's answer.
     bool event(Model& m, const char* name, std::vector<int32_t> args = {}) {
-        if (!handled(m, name)) return false;
+        if (stopped(m) || !handled(m, name)) return false;
         expectedEvents_.push_back(EventRecord{name, std::move(args), nullptr});
         const bool answer = m.handlers.at(name);
         expectReaction(m, name);
@@ -360,6 +408,7 @@ private:
         if (supplied("GetInterfaceRoutine")) {
             const std::vector<Registration> registered = m.receivers;
             for (const Registration& r : registered) {
+                if (stopped(m)) return;
                 const bool still = std::any_of(m.receivers.begin(), m.receivers.end(),
                                                [&](const Registration& now) { return now.id == r.id; });
                 if (!still) continue;
@@ -379,19 +428,27 @@ private:
         const Step& r = it->second;
         void* handle = nullptr;
         if (!resolve(r.ref, handle)) return;
-        if (r.reaction == "removereceiver") {
+        if (r.reaction == kRemoveReceiver) {
             removeRegistration(m, static_cast<HostObject>(handle));
-        } else if (r.reaction == "addreceiver") {
+        } else if (r.reaction == kAddReceiver) {
             if (handle)
                 m.receivers.insert(m.receivers.begin(),
                                    Registration{++nextRegistration_, static_cast<HostObject>(handle)});
-        } else if (r.reaction == "deleterows") {
+        } else if (r.reaction == kDeleteRows) {
             m.rows.clear();
-        } else if (r.reaction == "addrow") {
+        } else if (r.reaction == kAddRow) {
             m.rows.push_back(Row{static_cast<HostString>(handle), false});
-        } else if (r.reaction == "caption") {
+        } else if (r.reaction == kSetCaption) {
             m.caption = static_cast<HostString>(handle);
             expectCaptionApplied(m);
+        } else if (r.reaction == kDestroySelf) {
+            expectDestroyed(m);
+        } else if (r.reaction == kDestroyOther) {
+            if (Model* other = modelOf(static_cast<int32_t>(r.n[0]))) expectDestroyed(*other);
+        } else if (r.reaction == kDestroyAll) {
+            for (auto& entry : models_) expectDestroyed(entry.second);
+        } else if (r.reaction == kModalLoop) {
+            expectModalLoop(m, r.n[0]);
         }
     }
 
@@ -399,24 +456,161 @@ private:
     // the plug-in's notification.
     void react(int32_t slot, const std::string& event) {
         Model* m = modelOf(slot);
-        if (!m) return;
+        if (!m || m->destroyed) return;
         auto it = m->reactions.find(event);
         if (it == m->reactions.end()) return;
         const Step& r = it->second;
         void* handle = nullptr;
         if (!resolve(r.ref, handle)) return;
         const intptr_t argument = reinterpret_cast<intptr_t>(handle);
+        if (r.reaction == kDestroySelf) return destroyFromHandler(slot);
+        if (r.reaction == kDestroyOther) return destroyFromHandler(static_cast<int32_t>(r.n[0]));
+        if (r.reaction == kDestroyAll) {
+            for (auto& entry : models_) destroyFromHandler(entry.first);
+            return;
+        }
+        if (r.reaction == kModalLoop) return runModalLoop(slot, r.n[0]);
         call();
-        if (r.reaction == "removereceiver")
+        if (r.reaction == kRemoveReceiver)
             host_.call(m->instance, "removeActionNotificationReceiver", {argument});
-        else if (r.reaction == "addreceiver")
+        else if (r.reaction == kAddReceiver)
             host_.call(m->instance, "addActionNotificationReceiver", {argument});
-        else if (r.reaction == "deleterows")
+        else if (r.reaction == kDeleteRows)
             host_.call(m->instance, "DeleteAllRows");
-        else if (r.reaction == "addrow")
+        else if (r.reaction == kAddRow)
             host_.call(m->instance, "AddRow", {argument});
-        else if (r.reaction == "caption")
+        else if (r.reaction == kSetCaption)
             host_.setString(m->instance, "Caption", static_cast<HostString>(handle));
+    }
+
+    // --- controls destroyed by the application ---------------------------------------
+
+    // What the published destruct leaves behind that a host can count: the
+    // little arrows' uxtheme.dll reference when no theme opened.
+    void destructed(const Model& m) {
+        if (m.className == "LittleArrows" && themesPossible_ && !m.themed) ++keptThemeReferences_;
+    }
+
+    // The model's side of the host destroying a control while the
+    // application's code runs: the plug-in gives back all it held, and the
+    // control fires nothing more.
+    void expectDestroyed(Model& m) {
+        if (m.gone) return;
+        m.gone = true;
+        destructed(m);
+        m.caption = m.textFont = nullptr;
+        m.icon = m.image = nullptr;
+        m.rows.clear();
+        m.receivers.clear();
+        m.pressed = false;
+    }
+
+    void destroyFromHandler(int32_t slot) {
+        Model* m = modelOf(slot);
+        if (!m || m->destroyed) return;
+        if (m->instance->definition->callbacks->destruct) call();
+        host_.destroy(m->instance);
+        ++result_.coverage.destroyedInHandlers;
+        m->destroyed = true;
+        m->instance = nullptr;
+    }
+
+    // After the step: the model and the host agree on what is gone, and the
+    // model forgets it.
+    void forgetDestroyed() {
+        for (auto it = models_.begin(); it != models_.end();) {
+            const Model& m = it->second;
+            if (m.gone != m.destroyed)
+                differ(m.className + (m.gone ? " was not destroyed, though its handler should have run"
+                                             : " was destroyed by a handler the model did not expect"));
+            it = m.destroyed ? models_.erase(it) : std::next(it);
+        }
+    }
+
+    // --- a modal loop of the application's own ------------------------------------
+
+    // A message box or a dialog in a handler: the host goes on dispatching
+    // messages, and its paint messages and idle timer reach the controls.
+    // Each round repaints the control whose handler runs the loop and gives
+    // every control its idle call; the rounds are posted before the timer
+    // that ends the loop, so all of them run first.
+    void expectModalLoop(Model& caller, int64_t rounds) {
+        for (int64_t k = 0; k < rounds; ++k) {
+            if (!caller.gone && caller.className == "BevelButton") bevelPainted(caller);
+            for (auto& entry : models_)
+                if (!entry.second.gone) idled(entry.second);
+        }
+    }
+
+    void runModalLoop(int32_t slot, int64_t rounds) {
+        if (!modalWindow_) return;
+        ++result_.coverage.modalLoops;
+        const int32_t outerSlot = modalSlot_;
+        const bool outerEnded = modalEnded_;
+        modalSlot_ = slot;
+        modalEnded_ = false;
+        for (int64_t k = 0; k < rounds; ++k) PostMessageW(modalWindow_, kModalRoundMessage, 0, 0);
+        SetTimer(modalWindow_, kModalLoopTimer, kModalLoopTimerMs, nullptr);
+        MSG message;
+        while (!modalEnded_ && GetMessageW(&message, nullptr, 0, 0) > 0) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        KillTimer(modalWindow_, kModalLoopTimer);
+        modalSlot_ = outerSlot;
+        modalEnded_ = outerEnded;
+    }
+
+    void modalRound() {
+        Model* caller = modelOf(modalSlot_);
+        if (caller && !caller->destroyed) {
+            call();
+            host_.draw(caller->instance);
+        }
+        for (auto& entry : models_) {
+            if (entry.second.destroyed) continue;
+            if (entry.second.instance->definition->callbacks->idle) call();
+            host_.idle(entry.second.instance);
+        }
+    }
+
+    static LRESULT CALLBACK modalWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        auto* self = reinterpret_cast<Executor*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        if (self && message == kModalRoundMessage) {
+            self->modalRound();
+            return 0;
+        }
+        if (self && message == WM_TIMER && wParam == kModalLoopTimer) {
+            self->modalEnded_ = true;
+            return 0;
+        }
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+
+    HWND makeModalWindow() {
+        static bool registered = false;
+        if (!registered) {
+            WNDCLASSW windowClass{};
+            windowClass.lpfnWndProc = modalWindowProcedure;
+            windowClass.hInstance = GetModuleHandleW(nullptr);
+            windowClass.lpszClassName = kModalWindowClass;
+            registered = RegisterClassW(&windowClass) != 0;
+        }
+        HWND window = CreateWindowExW(0, kModalWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                      GetModuleHandleW(nullptr), nullptr);
+        if (!window) {
+            fail("host", "the soak could not make the window of its modal loops");
+            return nullptr;
+        }
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        return window;
+    }
+
+    // A ChasingArrows' idle call as the published behaviour has it.
+    void idled(Model& m) {
+        if (m.className == "ChasingArrows" && supplied("GetControlVisible") && m.visible &&
+            supplied("GetTabPanelVisible") && m.tabPanelVisible)
+            m.frame = (m.frame + 1) & 7;
     }
 
     static void removeRegistration(Model& m, HostObject receiver) {
@@ -453,10 +647,12 @@ private:
 
     void perform(const Step& s) {
         mismatch_.clear();
+        stepMismatch_.clear();
         expectedEvents_.clear();
         eventsBefore_ = host_.events.size();
         invalidationsBefore_.clear();
         acceleratorsBefore_.clear();
+        replacements_.clear();
         for (auto& entry : models_) {
             invalidationsBefore_[entry.second.instance] = entry.second.instance->invalidations;
             acceleratorsBefore_[entry.second.instance] = entry.second.instance->acceleratorCalls;
@@ -486,7 +682,9 @@ private:
         compareEvents();
         compareInvalidations();
         compareAccelerators();
-        if (!mismatch_.empty()) fail("behaviour", std::string(opName(s.op)) + ": " + mismatch_);
+        compareReplacements();
+        forgetDestroyed();
+        if (!mismatch_.empty()) stepMismatch_ = std::string(opName(s.op)) + ": " + mismatch_;
     }
 
     void releaseRef(const std::string& ref) {
@@ -523,6 +721,7 @@ private:
         if (callbacks && callbacks->construct) call();
         m.themed = spy_->themesOpened() > themesBefore;
         if (m.themed) ++result_.coverage.themed;
+        m.bounds = m.instance->bounds;
         if (m.className == "BevelButton") {
             m.caption = m.instance->at<HostString>(captionOffset(m));
             m.textFont = m.instance->at<HostString>(paramOf(m, "TextFont"));
@@ -558,21 +757,23 @@ private:
         switch (s.op) {
             case Op::Destroy:
                 if (c.destruct) call();
+                destructed(m);
                 host_.destroy(i);
                 models_.erase(s.slot);
                 break;
             case Op::Bounds:
                 host_.setBounds(i, static_cast<int>(s.n[0]), static_cast<int>(s.n[1]), static_cast<int>(s.n[2]),
                                 static_cast<int>(s.n[3]));
+                m.bounds = i->bounds;
                 break;
             case Op::Enable:
-                i->enabled = s.n[0] != 0;
+                i->enabled = m.enabled = s.n[0] != 0;
                 break;
             case Op::Visible:
-                i->visible = s.n[0] != 0;
+                i->visible = m.visible = s.n[0] != 0;
                 break;
             case Op::TabVisible:
-                i->tabPanelVisible = s.n[0] != 0;
+                i->tabPanelVisible = m.tabPanelVisible = s.n[0] != 0;
                 break;
             case Op::Handler: {
                 const bool answer = s.n[0] != 0;
@@ -650,9 +851,7 @@ private:
                 break;
             case Op::Idle:
                 if (c.idle) call();
-                if (m.className == "ChasingArrows" && supplied("GetControlVisible") && i->visible &&
-                    supplied("GetTabPanelVisible") && i->tabPanelVisible)
-                    m.frame = (m.frame + 1) & 7;
+                idled(m);
                 host_.idle(i);
                 break;
             case Op::Open:
@@ -702,6 +901,7 @@ private:
     void compareAccelerators() {
         for (auto& entry : models_) {
             const Model& m = entry.second;
+            if (m.destroyed) continue;
             auto before = acceleratorsBefore_.find(m.instance);
             if (before == acceleratorsBefore_.end()) continue;
             if (m.instance->acceleratorCalls != before->second)
@@ -711,6 +911,27 @@ private:
                      m.instance->accelerator != textOf(m.caption))
                 differ("the accelerator text is \"" + m.instance->accelerator + "\", not the caption's \"" +
                        textOf(m.caption) + "\"");
+        }
+    }
+
+    // A replaced string or picture: its old lock given back and the new one
+    // taken, in the order the departures table says.
+    void compareReplacements() {
+        const bool newFirst = departs(Departure::NewLockBeforeOld);
+        for (const Replacement& r : replacements_) {
+            const std::string kind = r.picture ? "Object " : "String ";
+            const std::string unlock = "ZOKAUnlock" + kind + host_.nameOf(r.old);
+            const std::string lock = "ZOKALock" + kind + host_.nameOf(r.replacement);
+            size_t unlockAt = SIZE_MAX, lockAt = SIZE_MAX;
+            for (size_t k = r.logFrom; k < host_.lockLog.size(); ++k) {
+                if (unlockAt == SIZE_MAX && host_.lockLog[k] == unlock) unlockAt = k;
+                if (lockAt == SIZE_MAX && host_.lockLog[k] == lock) lockAt = k;
+            }
+            // Without both there is no order; the counts of locks are checked apart.
+            if (unlockAt == SIZE_MAX || lockAt == SIZE_MAX) continue;
+            if ((lockAt < unlockAt) != newFirst)
+                differ("the setter locked " + host_.nameOf(r.replacement) + (newFirst ? " after" : " before") +
+                       " giving back " + host_.nameOf(r.old));
         }
     }
 
@@ -796,6 +1017,13 @@ private:
         const PropertyDefinition* p = property(m, s.word);
         if (!p) return;
         if (p->setter != PLUGIN_DIRECT_ACCESS) call();
+        const void* old = s.word == "Caption"    ? static_cast<const void*>(m.caption)
+                          : s.word == "TextFont" ? static_cast<const void*>(m.textFont)
+                          : s.word == "Icon"     ? static_cast<const void*>(m.icon)
+                                                 : static_cast<const void*>(m.image);
+        const bool picture = s.op == Op::SetPicture;
+        if (picture ? objectLocks_ : stringLocks_)
+            replacements_.push_back(Replacement{old, handle, picture, host_.lockLog.size()});
         if (s.word == "Caption") {
             m.caption = static_cast<HostString>(handle);
             expectCaptionApplied(m);
@@ -928,10 +1156,47 @@ private:
         return b.left <= x && x < b.right && b.top <= y && y < b.bottom;
     }
 
-    static int32_t arrowsPart(const HostRect& b, int64_t x, int64_t y) {
-        if (x < b.left || y < b.top) return 0;
+    // The disclosure triangle's press and release test the host's point: the
+    // low 16 bits of each coordinate.
+    static bool insideAsHostPoint(const HostRect& b, int64_t x, int64_t y) {
+        return inside(b, static_cast<int16_t>(x), static_cast<int16_t>(y));
+    }
+
+    // LittleArrows' half under a press: refused at or past L+13 or T+23.
+    static int32_t arrowsPressPart(const HostRect& b, int64_t x, int64_t y) {
         if (x >= b.left + kArrowsWidth || y >= b.top + kArrowsHeight) return 0;
+        if (departs(Departure::ArrowsAreaFromLeftTop) && (x < b.left || y < b.top)) return 0;
         return y < b.top + kArrowsDownTop ? 1 : 2;
+    }
+
+    // The half under the pointer while dragging: compared with 0 on the left
+    // and top unless the departures table says otherwise.
+    static int32_t arrowsDragPart(const HostRect& b, int64_t x, int64_t y) {
+        const int64_t left = departs(Departure::ArrowsAreaFromLeftTop) ? b.left : 0;
+        const int64_t top = departs(Departure::ArrowsAreaFromLeftTop) ? b.top : 0;
+        if (x < left || y < top || x >= b.left + kArrowsWidth || y >= b.top + kArrowsHeight) return 0;
+        return y < b.top + kArrowsDownTop ? 1 : 2;
+    }
+
+    // Whether a held half repeats now, and the last repeat's tick updated if so.
+    bool arrowsRepeatDue(const Model& m, uint32_t& lastFire) const {
+        const uint32_t tick = spy_->tick;
+        const uint32_t tick16 = tick >> kTick16Shift;
+        const bool elapsed = departs(Departure::ElapsedTicksWrap);
+        const bool delayed = elapsed
+                                 ? ((tick16 - m.pressTick) & kTick16Mask) > kRepeatDelayTicks
+                                 : static_cast<int32_t>(tick16) > static_cast<int32_t>(m.pressTick + kRepeatDelayTicks);
+        if (!delayed) return false;
+        const bool spaced = elapsed ? tick - lastFire > kRepeatSpacingMs : tick > lastFire + kRepeatSpacingMs;
+        if (!spaced) return false;
+        lastFire = tick;
+        return true;
+    }
+
+    // The virtual key that GetKeyState is asked about for the accelerator.
+    static int acceleratorKey(char character) {
+        if (departs(Departure::AcceleratorKeyAsByte)) return static_cast<unsigned char>(character);
+        return static_cast<signed char>(character);
     }
 
     void mouseDown(const Step& s, Model& m) {
@@ -948,25 +1213,32 @@ private:
             if (!seenEnabled(m)) {
                 expected = true;
             } else {
-                const char key = pluginhost::acceleratorChar(cText(m.caption));
+                const char key = pluginhost::acceleratorChar(textOf(m.caption));
                 const bool accelerated =
-                    key != 0 && spy_->keysDown.count(VK_MENU) && spy_->keysDown.count(static_cast<unsigned char>(key));
+                    key != 0 && spy_->keysDown.count(VK_MENU) && spy_->keysDown.count(acceleratorKey(key));
                 bool press = true;
                 if (accelerated) {
                     m.mouseDownHandled = false;
                     if (m.hasMenu == 0) {
                         fireAction(m);
-                        m.pressed = false;
-                        invalidated(m);
-                        expected = true;
                         press = false;
+                        expected = !stopped(m);
+                        if (!stopped(m)) {
+                            m.pressed = false;
+                            invalidated(m);
+                        }
                     }
                 } else {
-                    m.mouseDownHandled = mouseEvent(m, "MouseDown", x, y);
-                    if (m.mouseDownHandled) {
-                        m.pressed = false;
-                        expected = true;
+                    const bool taken = mouseEvent(m, "MouseDown", x, y);
+                    if (stopped(m)) {
                         press = false;
+                    } else {
+                        m.mouseDownHandled = taken;
+                        if (taken) {
+                            m.pressed = false;
+                            expected = true;
+                            press = false;
+                        }
                     }
                 }
                 if (press) {
@@ -983,32 +1255,39 @@ private:
         } else if (n == "DisclosureTriangle") {
             if (!seenEnabled(m)) {
                 expected = true;
-            } else if (inside(b, x, y)) {
+            } else if (insideAsHostPoint(b, x, y)) {
                 m.pressed = true;
                 expected = true;
             }
         } else if (n == "LittleArrows") {
-            const int32_t part = seenEnabled(m) ? arrowsPart(b, x, y) : 0;
+            const int32_t part = seenEnabled(m) ? arrowsPressPart(b, x, y) : 0;
             if (part != 0) {
-                m.pressTick = spy_->tick >> 4;
+                m.pressTick = (spy_->tick >> kTick16Shift);
                 event(m, part == 1 ? "Up" : "Down");
-                m.pressedPart = part;
-                expected = true;
+                if (!stopped(m)) {
+                    m.pressedPart = part;
+                    expected = true;
+                }
             }
         } else if (n == "ImageWell") {
-            expected = seenEnabled(m) && mouseEvent(m, "MouseDown", x, y);
+            expected = seenEnabled(m) && mouseEvent(m, "MouseDown", x, y) && !stopped(m);
         } else if (n == "PopupArrow" || n == "Placard") {
+            // Without a destruct in their published records these classes
+            // cannot learn that a handler destroyed them: the handler's
+            // answer stands.
             expected = mouseEvent(m, "MouseDown", x, y);
         }
         const bool actual = host_.mouseDown(m.instance, static_cast<int>(x), static_cast<int>(y));
         spy_->keysDown.clear();
         if (opensMenu) {
             if (menu_.calls != 1) differ("the popup menu opened " + std::to_string(menu_.calls) + " time(s), not once");
-            m.pressed = false;
-            bevelPainted(m);
-            if (menu_.choice >= kFirstMenuItemId) {
-                m.menuValue = static_cast<int16_t>(static_cast<uint16_t>(menu_.choice - kFirstMenuItemId));
-                fireAction(m);
+            if (!stopped(m)) {
+                m.pressed = false;
+                bevelPainted(m);
+                if (menu_.choice >= kFirstMenuItemId) {
+                    m.menuValue = static_cast<int16_t>(static_cast<uint16_t>(menu_.choice - kFirstMenuItemId));
+                    fireAction(m);
+                }
             }
             menu_ = MenuPlan{};
         } else if (spy_->popupMenuCalls() != popupsBefore) {
@@ -1121,6 +1400,10 @@ private:
             else
                 host_.drawOffscreen(m.instance);
         }
+        // The application's code while the menu's loop runs: the host may
+        // dispatch a message that destroys the button, or any control.
+        expectReaction(*menu_.model, kMenuLoop);
+        react(menu_.step->slot, kMenuLoop);
         // The script picks among what the menu shows; the model did the same.
         std::vector<UINT> selectable;
         for (const auto& item : actual)
@@ -1144,16 +1427,10 @@ private:
         } else if (n == "DisclosureTriangle") {
             if (seenEnabled(m)) m.pressed = inside(b, x, y);
         } else if (n == "LittleArrows") {
-            const int32_t part = arrowsPart(b, x, y);
+            const int32_t part = arrowsDragPart(b, x, y);
             if (part != 0 && part == m.pressedPart) {
-                const uint32_t tick = spy_->tick;
-                if ((((tick >> 4) - m.pressTick) & kTick16Mask) > kRepeatDelayTicks) {
-                    const int e = m.pressedPart == 1 ? 0 : 1;
-                    if (tick - lastFire_[e] > kRepeatSpacingMs) {
-                        lastFire_[e] = tick;
-                        event(m, e == 0 ? "Up" : "Down");
-                    }
-                }
+                const int e = m.pressedPart == 1 ? 0 : 1;
+                if (arrowsRepeatDue(m, lastFire_[e])) event(m, e == 0 ? "Up" : "Down");
             }
         } else if (n == "ImageWell" || n == "PopupArrow" || n == "Placard") {
             mouseEvent(m, "MouseDrag", x, y);
@@ -1186,12 +1463,12 @@ private:
                 }
             }
         } else if (n == "DisclosureTriangle") {
-            if (seenEnabled(m) && inside(b, x, y)) {
+            if (seenEnabled(m) && insideAsHostPoint(b, x, y)) {
                 m.value = m.value == 0 ? 1 : 0;
                 m.pressed = false;
                 invalidated(m);
                 event(m, "Action");
-            } else if (m.pressed) {
+            } else if (m.pressed && departs(Departure::TriangleReleaseOutside)) {
                 m.pressed = false;
                 invalidated(m);
             }
@@ -1236,6 +1513,7 @@ private:
 
     void compareInvalidations() {
         for (auto& entry : models_) {
+            if (entry.second.destroyed) continue;  // what it asked for went with it
             const Instance* i = entry.second.instance;
             auto before = invalidationsBefore_.find(i);
             if (before == invalidationsBefore_.end()) continue;
@@ -1338,7 +1616,8 @@ private:
             if (n == "BevelButton" || n == "LittleArrows" || n == "ChasingArrows") ++themeUsers;
             if (entry.second.themed) ++themed;
         }
-        const int references = themesPossible_ ? themeUsers : 0;
+        const int kept = departs(Departure::ThemeReferenceWithoutTheme) ? 0 : keptThemeReferences_;
+        const int references = (themesPossible_ ? themeUsers : 0) + kept;
         if (spy_->uxthemeReferences() != references)
             fail("uxtheme", "the plug-in holds " + std::to_string(spy_->uxthemeReferences()) +
                                 " reference(s) on uxtheme.dll, expected " + std::to_string(references));
@@ -1365,6 +1644,7 @@ private:
 
     void check() {
         if (result_.faulted) return;
+        host_.checkDestroyedBlocks();
         const std::vector<std::string> faults = host_.faults();
         if (faults.size() > baseFaults_) {
             fail(categoryOf(faults[baseFaults_]), faults[baseFaults_]);
@@ -1376,6 +1656,10 @@ private:
                                   std::to_string(entry.second.instance->definition->instanceDataSize) + " bytes");
                 return;
             }
+        }
+        if (!stepMismatch_.empty()) {
+            fail("behaviour", stepMismatch_);
+            return;
         }
         mismatch_.clear();
         for (const auto& entry : models_) compareFields(entry.second);

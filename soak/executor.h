@@ -26,7 +26,9 @@ struct Progress {
 };
 
 struct Fault {
-    std::string category;  // gdi, dc, lock, released, guard, menu, uxtheme, printed, behaviour, host, crash, hang
+    // gdi, dc, lock, released, guard, late (a destroyed block written), gone (an entry point given a
+    // destroyed instance), menu, uxtheme, printed, behaviour, host, crash, hang
+    std::string category;
     std::string message;
     int64_t step = -1;      // index into the script's steps; steps.size() and on: the run's final destroys
     std::string className;  // of the instance the step drove, if any
@@ -37,11 +39,14 @@ struct Fault {
 struct Coverage {
     int64_t menus = 0;  // popup menus compared with the model
     int64_t menuItems = 0;
-    int64_t events = 0;    // events compared
-    int64_t themed = 0;    // instances that drew with a theme
-    int64_t withheld = 0;  // runs with entry points withheld
+    int64_t events = 0;               // events compared
+    int64_t themed = 0;               // instances that drew with a theme
+    int64_t withheld = 0;             // runs with entry points withheld
+    int64_t destroyedInHandlers = 0;  // controls the application's code destroyed
+    int64_t modalLoops = 0;           // modal loops run in handlers
     void add(const Coverage& o) {
         menus += o.menus, menuItems += o.menuItems, events += o.events, themed += o.themed, withheld += o.withheld;
+        destroyedInHandlers += o.destroyedInHandlers, modalLoops += o.modalLoops;
     }
 };
 

@@ -294,6 +294,17 @@ private:
         return ref;
     }
 
+    // An ASCII caption whose accelerator is a letter.
+    std::string acceleratedCaption() {
+        StringDef def;
+        def.encoding = 0x00000600;  // ASCII
+        def.bytes = "&" + std::string(1, static_cast<char>('a' + r_.below(26))) + "ction";
+        const std::string ref = "s" + std::to_string(script_.strings.size() + 1);
+        script_.strings[ref] = def;
+        strings_.push_back(ref);
+        return ref;
+    }
+
     std::string fontName() {
         const char* const names[] = {"System", "application", "GENEVA", "SmallSystem", "Courier", "Times", "Helvetica",
                                      "Osaka",  "Arial",       "",       "Wingdings"};
@@ -475,13 +486,15 @@ private:
         y = clampToInt16(y);
     }
 
-    void gesture(int slotIndex) {
+    // A press, drags and a release; Alt and a key held at the press in
+    // altPercent of them, mostly the caption's accelerator.
+    void gesture(int slotIndex, uint32_t altPercent = 25) {
         Slot& slot = slots_[static_cast<size_t>(slotIndex)];
         Step down;
         down.op = Op::Down;
         down.slot = slotIndex;
         point(slot, down.n[0], down.n[1]);
-        if (r_.percent(25)) {
+        if (r_.percent(altPercent)) {
             const char key = pluginhost::acceleratorChar(slot.caption);
             down.keys.push_back(kVkMenu);
             down.keys.push_back(key != 0 && r_.percent(70) ? static_cast<unsigned char>(key)
@@ -610,37 +623,42 @@ private:
         }
     }
 
-    // What the application's code does when an event reaches it: mostly
-    // changes to the receivers while they are being told.
+    // What the application's code does when an event reaches a bevel
+    // button: mostly changes to the receivers while they are being told.
     void reaction(int slotIndex) {
+        if (r_.percent(40)) return lifetimeReaction(slotIndex);
         Step s;
         s.op = Op::React;
         s.slot = slotIndex;
-        const char* const events[] = {"PerformAction", "PerformAction", "PerformAction",
-                                      "Action",        "MouseDown",     "MouseUp"};
+        const char* const events[] = {"PerformAction", "PerformAction", "PerformAction", "Action",
+                                      "MouseDown",     "MouseUp",       kMenuLoop};
         s.word = pickFrom(r_, events);
         const uint32_t kind = r_.below(10);
         if (kind < 5) {
-            s.reaction = "removereceiver";
+            s.reaction = kRemoveReceiver;
             s.ref = receivers_.empty() ? anyReceiver() : receivers_[r_.below(uint32_t(receivers_.size()))];
         } else if (kind < 6) {
             // Not from PerformAction: every action would double the list.
-            s.reaction = "addreceiver";
+            s.reaction = kAddReceiver;
             s.ref = anyReceiver();
             if (s.word == "PerformAction") s.word = "Action";
         } else if (kind < 7) {
-            s.reaction = "deleterows";
+            s.reaction = kDeleteRows;
         } else if (kind < 8) {
-            s.reaction = "addrow";
+            s.reaction = kAddRow;
             s.ref = anyString();
         } else if (kind < 9) {
-            s.reaction = "caption";
+            s.reaction = kSetCaption;
             s.ref = anyString();
         } else {
             s.reaction = "none";
         }
         push(s);
-        // Reactions show only with receivers to tell.
+        addReceivers(slotIndex);
+    }
+
+    // Reactions show only with receivers to tell.
+    void addReceivers(int slotIndex) {
         for (int i = 0; i < 2; ++i) {
             Step add;
             add.op = Op::Call;
@@ -648,6 +666,105 @@ private:
             add.word = "addActionNotificationReceiver";
             add.ref = anyReceiver();
             push(add);
+        }
+    }
+
+    // A handler (a receiver's PerformAction, the menu's loop) that destroys
+    // the control it was called from, another one or all of them, or runs a
+    // modal loop of its own; then what makes it run. The controls it may
+    // destroy are used no more, and one that stays has the reaction taken
+    // away again, so that it runs once.
+    void lifetimeReaction(int slotIndex) {
+        const std::string className = slots_[static_cast<size_t>(slotIndex)].className;
+        std::vector<std::string> events;
+        if (className == "BevelButton") {
+            events = {"PerformAction", "Action", "MouseDown", "MouseUp", kMenuLoop};
+        } else {
+            for (const char* const* e = eventsOf(className); e && *e; ++e) events.push_back(*e);
+        }
+        if (events.empty()) return;
+        Step s;
+        s.op = Op::React;
+        s.slot = slotIndex;
+        s.word = events[r_.below(static_cast<uint32_t>(events.size()))];
+        const char* const reactions[] = {kDestroySelf, kDestroySelf, kDestroyOther, kDestroyAll, kModalLoop};
+        s.reaction = pickFrom(r_, reactions);
+        std::vector<int> others = live();
+        others.erase(std::remove(others.begin(), others.end(), slotIndex), others.end());
+        if (s.reaction == kDestroyOther && others.empty()) s.reaction = kDestroySelf;
+        if (s.reaction == kDestroyOther) s.n[0] = others[r_.below(static_cast<uint32_t>(others.size()))];
+        if (s.reaction == kModalLoop) s.n[0] = r_.between(1, 3);
+        push(s);
+        armTrigger(slotIndex, s.word);
+
+        // What makes the handler run: the action callback, a click, or the
+        // accelerator; the host now and then does something else meanwhile.
+        const bool acts = s.word == "Action" || s.word == "PerformAction";
+        const bool byAction = acts && r_.percent(30);
+        if (byAction) {
+            Step action;
+            action.op = Op::Action;
+            action.slot = slotIndex;
+            push(action);
+        } else if (acts && className == "BevelButton" && r_.percent(40)) {
+            Step caption;
+            caption.op = Op::SetString;
+            caption.slot = slotIndex;
+            caption.word = "Caption";
+            caption.ref = acceleratedCaption();
+            slots_[static_cast<size_t>(slotIndex)].caption = script_.strings[caption.ref].bytes;
+            push(caption);
+            gesture(slotIndex, 100);
+        } else {
+            gesture(slotIndex);
+        }
+        if (s.reaction == kDestroySelf || s.reaction == kDestroyAll) {
+            for (Slot& slot : slots_)
+                if (s.reaction == kDestroyAll || &slot == &slots_[static_cast<size_t>(slotIndex)]) slot.alive = false;
+            return;
+        }
+        if (s.reaction == kDestroyOther) slots_[static_cast<size_t>(s.n[0])].alive = false;
+        Step disarm = s;
+        disarm.reaction = "none";
+        disarm.n[0] = 0;
+        if (byAction)
+            push(disarm);
+        else
+            pending_.push_back(disarm);
+    }
+
+    // What the event of a reaction needs to reach the application: a handler,
+    // receivers, a menu; a MouseUp comes after a click MouseDown took.
+    void armTrigger(int slotIndex, const std::string& event) {
+        Step s;
+        s.slot = slotIndex;
+        if (slots_[static_cast<size_t>(slotIndex)].className == "BevelButton" && event != kMenuLoop) {
+            // Clicks of every button type, mostly without a menu.
+            s.op = Op::SetInteger;
+            s.word = "ButtonType";
+            s.n[0] = r_.between(0, 2);
+            push(s);
+            if (r_.percent(70)) {
+                s.word = "HasMenu";
+                s.n[0] = 0;
+                push(s);
+            }
+        }
+        if (event == "PerformAction") return addReceivers(slotIndex);
+        if (event == kMenuLoop) {
+            s.op = Op::SetInteger;
+            s.word = "HasMenu";
+            s.n[0] = r_.between(1, 2);
+            return push(s);
+        }
+        s.op = Op::Handler;
+        s.word = event;
+        s.n[0] = r_.percent(30) ? 1 : 0;
+        push(s);
+        if (event == "MouseUp" && slots_[static_cast<size_t>(slotIndex)].className == "BevelButton" && r_.percent(50)) {
+            s.word = "MouseDown";
+            s.n[0] = 1;
+            push(s);
         }
     }
 
@@ -705,6 +822,7 @@ private:
         const std::string& c = slot.className;
         Step s;
         s.slot = slotIndex;
+        if (eventsOf(c) && r_.percent(3)) return lifetimeReaction(slotIndex);
         const uint32_t kind = r_.below(100);
         if (kind < 35 && c != "ChasingArrows" && c != "Separator") {
             gesture(slotIndex);
@@ -755,8 +873,10 @@ private:
     void randomStep(bool duringGesture) {
         const std::vector<int> alive = live();
         const uint32_t kind = r_.below(1000);
-        if (!duringGesture && (alive.empty() || (kind < 40 && alive.size() < kMaxLiveInstances))) {
-            create();
+        if (alive.empty() || (!duringGesture && kind < 40 && alive.size() < kMaxLiveInstances)) {
+            // A gesture goes on with a control whose handler may destroy
+            // every control: the rest of it comes first.
+            if (!duringGesture) create();
             return;
         }
         if (!duringGesture && kind < 52) {

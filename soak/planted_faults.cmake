@@ -4,7 +4,8 @@
 # src/); when the sources change so that it does not, the self-test fails
 # and says so.
 set(PLANTED_FAULTS pen_never_deleted lock_never_released write_past_block menu_never_destroyed
-                   insert_row_off_by_one crash_in_paint)
+                   insert_row_off_by_one crash_in_paint repeat_delay_one_tick_short toggle_stores_one
+                   action_before_receivers menu_at_wrong_corner destroyed_written_after_handler)
 
 set(pen_never_deleted_FILE controls/separator.cpp)
 set(pen_never_deleted_EXPECT gdi)
@@ -41,3 +42,33 @@ set(crash_in_paint_EXPECT crash)
 set(crash_in_paint_ANCHOR "    if (facing < 0 || facing >= kFacingCount) return;\n")
 set(crash_in_paint_REPLACEMENT "    if (facing == 5) *reinterpret_cast<volatile int*>(static_cast<uintptr_t>(facing) - 5) = 0;
     if (facing < 0 || facing >= kFacingCount) return;\n")
+
+# Behaviour: the model, written from the published behaviour, must tell.
+set(repeat_delay_one_tick_short_FILE controls/little_arrows.cpp)
+set(repeat_delay_one_tick_short_EXPECT behaviour)
+set(repeat_delay_one_tick_short_ANCHOR "constexpr uint32_t kRepeatDelayTicks = 25;")
+set(repeat_delay_one_tick_short_REPLACEMENT "constexpr uint32_t kRepeatDelayTicks = 24;")
+
+set(toggle_stores_one_FILE controls/bevel_button/interaction.cpp)
+set(toggle_stores_one_EXPECT behaviour)
+set(toggle_stores_one_ANCHOR "            data.value = data.value != 0 ? 0 : 1;\n")
+set(toggle_stores_one_REPLACEMENT "            data.value = 1;\n")
+
+set(action_before_receivers_FILE controls/bevel_button/interaction.cpp)
+set(action_before_receivers_EXPECT behaviour)
+set(action_before_receivers_ANCHOR "    if (!notifyReceivers(control, dataOf(control))) return false;
+    return control_events::firePlainEvent(control, eventAt(kActionEvent)).survived;\n")
+set(action_before_receivers_REPLACEMENT "    if (!control_events::firePlainEvent(control, eventAt(kActionEvent)).survived) return false;
+    return notifyReceivers(control, dataOf(control));\n")
+
+set(menu_at_wrong_corner_FILE controls/bevel_button/layout.cpp)
+set(menu_at_wrong_corner_EXPECT behaviour)
+set(menu_at_wrong_corner_ANCHOR "kMenuBelow ? POINT{bounds.left, bounds.bottom}")
+set(menu_at_wrong_corner_REPLACEMENT "kMenuBelow ? POINT{bounds.left, bounds.top}")
+
+# The mended path undone once: the release resets the click's state in a
+# button that its Action handler or a receiver destroyed.
+set(destroyed_written_after_handler_FILE controls/bevel_button/interaction.cpp)
+set(destroyed_written_after_handler_EXPECT late)
+set(destroyed_written_after_handler_ANCHOR "    if (survived) data.mouseDownHandled = false;\n")
+set(destroyed_written_after_handler_REPLACEMENT "    (void)survived;\n    data.mouseDownHandled = false;\n")

@@ -12,7 +12,8 @@ constexpr const char* kMagic = "classiccontrols-soak";
 constexpr int kFormatVersion = 1;
 
 // How each op's arguments are written, in order: i slot, w word, v reaction,
-// n number, r ref, k keys, p menu pick, d redraw.
+// n number, m a last number that older scripts leave out (0), r ref, k keys,
+// p menu pick, d redraw.
 struct OpFormat {
     Op op;
     const char* name;
@@ -58,7 +59,7 @@ constexpr OpFormat kOps[] = {
     {Op::Supply, "supply", "w"},
     {Op::Release, "release", "r"},
     {Op::Surface, "surface", "n"},
-    {Op::React, "react", "iwvr"},
+    {Op::React, "react", "iwvrm"},
 };
 // clang-format on
 
@@ -138,6 +139,10 @@ bool parseStep(const std::string& line, Step& step, std::string& error) {
     size_t next = 1;
     int numbers = 0;
     for (const char* kind = format->arguments; *kind; ++kind, ++next) {
+        if (next >= w.size() && *kind == 'm') {
+            step.n[numbers++] = 0;
+            continue;
+        }
         if (next >= w.size()) {
             error = "too few arguments: " + line;
             return false;
@@ -156,6 +161,7 @@ bool parseStep(const std::string& line, Step& step, std::string& error) {
                 step.reaction = a;
                 continue;
             case 'n':
+            case 'm':
                 if (!number(a, value)) break;
                 step.n[numbers++] = value;
                 continue;
@@ -228,6 +234,7 @@ std::string formatStep(const Step& step) {
                 line += step.reaction.empty() ? "none" : step.reaction;
                 break;
             case 'n':
+            case 'm':
                 line += std::to_string(step.n[numbers++]);
                 break;
             case 'r':

@@ -65,8 +65,24 @@ enum class Op {
     Supply,           // entry point the host starts to supply
     Release,          // ref: the host drops its own reference
     Surface,          // style of the device contexts lent from now on
-    React,            // slot event reaction ref: what the application's code does when the event reaches it
+    React,            // slot event reaction ref number: what the application's code does when the event
+                      // (or "Menu": the popup menu's loop) reaches it; number: the other slot, or the rounds
 };
+
+// What the application's code does when an event reaches it (React steps).
+// The first five change the bevel button that fired; the rest serve every
+// class.
+constexpr const char* kRemoveReceiver = "removereceiver";  // ref: unregister it
+constexpr const char* kAddReceiver = "addreceiver";        // ref: register it
+constexpr const char* kDeleteRows = "deleterows";
+constexpr const char* kAddRow = "addrow";              // ref: a row of that text
+constexpr const char* kSetCaption = "caption";         // ref: the new caption
+constexpr const char* kDestroySelf = "destroyself";    // the host destroys the control that fired
+constexpr const char* kDestroyOther = "destroyother";  // number: the slot of the control destroyed
+constexpr const char* kDestroyAll = "destroyall";      // every control, the one that fired too
+constexpr const char* kModalLoop = "modal";            // number: rounds of a modal loop of the application's own
+// The event name of a reaction that runs inside the popup menu's modal loop.
+constexpr const char* kMenuLoop = "Menu";
 
 // No menu choice in a Down step: the menu closes without one.
 constexpr int32_t kNoChoice = -1;
@@ -75,7 +91,7 @@ struct Step {
     Op op = Op::Tick;
     int32_t slot = -1;
     std::string word;      // class, property, method, event or entry point
-    std::string reaction;  // React: none, removereceiver, addreceiver, deleterows, addrow or caption
+    std::string reaction;  // React: one of kReactions, or none
     int64_t n[5] = {0, 0, 0, 0, 0};
     std::string ref;           // "s3", "p1", "r2" or "nil"
     std::vector<int> keys;     // virtual keys held down (Down)

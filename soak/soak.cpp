@@ -14,6 +14,10 @@
 //                 [--status FILE] [--seed S] [--calls N] [--through-driver]
 //       a build with a planted fault: the soak must catch it (as a CATEGORY),
 //       and its minimised replay must fail on FAULTY and pass on DLL
+//   soak departures                          the model's table of the plug-in's departures
+//
+// Every command takes --published NAME[,NAME...] (or all): the model follows
+// the published rule of those rows of the departures table.
 //
 // The plug-in defaults to ClassicControls.dll beside the program.
 #include <chrono>
@@ -28,6 +32,7 @@
 
 #include <windows.h>
 
+#include "departures.h"
 #include "executor.h"
 #include "generator.h"
 #include "minimise.h"
@@ -132,7 +137,8 @@ std::string faultText(const Fault& f) {
 
 std::string coverageText(const Coverage& c) {
     return "coverage " + std::to_string(c.menus) + " " + std::to_string(c.menuItems) + " " + std::to_string(c.events) +
-           " " + std::to_string(c.themed) + " " + std::to_string(c.withheld) + "\n";
+           " " + std::to_string(c.themed) + " " + std::to_string(c.withheld) + " " +
+           std::to_string(c.destroyedInHandlers) + " " + std::to_string(c.modalLoops) + "\n";
 }
 
 void readReport(const std::string& text, int64_t& runs, int64_t& calls, bool& faulted, Fault& fault, int64_t& run,
@@ -146,7 +152,7 @@ void readReport(const std::string& text, int64_t& runs, int64_t& calls, bool& fa
         if (key == "runs") words >> runs;
         if (key == "coverage" && coverage)
             words >> coverage->menus >> coverage->menuItems >> coverage->events >> coverage->themed >>
-                coverage->withheld;
+                coverage->withheld >> coverage->destroyedInHandlers >> coverage->modalLoops;
         if (key == "calls") words >> calls;
         if (key == "run") words >> run;
         if (key == "fault") {
@@ -167,6 +173,9 @@ struct ChildResult {
     std::string output;  // what it wrote to stdout and stderr
 };
 
+// Options every child process is given as its parent was.
+std::string gChildOptions;
+
 ChildResult runChild(const std::string& arguments, DWORD timeoutMs) {
     ChildResult result;
     const std::string outputPath = temporaryPath("output.txt");
@@ -181,7 +190,7 @@ ChildResult runChild(const std::string& arguments, DWORD timeoutMs) {
     startup.hStdInput = input;
     startup.hStdOutput = output;
     startup.hStdError = output;
-    std::wstring commandLine = L"\"" + wide(programPath()) + L"\" " + wide(arguments);
+    std::wstring commandLine = L"\"" + wide(programPath()) + L"\" " + wide(arguments + gChildOptions);
     PROCESS_INFORMATION process{};
     if (CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
         result.started = true;
@@ -514,9 +523,10 @@ int runCommand(const Arguments& a) {
     const Coverage& c = figures.coverage;
     std::printf(
         "checked: %lld popup menus (%lld items), %lld events, %lld themed instances, %lld runs with entry "
-        "points withheld\n",
+        "points withheld, %lld controls destroyed by their application's code, %lld modal loops in handlers\n",
         static_cast<long long>(c.menus), static_cast<long long>(c.menuItems), static_cast<long long>(c.events),
-        static_cast<long long>(c.themed), static_cast<long long>(c.withheld));
+        static_cast<long long>(c.themed), static_cast<long long>(c.withheld),
+        static_cast<long long>(c.destroyedInHandlers), static_cast<long long>(c.modalLoops));
     for (const std::string& f : figures.faults) std::printf("  %s\n", f.c_str());
     return figures.faults.empty() ? kExitClean : kExitFault;
 }
@@ -570,6 +580,30 @@ int selftestCommand(const Arguments& a) {
     return kExitFault;
 }
 
+int departuresCommand() {
+    int count = 0;
+    const DepartureRow* rows = departureTable(count);
+    std::printf("| Row | Published | The plug-in | Why |\n|---|---|---|---|\n");
+    for (int i = 0; i < count; ++i)
+        std::printf("| %s | %s | %s | %s |\n", rows[i].name, rows[i].published, rows[i].plugin, rows[i].reason);
+    return kExitClean;
+}
+
+// --published NAME[,NAME...]: false for a name that no row has.
+bool followPublishedRows(const Arguments& a) {
+    const std::string names = a.get("published");
+    if (names.empty()) return true;
+    std::istringstream list(names);
+    std::string name;
+    while (std::getline(list, name, ','))
+        if (!followPublished(name)) {
+            std::fprintf(stderr, "soak: no departure is named %s (soak departures lists them)\n", name.c_str());
+            return false;
+        }
+    gChildOptions = " --published " + names;
+    return true;
+}
+
 }  // namespace
 }  // namespace soak
 
@@ -581,6 +615,8 @@ int main(int argc, char** argv) {
     }
     const std::string command = argv[1];
     const Arguments arguments = parseArguments(argc, argv, 2);
+    if (!followPublishedRows(arguments)) return kExitUsage;
+    if (command == "departures") return departuresCommand();
     if (command == "run") return runCommand(arguments);
     if (command == "chunk") return chunkCommand(arguments);
     if (command == "replay") return replayCommand(arguments);
