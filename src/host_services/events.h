@@ -72,8 +72,10 @@ Fired firePlainMouseEvent(ControlInstance* instance, const EventDefinition& even
 
 // The three mouse events of a class that declares them: MouseDown is
 // Boolean, MouseDrag and MouseUp are plain. They touch nothing of the control
-// after the handler; a MouseDown that destroyed its control answers false, so
-// that the host tracks no press on it.
+// after the handler. A MouseDown that destroyed its control answers false, so
+// that the host tracks no press on it, where the class learns of it: the
+// image well, through its destruct. The popup arrow and the placard have no
+// destruct and answer what the handler answered.
 bool forwardMouseDown(ControlInstance* instance, const ControlDefinition& definition, int32_t x, int32_t y);
 void forwardMouseDrag(ControlInstance* instance, const ControlDefinition& definition, int32_t x, int32_t y);
 void forwardMouseUp(ControlInstance* instance, const ControlDefinition& definition, int32_t x, int32_t y);
