@@ -187,13 +187,16 @@ TEST_F(LittleArrowsTest, PressOnTheDividerRowIsTheUpHalf) {
     EXPECT_EQ(Fired(host, arrows), (std::vector<std::string>{"a:Up", "a:Down"}));
 }
 
-TEST_F(LittleArrowsTest, PressesBeyondTheThirteenByTwentyThreePixelsAreRefused) {
+TEST_F(LittleArrowsTest, PressesOutsideTheThirteenByTwentyThreePixelsAreRefused) {
     Instance* arrows = Create(30, 40);
     ASSERT_NE(arrows, nullptr);
     host.draw(arrows);
     EXPECT_FALSE(host.mouseDown(arrows, 30 + 13, 40 + 5));
     EXPECT_FALSE(host.mouseDown(arrows, 30 + 5, 40 + 23));
     EXPECT_FALSE(host.mouseDown(arrows, 30 + 19, 40 + 29));
+    // Left of the control or above it is outside too.
+    EXPECT_FALSE(host.mouseDown(arrows, 30 - 1, 40 + 5));
+    EXPECT_FALSE(host.mouseDown(arrows, 30 + 5, 40 - 1));
     EXPECT_TRUE(host.events.empty());
     EXPECT_EQ(Picture(arrows), kNormal);
 }
