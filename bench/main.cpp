@@ -249,9 +249,9 @@ void Run::runCase(const Case& c) {
         if (lean.lentLocks() != 0) fail(c, std::to_string(lean.lentLocks()) + " lean locks not given back");
         // The counts of one paint: drawOffscreen calls what draw calls.
         result.entryCalls = lean.totalCalls();
-        const std::array<double, pluginhost::kHostEntryPointCount> costs = lean.callCosts(options.costCalls, options.costRounds);
-        for (int e = 0; e < pluginhost::kHostEntryPointCount; ++e) {
-            const int calls = lean.calls(static_cast<pluginhost::HostEntryPoint>(e));
+        const std::array<double, kHostEntryPointCount> costs = lean.callCosts(options.costCalls, options.costRounds);
+        for (int e = 0; e < kHostEntryPointCount; ++e) {
+            const int calls = lean.calls(static_cast<HostEntryPoint>(e));
             if (calls == 0) continue;
             if (costs[e] < 0)
                 result.hostUntimed = true;

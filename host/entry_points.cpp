@@ -3,7 +3,7 @@
 #include <cstring>
 #include <utility>
 
-#include "entry_point_table.h"
+#include "plugin_entry_table.h"
 #include "host_internal.h"
 
 namespace pluginhost {

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "entry_point_table.h"
+#include "plugin_entry_table.h"
 #include "host_internal.h"
 
 namespace pluginhost {

@@ -23,7 +23,7 @@
 
 #include <windows.h>
 
-#include "entry_point_table.h"
+#include "plugin_entry_table.h"
 
 #include "plugin_interface.h"
 #include "plugin_host.h"

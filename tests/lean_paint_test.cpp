@@ -82,7 +82,7 @@ TEST_F(LeanPaintTest, DrawAndDrawOffscreenPaintWhatTheHostsDrawPaints) {
 }
 
 TEST_F(LeanPaintTest, CountsTheEntryPointsOfOnePaintAndGivesBackWhatItLends) {
-    using E = pluginhost::HostEntryPoint;
+    using E = HostEntryPoint;
     Instance* arrows = make("ChasingArrows", 16, 16);
     ASSERT_TRUE(lean.begin(arrows));
     lean.resetCounts();
@@ -95,7 +95,7 @@ TEST_F(LeanPaintTest, CountsTheEntryPointsOfOnePaintAndGivesBackWhatItLends) {
                       {E::ZOKAUnlockObject, 1}};
     int total = 0;
     for (const auto& row : kIdleCalls) {
-        EXPECT_EQ(lean.calls(row.entry), row.calls) << pluginhost::kHostEntryPointNames[static_cast<int>(row.entry)];
+        EXPECT_EQ(lean.calls(row.entry), row.calls) << kHostEntryPointNames[static_cast<int>(row.entry)];
         total += row.calls;
     }
     EXPECT_EQ(lean.totalCalls(), total);
@@ -123,7 +123,7 @@ TEST_F(LeanPaintTest, TheHostsGdiAccountingIsLiftedOnlyDuringTheRun) {
 
     host.draw(separator);
     EXPECT_EQ(host.gdiCreated(), before + 2 * perPaint) << "not counted after the run";
-    EXPECT_GT(lean.calls(pluginhost::HostEntryPoint::GetControlBounds), 0) << "the host's own calls are counted too";
+    EXPECT_GT(lean.calls(HostEntryPoint::GetControlBounds), 0) << "the host's own calls are counted too";
 }
 
 }  // namespace

@@ -1,11 +1,11 @@
-// The host's entry points as a table for C++: an enumeration in the order of
-// the interface's list, their names, and the function pointer type of each
-// (EntryType<HostEntryPoint::GetControlBounds>::type).
+// The host's entry points as a table for C++ code on either side of the
+// interface: an enumeration in the order of the interface's list, their
+// names, and the function pointer type of each
+// (HostEntryType<HostEntryPoint::GetControlBounds>::type). The binary
+// interface itself is plugin_interface.h.
 #pragma once
 
 #include "plugin_interface.h"
-
-namespace pluginhost {
 
 enum class HostEntryPoint {
 #define PLUGIN_HOST_ENTRY_ID(name, result, parameters) name,
@@ -30,5 +30,3 @@ struct HostEntryType;
     };
 PLUGIN_HOST_ENTRY_POINTS(PLUGIN_HOST_ENTRY_TRAIT)
 #undef PLUGIN_HOST_ENTRY_TRAIT
-
-}  // namespace pluginhost
