@@ -113,14 +113,21 @@ bool readProperty(const std::string& owner, int32_t index, const PropertyDefinit
     return true;
 }
 
-// Reads a method's or an event's declaration into its name.
-bool readDeclaration(const std::string& item, const char* text, Declaration* declaration, std::string* error) {
+// Reads a method's or an event's declaration into its name, which no other
+// item of that kind in the class may carry.
+bool readDeclaration(const std::string& owner, const char* kind, int32_t index, const char* text,
+                     std::set<std::string>* names, Declaration* declaration, std::string* error) {
+    const std::string item = owner + ": " + kind + " " + std::to_string(index + 1);
     if (!present(text)) {
         *error = item + " has no declaration";
         return false;
     }
     if (!parseDeclaration(text, declaration)) {
         *error = item + " has the declaration \"" + std::string(text) + "\", which cannot be read";
+        return false;
+    }
+    if (!names->insert(declaration->name).second) {
+        *error = owner + ": two " + kind + "s are named " + declaration->name;
         return false;
     }
     return true;
@@ -158,12 +165,7 @@ bool readClass(int32_t index, const ControlDefinition* d, ClassRecord* out, std:
     for (int32_t i = 0; i < d->methodCount; ++i) {
         const MethodDefinition& m = d->methods[i];
         Declaration declaration;
-        if (!readDeclaration(owner + ": method " + std::to_string(i + 1), m.declaration, &declaration, error))
-            return false;
-        if (!names.insert(declaration.name).second) {
-            *error = owner + ": two methods are named " + declaration.name;
-            return false;
-        }
+        if (!readDeclaration(owner, "method", i, m.declaration, &names, &declaration, error)) return false;
         MethodRecord record;
         record.name = declaration.name;
         record.declaration = m.declaration;
@@ -177,12 +179,7 @@ bool readClass(int32_t index, const ControlDefinition* d, ClassRecord* out, std:
     for (int32_t i = 0; i < d->eventCount; ++i) {
         const EventDefinition& e = d->events[i];
         Declaration declaration;
-        if (!readDeclaration(owner + ": event " + std::to_string(i + 1), e.declaration, &declaration, error))
-            return false;
-        if (!names.insert(declaration.name).second) {
-            *error = owner + ": two events are named " + declaration.name;
-            return false;
-        }
+        if (!readDeclaration(owner, "event", i, e.declaration, &names, &declaration, error)) return false;
         EventRecord record;
         record.name = declaration.name;
         record.declaration = e.declaration;
