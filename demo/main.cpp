@@ -53,7 +53,9 @@ constexpr UINT kPlaceMessage = WM_APP + 1;
 struct Options {
     bool closeRunning = false;
     bool placeRunning = false;
-    RECT place{};  // --place-running: left, top, width, height
+    struct {
+        int x, y, width, height;
+    } place{};  // --place-running: the client area's corner and size
     bool xp = false;
     bool systemTick = false;
     bool checkLateWrites = false;
@@ -69,27 +71,34 @@ pluginhost::LiveHost* gLive = nullptr;
 Form* gForm = nullptr;
 HWND gPane = nullptr;
 
+// The text after "--name=" when the argument is that option, else null.
+const char* valueOf(const std::string& argument, const char* option) {
+    const size_t length = std::strlen(option);
+    return argument.compare(0, length, option) == 0 ? argument.c_str() + length : nullptr;
+}
+
 bool parse(int argc, char** argv, Options& options) {
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
+        const char* value = nullptr;
         if (a == "--close-running") {
             options.closeRunning = true;
-        } else if (a.rfind("--place-running=", 0) == 0) {
+        } else if ((value = valueOf(a, "--place-running="))) {
             options.placeRunning = true;
-            RECT& p = options.place;
-            if (std::sscanf(a.c_str() + 16, "%ld,%ld,%ld,%ld", &p.left, &p.top, &p.right, &p.bottom) != 4) return false;
+            auto& p = options.place;
+            if (std::sscanf(value, "%d,%d,%d,%d", &p.x, &p.y, &p.width, &p.height) != 4) return false;
         } else if (a == "--xp") {
             options.xp = true;
         } else if (a == "--system-tick") {
             options.systemTick = true;
         } else if (a == "--check-late-writes") {
             options.checkLateWrites = true;
-        } else if (a.rfind("--log=", 0) == 0) {
-            options.logPath = a.substr(6);
-        } else if (a.rfind("--plugin=", 0) == 0) {
-            options.plugin = a.substr(9);
-        } else if (a.rfind("--at=", 0) == 0) {
-            if (std::sscanf(a.c_str() + 5, "%d,%d", &options.left, &options.top) != 2) return false;
+        } else if ((value = valueOf(a, "--log="))) {
+            options.logPath = value;
+        } else if ((value = valueOf(a, "--plugin="))) {
+            options.plugin = value;
+        } else if ((value = valueOf(a, "--at="))) {
+            if (std::sscanf(value, "%d,%d", &options.left, &options.top) != 2) return false;
         } else {
             return false;
         }
@@ -203,8 +212,8 @@ int main(int argc, char** argv) {
     }
     if (gOptions.placeRunning) {
         HWND running = FindWindowW(kWindowClass, nullptr);
-        const RECT& p = gOptions.place;
-        return running && PostMessageW(running, kPlaceMessage, MAKEWPARAM(p.left, p.top), MAKELPARAM(p.right, p.bottom))
+        const auto& p = gOptions.place;
+        return running && PostMessageW(running, kPlaceMessage, MAKEWPARAM(p.x, p.y), MAKELPARAM(p.width, p.height))
                    ? 0
                    : kStartFailedStatus;
     }
