@@ -79,8 +79,8 @@ test: build build-debug
 	done; \
 	$(WINE_RUN) --stop; exit $$status
 
-SOAK_CALLS := 1000000
-SOAK_SEED := 1
+SOAK_CALLS ?= 1000000
+SOAK_SEED ?= 1
 soak: build
 	@status=0; \
 	for p in $(ARCHES); do \
@@ -92,8 +92,8 @@ soak: build
 	done; \
 	$(WINE_RUN) --stop; exit $$status
 
-MONKEY_EVENTS := 20000
-MONKEY_SEED := 1
+MONKEY_EVENTS ?= 20000
+MONKEY_SEED ?= 1
 monkey: build
 	@status=0; \
 	for p in $(ARCHES); do \
