@@ -14,7 +14,14 @@
 # make demo            runs the demo (32-bit DLL) in a window on $DISPLAY; DEMO_WINDOWS=winxp plays
 #                      Windows XP (visual styles), DEMO_ARGS passes options on
 # make demo-picture    drives the demo on a virtual display and keeps its picture as docs/demo.png
+#
+# RUN32=emulator runs the 32-bit side under the emulator even where the kernel
+# could run it natively (the path of machines whose kernel refuses 32-bit
+# programs); RUN32=none takes it as unavailable. tools/runner32 tells how
+# 32-bit programs run here.
 BUILD := build
+RUN32 ?= auto
+export RUN32
 WINE_PREFIX := $(abspath $(BUILD))/wine
 WINE_RUN := $(CURDIR)/tools/wine-run --prefix=$(WINE_PREFIX)
 # The demo runs on a display, with Wine's X11 driver in a prefix of its own.
@@ -22,6 +29,13 @@ WINE_X11_RUN := WINE_RUN_DISPLAY=1 $(CURDIR)/tools/wine-run --prefix=$(WINE_PREF
 ARCHES := i686 x86_64
 # The debug build whose tests run with the plug-in's assertions on.
 DEBUG_PRESET := x86_64-debug
+# $(call pictures_arch,WHAT) sets $arch: i686, or x86_64 (which draws the
+# same pixels) where 32-bit programs cannot run, saying so.
+pictures_arch = arch=i686; if ! why=$$(tools/runner32); then arch=x86_64; \
+  echo "$${why\#none: }: drawing $(1) with the 64-bit DLL, which draws the same pixels"; fi
+# Sets $runner: how this architecture's programs run, for the figures.
+RUNNER_OF = runner=""; if [ "$$p" = i686 ] && [ "$$(tools/runner32 --mode)" = emulator ]; then \
+  runner="under an emulator ($$(tools/runner32 | sed 's/^emulator: //; s/ (binfmt.*//'))"; fi
 
 .PHONY: all bootstrap build build-debug gallery gallery-golden docs demo demo-picture test soak monkey dist bench clean
 all: gallery docs
@@ -36,20 +50,25 @@ build-debug: bootstrap
 	cmake --preset $(DEBUG_PRESET) >/dev/null && cmake --build --preset $(DEBUG_PRESET)
 
 gallery: build
-	cd $(BUILD)/i686/bin && $(WINE_RUN) --windows winxp ./gallery.exe $(abspath $(BUILD))/gallery.png; \
+	@$(call pictures_arch,the gallery); \
+	cd $(BUILD)/$$arch/bin && $(WINE_RUN) --windows winxp ./gallery.exe $(abspath $(BUILD))/gallery.png; \
 	  status=$$?; $(WINE_RUN) --stop; exit $$status
 
 # One golden picture per look: Windows XP's (visual styles), the classic one
-# of every other NT version, and Windows 98's (narrow text).
+# of every other NT version, and Windows 98's (narrow text), which only the
+# 32-bit DLL meets.
 gallery-golden: build
-	cd $(BUILD)/i686/bin && $(WINE_RUN) --windows winxp ./gallery.exe $(CURDIR)/docs/gallery.png && \
+	@$(call pictures_arch,the golden pictures); \
+	cd $(BUILD)/$$arch/bin && $(WINE_RUN) --windows winxp ./gallery.exe $(CURDIR)/docs/gallery.png && \
 	  $(WINE_RUN) --windows win7 ./gallery.exe $(CURDIR)/docs/gallery-classic.png && \
-	  $(WINE_RUN) --windows win98 ./gallery.exe $(CURDIR)/docs/gallery-9x.png; \
+	  if [ $$arch = i686 ]; then $(WINE_RUN) --windows win98 ./gallery.exe $(CURDIR)/docs/gallery-9x.png; \
+	  else echo "docs/gallery-9x.png left as it is: Windows 98 runs only the 32-bit DLL"; fi; \
 	  status=$$?; $(WINE_RUN) --stop; exit $$status
 
 # As Windows XP, so that the themed cells draw themed.
 docs: build
-	cd $(BUILD)/i686/bin && $(WINE_RUN) --windows winxp ./manual.exe --docs $(CURDIR)/docs \
+	@$(call pictures_arch,the manual); \
+	cd $(BUILD)/$$arch/bin && $(WINE_RUN) --windows winxp ./manual.exe --docs $(CURDIR)/docs \
 	  --prose $(CURDIR)/manual/prose.txt --html $(abspath $(BUILD))/manual/Manual.html; \
 	  status=$$?; $(WINE_RUN) --stop; exit $$status
 
@@ -63,16 +82,19 @@ demo:
 	  exit 1; \
 	fi
 	@$(MAKE) --no-print-directory build
-	cd $(BUILD)/i686/bin && $(WINE_X11_RUN) $(if $(DEMO_WINDOWS),--windows $(DEMO_WINDOWS)) ./demo.exe $(DEMO_ARGS); \
+	@$(call pictures_arch,the demo); \
+	cd $(BUILD)/$$arch/bin && $(WINE_X11_RUN) $(if $(DEMO_WINDOWS),--windows $(DEMO_WINDOWS)) ./demo.exe $(DEMO_ARGS); \
 	  status=$$?; $(WINE_X11_RUN) --stop; exit $$status
 
 demo-picture: build
-	ctest --preset i686 -R 'demo\.end_to_end' --output-on-failure && cp $(BUILD)/i686/e2e/demo.png docs/demo.png
+	@$(call pictures_arch,the demo's picture); \
+	ctest --preset $$arch -R 'demo\.end_to_end' --output-on-failure && cp $(BUILD)/$$arch/e2e/demo.png docs/demo.png
 
 # Every architecture's tests, then the debug build's; the wineserver is
 # stopped whatever the outcome.
 test: build build-debug
-	@status=0; \
+	@echo "== 32-bit programs: $$(tools/runner32)"; \
+	status=0; \
 	for p in $(ARCHES) $(DEBUG_PRESET); do \
 	  echo "== ctest --preset $$p"; \
 	  ctest --preset $$p $(CTEST_ARGS) || status=1; \
@@ -88,7 +110,8 @@ soak: build
 	  ctest --preset $$p -R '\.soak\.' || status=1; \
 	  echo "== soak $$p: $(SOAK_CALLS) calls"; \
 	  (cd $(BUILD)/$$p/bin && $(WINE_RUN) ./soak.exe run --calls $(SOAK_CALLS) --seed $(SOAK_SEED) \
-	    --out soak-results) || status=1; \
+	    --out soak-results); \
+	  rc=$$?; if [ $$rc = 77 ]; then echo "soak $$p skipped"; elif [ $$rc != 0 ]; then status=1; fi; \
 	done; \
 	$(WINE_RUN) --stop; exit $$status
 
@@ -112,7 +135,8 @@ bench: build
 	@status=0; \
 	for p in $(ARCHES); do \
 	  echo "== bench $$p"; \
-	  (cd $(BUILD)/$$p/bin && $(WINE_RUN) ./bench.exe $(BENCH_ARGS) \
+	  $(RUNNER_OF); \
+	  (cd $(BUILD)/$$p/bin && $(WINE_RUN) ./bench.exe $(BENCH_ARGS) $${runner:+--runner "$$runner"} \
 	    --text $(abspath $(BUILD))/bench-$$p.txt --csv $(abspath $(BUILD))/bench-$$p.csv); \
 	  rc=$$?; if [ $$rc = 77 ]; then echo "bench $$p skipped"; elif [ $$rc != 0 ]; then status=1; fi; \
 	done; \

@@ -7,7 +7,7 @@
 // a second copy that is told it runs on Windows XP.
 //
 //   bench [--quick] [--rounds N] [--block-us N] [--csv FILE] [--text FILE] [--only TEXT]
-//         [--pictures FOLDER]
+//         [--pictures FOLDER] [--runner TEXT]
 //
 // --pictures writes, for every case, the checked paints side by side as
 // <FOLDER>/<case>.png: the plug-in's, the floor's and the peer's.
@@ -53,6 +53,10 @@ struct Options {
     std::string text;
     std::string only;
     std::string pictures;
+    // How this program runs on the machine, when not natively: under an
+    // emulator the microseconds do not compare with native figures, though
+    // the ratios to the peer and the floor still hold.
+    std::string runner;
 };
 
 constexpr int kQuickRounds = 3;
@@ -386,6 +390,8 @@ std::string table(const std::vector<Result>& results, const Options& options) {
                   today().c_str(), machine().c_str(), options.rounds,
                   options.quick ? "rounds (quick run: figures are rough)" : "rounds");
     out += line;
+    if (!options.runner.empty())
+        out += "Run " + options.runner + ": the ratios hold; the microseconds do not compare with native runs.\n";
     std::snprintf(line, sizeof line, "%-30s %15s %15s %15s %15s %6s %6s %5s %7s  %s\n", "case", "draw", "drawOffscreen",
                   "peer", "floor", "/peer", "/floor", "calls", "host ns", "peer");
     out += line;
@@ -410,11 +416,12 @@ std::string table(const std::vector<Result>& results, const Options& options) {
 
 std::string csvField(const std::string& s) { return "\"" + s + "\""; }
 
-std::string csv(const std::vector<Result>& results) {
+std::string csv(const std::vector<Result>& results, const Options& options) {
     std::string out =
         "architecture,case,look,work,peer,draw_min_us,draw_median_us,offscreen_min_us,offscreen_median_us,"
         "peer_min_us,peer_median_us,floor_min_us,floor_median_us,plugin_over_peer,plugin_over_floor,"
-        "entry_calls,host_ns\n";
+        "entry_calls,host_ns,runner\n";
+    const std::string runner = csvField(options.runner.empty() ? "native" : options.runner);
     for (const Result& r : results) {
         char line[512];
         auto n = [](double v) {
@@ -422,13 +429,13 @@ std::string csv(const std::vector<Result>& results) {
             std::snprintf(text, sizeof text, "%.3f", v);
             return std::isnan(v) ? std::string() : std::string(text);
         };
-        std::snprintf(line, sizeof line, "%s,%s,%s,%s,%s,%s,%s,%s,%s,%s,%s,%s,%s,%s,%s,%d,%.0f\n", architecture(),
+        std::snprintf(line, sizeof line, "%s,%s,%s,%s,%s,%s,%s,%s,%s,%s,%s,%s,%s,%s,%s,%d,%.0f,%s\n", architecture(),
                       csvField(r.c->name).c_str(), r.c->look == Look::kThemed ? "themed" : "classic",
                       r.c->work == Work::kIdleStep ? "idle" : "paint", csvField(r.c->peerName).c_str(),
                       n(r.draw.min()).c_str(), n(r.draw.median()).c_str(), n(r.offscreen.min()).c_str(),
                       n(r.offscreen.median()).c_str(), n(r.peer.min()).c_str(), n(r.peer.median()).c_str(),
                       n(r.floor.min()).c_str(), n(r.floor.median()).c_str(), ratio(r.draw.min(), r.peer.min()).c_str(),
-                      ratio(r.draw.min(), r.floor.min()).c_str(), r.entryCalls, r.hostNs);
+                      ratio(r.draw.min(), r.floor.min()).c_str(), r.entryCalls, r.hostNs, runner.c_str());
         out += line;
     }
     return out;
@@ -444,7 +451,7 @@ bool writeFile(const std::string& path, const std::string& text) {
 int usage() {
     std::fprintf(stderr,
                  "usage: bench [--quick] [--rounds N] [--block-us N] [--csv FILE] [--text FILE] [--only TEXT]\n"
-                 "             [--pictures FOLDER]\n");
+                 "             [--pictures FOLDER] [--runner TEXT]\n");
     return 2;
 }
 
@@ -473,6 +480,8 @@ int main(int argc, char** argv) {
             options.only = argv[++i];
         } else if (arg == "--pictures" && more) {
             options.pictures = argv[++i];
+        } else if (arg == "--runner" && more) {
+            options.runner = argv[++i];
         } else {
             return usage();
         }
@@ -520,7 +529,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "bench: cannot write %s\n", options.text.c_str());
         return 1;
     }
-    if (!options.csv.empty() && !writeFile(options.csv, csv(ordered))) {
+    if (!options.csv.empty() && !writeFile(options.csv, csv(ordered, options))) {
         std::fprintf(stderr, "bench: cannot write %s\n", options.csv.c_str());
         return 1;
     }
