@@ -40,8 +40,9 @@ RUNNER_OF = runner=""; if [ "$$p" = i686 ] && [ "$$(tools/runner32 --mode)" = em
 .PHONY: all bootstrap build build-debug gallery gallery-golden docs demo demo-picture test soak monkey dist bench clean
 all: gallery docs
 
+# Every command starts here, and says how 32-bit programs run.
 bootstrap:
-	@tools/bootstrap
+	@tools/bootstrap && echo "== 32-bit programs: $$(tools/runner32)"
 
 build: bootstrap
 	@for p in $(ARCHES); do cmake --preset $$p >/dev/null && cmake --build --preset $$p || exit 1; done
@@ -93,8 +94,7 @@ demo-picture: build
 # Every architecture's tests, then the debug build's; the wineserver is
 # stopped whatever the outcome.
 test: build build-debug
-	@echo "== 32-bit programs: $$(tools/runner32)"; \
-	status=0; \
+	@status=0; \
 	for p in $(ARCHES) $(DEBUG_PRESET); do \
 	  echo "== ctest --preset $$p"; \
 	  ctest --preset $$p $(CTEST_ARGS) || status=1; \
