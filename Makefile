@@ -6,7 +6,8 @@
 # make bench           times every paint against its standard peer and its GDI calls,
 #                      for both DLLs: build/bench-<arch>.txt and .csv
 # make gallery-golden  renders the gallery's golden pictures afresh: docs/gallery.png (Windows XP),
-#                      gallery-classic.png (every other NT) and gallery-9x.png (Windows 98)
+#                      gallery-classic.png (every other NT), gallery-9x.png (Windows 98) and
+#                      gallery-high-contrast-black.png and -white.png (the two high-contrast schemes)
 # make soak            the soak's self-test, then a million random host calls into each DLL
 #                      (SOAK_CALLS, SOAK_SEED); replays of any fault in build/<arch>/bin/soak-results
 # make monkey          seeded random real input into the demo on a virtual display, both DLLs
@@ -40,11 +41,14 @@ gallery: build
 	  status=$$?; $(WINE_RUN) --stop; exit $$status
 
 # One golden picture per look: Windows XP's (visual styles), the classic one
-# of every other NT version, and Windows 98's (narrow text).
+# of every other NT version, Windows 98's (narrow text), and the classic look
+# in each high-contrast scheme.
 gallery-golden: build
 	cd $(BUILD)/i686/bin && $(WINE_RUN) --windows winxp ./gallery.exe $(CURDIR)/docs/gallery.png && \
 	  $(WINE_RUN) --windows win7 ./gallery.exe $(CURDIR)/docs/gallery-classic.png && \
-	  $(WINE_RUN) --windows win98 ./gallery.exe $(CURDIR)/docs/gallery-9x.png; \
+	  $(WINE_RUN) --windows win98 ./gallery.exe $(CURDIR)/docs/gallery-9x.png && \
+	  $(WINE_RUN) --windows win7 ./gallery.exe $(CURDIR)/docs/gallery-high-contrast-black.png --scheme high-contrast-black && \
+	  $(WINE_RUN) --windows win7 ./gallery.exe $(CURDIR)/docs/gallery-high-contrast-white.png --scheme high-contrast-white; \
 	  status=$$?; $(WINE_RUN) --stop; exit $$status
 
 # As Windows XP, so that the themed cells draw themed.

@@ -34,6 +34,12 @@ const ColourScheme* colourSchemeNamed(const std::string& name) {
     return nullptr;
 }
 
+ColourScheme systemColourScheme() {
+    ColourScheme scheme{"standard", false, {}};
+    for (int i = 0; i < kSystemColourCount; ++i) scheme.colours[i] = GetSysColor(i);
+    return scheme;
+}
+
 static SchemeSpy* gSchemeSpy = nullptr;
 
 // The replacements, WINAPI as the functions they stand for.

@@ -37,6 +37,8 @@ extern const ColourScheme kHighContrastWhite;
 extern const ColourScheme* const kColourSchemes[2];
 // The scheme of that name, or null.
 const ColourScheme* colourSchemeNamed(const std::string& name);
+// The system's own colours as they are now, with high contrast off.
+ColourScheme systemColourScheme();
 
 class SchemeSpy {
 public:
