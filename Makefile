@@ -6,7 +6,8 @@
 # make bench           times every paint against its standard peer and its GDI calls,
 #                      for both DLLs: build/bench-<arch>.txt and .csv
 # make gallery-golden  renders the gallery's golden pictures afresh: docs/gallery.png (Windows XP),
-#                      gallery-classic.png (every other NT) and gallery-9x.png (Windows 98)
+#                      gallery-classic.png (every other NT), gallery-9x.png (Windows 98) and
+#                      gallery-high-contrast-black.png and -white.png (the two high-contrast schemes)
 # make soak            the soak's self-test, then a million random host calls into each DLL
 #                      (SOAK_CALLS, SOAK_SEED); replays of any fault in build/<arch>/bin/soak-results
 # make monkey          seeded random real input into the demo on a virtual display, both DLLs
@@ -56,12 +57,14 @@ gallery: build
 	  status=$$?; $(WINE_RUN) --stop; exit $$status
 
 # One golden picture per look: Windows XP's (visual styles), the classic one
-# of every other NT version, and Windows 98's (narrow text), which only the
-# 32-bit DLL meets.
+# of every other NT version, Windows 98's (narrow text), which only the
+# 32-bit DLL meets, and the classic look in each high-contrast scheme.
 gallery-golden: build
 	@$(call pictures_arch,the golden pictures); \
 	cd $(BUILD)/$$arch/bin && $(WINE_RUN) --windows winxp ./gallery.exe $(CURDIR)/docs/gallery.png && \
 	  $(WINE_RUN) --windows win7 ./gallery.exe $(CURDIR)/docs/gallery-classic.png && \
+	  $(WINE_RUN) --windows win7 ./gallery.exe $(CURDIR)/docs/gallery-high-contrast-black.png --scheme high-contrast-black && \
+	  $(WINE_RUN) --windows win7 ./gallery.exe $(CURDIR)/docs/gallery-high-contrast-white.png --scheme high-contrast-white && \
 	  if [ $$arch = i686 ]; then $(WINE_RUN) --windows win98 ./gallery.exe $(CURDIR)/docs/gallery-9x.png; \
 	  else echo "docs/gallery-9x.png left as it is: Windows 98 runs only the 32-bit DLL"; fi; \
 	  status=$$?; $(WINE_RUN) --stop; exit $$status

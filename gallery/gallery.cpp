@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 namespace {
 
@@ -104,9 +105,16 @@ std::vector<Row> layoutRows(const std::vector<GalleryCell>& cells) {
     return rows;
 }
 
+// The window's colour and the labels', from the scheme or the system.
+struct PageColours {
+    COLORREF window;
+    COLORREF label;
+};
+
 // Draws one page of controls through the host and copies it into the picture.
-void renderPage(Host& host, const std::vector<Row>& rows, int pageTop, uint32_t* picture, int pictureHeight) {
-    host.fillImage(GetSysColor(COLOR_BTNFACE));
+void renderPage(Host& host, const std::vector<Row>& rows, int pageTop, uint32_t* picture, int pictureHeight,
+                const pluginhost::ColourScheme* scheme, const PageColours& colours) {
+    host.fillImage(colours.window);
     std::vector<pluginhost::Instance*> instances;
     for (const Row& row : rows) {
         if (row.top < pageTop || row.top >= pageTop + kPageHeight) continue;
@@ -114,8 +122,11 @@ void renderPage(Host& host, const std::vector<Row>& rows, int pageTop, uint32_t*
             const GalleryCell& cell = *placed.cell;
             if (cell.className.empty()) continue;
             const RECT& r = placed.control;
+            pluginhost::InstanceOptions options = cell.options;
+            // What the host names as the colour behind a control.
+            if (scheme) options.background = colours.window;
             pluginhost::Instance* instance =
-                host.create(cell.className, r.left, r.top - pageTop, r.right, r.bottom - pageTop, cell.options);
+                host.create(cell.className, r.left, r.top - pageTop, r.right, r.bottom - pageTop, options);
             if (!instance) continue;
             if (cell.setup) cell.setup(host, instance);
             host.draw(instance);
@@ -145,13 +156,13 @@ void drawCornerMarks(HDC dc, const RECT& c) {
 }
 
 // Labels, headings and corner marks around every control's bounds.
-void annotate(HDC dc, const std::vector<Row>& rows) {
+void annotate(HDC dc, const std::vector<Row>& rows, COLORREF labelColour) {
     HPEN markPen = CreatePen(PS_SOLID, 1, kMarkColour);
-    HPEN rulePen = CreatePen(PS_SOLID, 1, kLabelColour);
+    HPEN rulePen = CreatePen(PS_SOLID, 1, labelColour);
     HGDIOBJ previousPen = SelectObject(dc, markPen);
     HGDIOBJ previousFont = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
     const int previousMode = SetBkMode(dc, TRANSPARENT);
-    const COLORREF previousColour = SetTextColor(dc, kLabelColour);
+    const COLORREF previousColour = SetTextColor(dc, labelColour);
     for (const Row& row : rows) {
         for (const PlacedCell& placed : row.cells) {
             RECT label = placed.label;
@@ -223,6 +234,10 @@ bool Gallery::render(GalleryPicture* picture, std::vector<std::string>& faults) 
         faults.push_back(host.lastError());
         return false;
     }
+    std::unique_ptr<pluginhost::SchemeSpy> schemeSpy;
+    if (scheme) schemeSpy = std::make_unique<pluginhost::SchemeSpy>(host, *scheme);
+    const PageColours colours = scheme ? PageColours{scheme->colours[COLOR_BTNFACE], scheme->colours[COLOR_BTNTEXT]}
+                                       : PageColours{GetSysColor(COLOR_BTNFACE), kLabelColour};
     std::vector<std::shared_ptr<void>> prepared;
     for (const HostPreparation& prepare : preparations) prepared.push_back(prepare(host));
     const std::vector<Row> rows = layoutRows(cells);
@@ -234,11 +249,12 @@ bool Gallery::render(GalleryPicture* picture, std::vector<std::string>& faults) 
         faults.push_back("could not make a picture of " + std::to_string(height) + " rows");
         return false;
     }
-    for (int pageTop = 0; pageTop < height; pageTop += kPageHeight) renderPage(host, rows, pageTop, pixels, height);
+    for (int pageTop = 0; pageTop < height; pageTop += kPageHeight)
+        renderPage(host, rows, pageTop, pixels, height, scheme, colours);
 
     HDC dc = CreateCompatibleDC(nullptr);
     HGDIOBJ previous = SelectObject(dc, page);
-    annotate(dc, rows);
+    annotate(dc, rows, colours.label);
     GdiFlush();
     SelectObject(dc, previous);
     DeleteDC(dc);
@@ -247,6 +263,7 @@ bool Gallery::render(GalleryPicture* picture, std::vector<std::string>& faults) 
     picture->width = kPageWidth * kZoom;
     picture->height = height * kZoom;
     picture->pixels = zoom(pixels, kPageWidth, height);
+    picture->background = pluginhost::imageColour(colours.window) & 0x00FFFFFF;
     // Themed parts may leave alpha in the top byte, which the PNG does not keep.
     for (uint32_t& p : picture->pixels) p &= 0x00FFFFFF;
     DeleteObject(page);
@@ -270,7 +287,7 @@ bool Gallery::render(GalleryPicture* picture, std::vector<std::string>& faults) 
                 continue;
             }
             const RECT& b = placed.box;
-            picture->cells.push_back(CellArea{section + " / " + placed.cell->label, zoomed(b)});
+            picture->cells.push_back(CellArea{section + " / " + placed.cell->label, zoomed(b), zoomed(placed.control)});
             sectionArea.right = std::max<LONG>(sectionArea.right, b.right + kMargin);
             sectionArea.bottom = row.top + row.height + kMargin;
         }
@@ -315,4 +332,62 @@ void addAllCells(Gallery& gallery) {
     addPlacardCells(gallery);
     addLittleArrowsCells(gallery);
     addChasingArrowsCells(gallery);
+}
+
+// Colours no scheme, label or picture of the gallery uses.
+const uint32_t kProbeSurfaces[2] = {0x00010203, 0x00040506};
+
+pluginhost::ColourScheme surfaceProbe(const pluginhost::ColourScheme& scheme) {
+    pluginhost::ColourScheme probe = scheme;
+    const auto colourOf = [](uint32_t pixel) { return RGB(pixel >> 16 & 0xFF, pixel >> 8 & 0xFF, pixel & 0xFF); };
+    probe.colours[COLOR_BTNFACE] = colourOf(kProbeSurfaces[0]);
+    probe.colours[COLOR_WINDOW] = colourOf(kProbeSurfaces[1]);
+    return probe;
+}
+
+std::vector<CellVisibility> cellVisibility(const GalleryPicture& standard, const GalleryPicture& scheme,
+                                           const GalleryPicture& probe) {
+    std::vector<CellVisibility> result;
+    if (standard.width != scheme.width || standard.height != scheme.height || probe.width != scheme.width ||
+        probe.height != scheme.height || standard.cells.size() != scheme.cells.size())
+        return result;
+    for (const CellArea& cell : scheme.cells) {
+        // One sample per pixel of the control, before the zoom.
+        const int left = cell.control.left / kZoom, top = cell.control.top / kZoom;
+        const int width = (cell.control.right - cell.control.left) / kZoom;
+        const int height = (cell.control.bottom - cell.control.top) / kZoom;
+        const auto at = [&](const GalleryPicture& picture, int x, int y) {
+            return picture.pixels[size_t(top + y) * kZoom * picture.width + size_t(left + x) * kZoom];
+        };
+        // Pixels that take the colour behind them and can be reached from
+        // outside the control through such pixels lie open to the window.
+        std::vector<bool> open(size_t(width) * height, false);
+        std::vector<std::pair<int, int>> reach;
+        const auto visit = [&](int x, int y) {
+            if (x < 0 || y < 0 || x >= width || y >= height) return;
+            if (open[size_t(y) * width + x] || at(scheme, x, y) != scheme.background) return;
+            open[size_t(y) * width + x] = true;
+            reach.emplace_back(x, y);
+        };
+        for (int x = 0; x < width; ++x) visit(x, 0), visit(x, height - 1);
+        for (int y = 0; y < height; ++y) visit(0, y), visit(width - 1, y);
+        while (!reach.empty()) {
+            const auto [x, y] = reach.back();
+            reach.pop_back();
+            visit(x + 1, y), visit(x - 1, y), visit(x, y + 1), visit(x, y - 1);
+        }
+        CellVisibility counts{cell.name, 0, 0};
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                if (at(standard, x, y) == standard.background) continue;
+                ++counts.elements;
+                const uint32_t painted = at(probe, x, y);
+                const bool surface = painted == kProbeSurfaces[0] || painted == kProbeSurfaces[1];
+                if (at(scheme, x, y) != scheme.background || (surface && !open[size_t(y) * width + x]))
+                    ++counts.visible;
+            }
+        }
+        result.push_back(counts);
+    }
+    return result;
 }

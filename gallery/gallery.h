@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "colour_scheme.h"
 #include "plugin_host.h"
 
 // Prepares a cell's instance after construct and before draw: set
@@ -33,12 +34,14 @@ using HostPreparation = std::function<std::shared_ptr<void>(pluginhost::Host&)>;
 struct CellArea {
     std::string name;
     RECT box{};
+    RECT control{};  // the instance's bounds
 };
 
 struct GalleryPicture {
     int width = 0;
     int height = 0;
     std::vector<uint32_t> pixels;  // top-down 0x00RRGGBB rows
+    uint32_t background = 0;       // the window's colour behind the controls
     std::vector<CellArea> cells;
     // Each section, named by its title: its heading and rows with the
     // margin around them, as wide as its widest row.
@@ -55,9 +58,33 @@ struct GalleryDifference {
 };
 GalleryDifference compareGalleries(const GalleryPicture& rendered, const GalleryPicture& expected);
 
+// A scheme's colours with its face and window colours replaced by colours
+// of their own: drawn in it, the pixels of a cell that the plug-in paints in
+// one of the two surface colours show as such (kProbeSurfaces).
+pluginhost::ColourScheme surfaceProbe(const pluginhost::ColourScheme& scheme);
+extern const uint32_t kProbeSurfaces[2];
+
+// How each cell's elements show in a scheme. The elements are the pixels of
+// the control that stand out from the window behind it in the standard
+// scheme; one is visible in the scheme's picture when it differs from the
+// window behind it there too, or when it is part of a surface (painted in
+// the face or window colour, as the probe picture shows, like the image
+// well's interior) that visible pixels enclose.
+struct CellVisibility {
+    std::string name;
+    int elements = 0;
+    int visible = 0;
+};
+std::vector<CellVisibility> cellVisibility(const GalleryPicture& standard, const GalleryPicture& scheme,
+                                           const GalleryPicture& probe);
+
 struct Gallery {
     std::vector<GalleryCell> cells;
     std::vector<HostPreparation> preparations;
+    // The colour scheme to draw in: the plug-in gets its system colours and
+    // high-contrast setting, the window and the labels take its face and
+    // text colours. Null: the system's own colours.
+    const pluginhost::ColourScheme* scheme = nullptr;
 
     // Starts a new row headed by title.
     void section(const std::string& title);

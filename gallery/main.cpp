@@ -1,8 +1,13 @@
 // Renders every control's gallery cells into a PNG file and, with --check,
 // compares the picture with another rendering of the gallery:
-//   gallery <output.png> [--check <expected.png> [--difference <difference.png>]]
+//   gallery <output.png> [--scheme <name>] [--visible] [--check <expected.png> [--difference <difference.png>]]
 // A difference names the cells that changed, writes the difference picture
-// and fails the run.
+// and fails the run. --scheme draws in a colour scheme with its
+// high-contrast setting (high-contrast-black, high-contrast-white); with
+// --visible the gallery is drawn in the standard colours and in the scheme's
+// surface probe too, every cell's elements are counted as they show in the
+// scheme, and a cell where one does not show fails the run.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -16,8 +21,49 @@ namespace {
 constexpr int kMaxCellsNamed = 40;
 
 int usage() {
-    std::fprintf(stderr, "usage: gallery <output.png> [--check <expected.png> [--difference <difference.png>]]\n");
+    std::fprintf(stderr,
+                 "usage: gallery <output.png> [--scheme <name>] [--visible] [--check <expected.png> [--difference "
+                 "<difference.png>]]\n");
     return 2;
+}
+
+bool render(const pluginhost::ColourScheme* scheme, GalleryPicture* picture, std::vector<std::string>& faults) {
+    Gallery gallery;
+    addAllCells(gallery);
+    gallery.scheme = scheme;
+    return gallery.render(picture, faults);
+}
+
+// Every cell's elements as they show in the scheme's picture; 1 when one of
+// them does not.
+int checkVisible(const pluginhost::ColourScheme& scheme, const GalleryPicture& picture,
+                 std::vector<std::string>& faults) {
+    // The standard colours through the same answers, so that the controls
+    // that paint the colour the host names behind them get the window's.
+    GalleryPicture standard;
+    GalleryPicture probe;
+    const pluginhost::ColourScheme standardScheme = pluginhost::systemColourScheme();
+    const pluginhost::ColourScheme probeScheme = surfaceProbe(scheme);
+    if (!render(&standardScheme, &standard, faults) || !render(&probeScheme, &probe, faults)) return 2;
+    const std::vector<CellVisibility> cells = cellVisibility(standard, picture, probe);
+    if (cells.size() != picture.cells.size()) {
+        std::fprintf(stderr, "gallery: the standard and the %s pictures do not match\n", scheme.name);
+        return 2;
+    }
+    int failing = 0;
+    for (const CellVisibility& cell : cells) {
+        const bool shows = cell.visible == cell.elements;
+        failing += shows ? 0 : 1;
+        std::printf("%s %s: %d of %d pixels visible\n", shows ? "  " : "! ", cell.name.c_str(), cell.visible,
+                    cell.elements);
+    }
+    if (failing == 0) {
+        std::printf("gallery: every element of the %zu cells shows in %s\n", cells.size(), scheme.name);
+        return 0;
+    }
+    std::fprintf(stderr, "gallery: %d of %zu cells lose elements in %s (marked !)\n", failing, cells.size(),
+                 scheme.name);
+    return 1;
 }
 
 // Compares the rendered gallery with the picture at expectedPath.
@@ -58,8 +104,15 @@ int main(int argc, char** argv) {
     const std::string output = argv[1];
     std::string expected;
     std::string differencePath;
+    const pluginhost::ColourScheme* scheme = nullptr;
+    bool visible = false;
     for (int i = 2; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--check") == 0 && i + 1 < argc) {
+        if (std::strcmp(argv[i], "--scheme") == 0 && i + 1 < argc) {
+            scheme = pluginhost::colourSchemeNamed(argv[++i]);
+            if (!scheme) return usage();
+        } else if (std::strcmp(argv[i], "--visible") == 0) {
+            visible = true;
+        } else if (std::strcmp(argv[i], "--check") == 0 && i + 1 < argc) {
             expected = argv[++i];
         } else if (std::strcmp(argv[i], "--difference") == 0 && i + 1 < argc) {
             differencePath = argv[++i];
@@ -68,12 +121,11 @@ int main(int argc, char** argv) {
         }
     }
 
-    Gallery gallery;
-    addAllCells(gallery);
+    if (visible && !scheme) return usage();
 
     std::vector<std::string> faults;
     GalleryPicture picture;
-    if (!gallery.render(&picture, faults)) {
+    if (!render(scheme, &picture, faults)) {
         for (const std::string& fault : faults) std::fprintf(stderr, "gallery: %s\n", fault.c_str());
         return 2;
     }
@@ -82,10 +134,16 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "gallery: could not write %s\n", output.c_str());
         return 2;
     }
-    std::printf("gallery: %zu cells written to %s\n", gallery.cells.size(), output.c_str());
+    std::printf("gallery: %zu cells written to %s\n", picture.cells.size(), output.c_str());
     // Faults are real defects of the plug-in: the picture is kept for
     // inspection, but the run fails.
     int status = faults.empty() ? 0 : 1;
     if (!expected.empty() && check(picture, expected, differencePath) != 0) status = 1;
+    if (visible) {
+        std::vector<std::string> renderFaults;
+        const int visibility = checkVisible(*scheme, picture, renderFaults);
+        for (const std::string& fault : renderFaults) std::fprintf(stderr, "gallery: %s\n", fault.c_str());
+        if (visibility != 0 || !renderFaults.empty()) status = std::max(status, visibility == 2 ? 2 : 1);
+    }
     return status;
 }

@@ -182,6 +182,7 @@ struct SystemSpy::Hooks {
                                               const RECT* clip) {
         if (gSpy) gSpy->holdsUxtheme("DrawThemeBackground");
         checkOpen("DrawThemeBackground", theme);
+        if (gSpy && gSpy->themesStale) return E_HANDLE;
         using Real = HRESULT(WINAPI*)(HANDLE, HDC, int, int, const RECT*, const RECT*);
         return real<Real>("DrawThemeBackground")(theme, dc, part, state, rect, clip);
     }

@@ -72,6 +72,9 @@ public:
     std::set<int> keysDown;             // GetKeyState reports these virtual keys held
     bool uxthemeMissing = false;        // LoadLibrary of uxtheme.dll fails
     bool openThemeAnswersNull = false;  // OpenThemeData answers null (visual styles off)
+    // DrawThemeBackground draws nothing and answers E_HANDLE, as it does for
+    // a handle opened before visual styles were turned off.
+    bool themesStale = false;
     // Answers TrackPopupMenu; without it every menu closes with no choice.
     std::function<UINT(const PopupMenuCall&)> trackPopupMenu;
 

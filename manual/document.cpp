@@ -130,20 +130,6 @@ std::string htmlInline(const std::string& text) {
     return out;
 }
 
-std::string base64(const std::vector<uint8_t>& bytes) {
-    static const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string out;
-    for (size_t i = 0; i < bytes.size(); i += 3) {
-        const uint32_t n = uint32_t(bytes[i]) << 16 | (i + 1 < bytes.size() ? uint32_t(bytes[i + 1]) << 8 : 0) |
-                           (i + 2 < bytes.size() ? uint32_t(bytes[i + 2]) : 0);
-        out += kDigits[n >> 18 & 63];
-        out += kDigits[n >> 12 & 63];
-        out += i + 1 < bytes.size() ? kDigits[n >> 6 & 63] : '=';
-        out += i + 2 < bytes.size() ? kDigits[n & 63] : '=';
-    }
-    return out;
-}
-
 // Simple enough for Internet Explorer 5 and 6: no selectors beyond element
 // and class, no max-width, sizes in points. Tables set their font size
 // because in quirks mode (Internet Explorer 5) they do not inherit it.
@@ -158,31 +144,22 @@ constexpr const char kStyle[] =
     "th, td { border: 1px solid #a0a0a0; padding: 2px 6px; text-align: left; vertical-align: top; }\n"
     "th { background: #e8e8e8; }\n"
     "code { font-family: \"Courier New\", Courier, monospace; }\n"
-    "img { border: 0; }\n"
-    "p.picture { font-style: italic; color: #404040; }\n";
+    "img { border: 0; }\n";
 
-// A figure's picture is a PNG in a data: URI, so that the page is one file.
-// Internet Explorer 8 shows data: URIs up to 32 KB; Internet Explorer 5, 6
-// and 7 (Windows 2000 and XP as installed) show none, and would draw a
-// broken picture with its alternative text squeezed into the box. So the
-// picture sits in a downlevel-revealed conditional comment, which every
-// other browser and Internet Explorer 8 read as markup, and Internet
-// Explorer before 8 is given the picture's description as a paragraph
-// instead, in a downlevel-hidden conditional comment that every other
-// browser skips. MHTML would show the pictures in Internet Explorer 5 to 7
-// too, but only Internet Explorer opens it: the browsers of every later
-// Windows would show its MIME parts as text. The text of the page never
-// depends on a picture.
-std::string htmlFigure(const Block& b, const std::vector<uint8_t>& png) {
-    const std::string description = escapeHtml(b.text);
-    return "<div class=\"figure\"><!--[if gte IE 8]><!--><img src=\"data:image/png;base64," + base64(png) +
-           "\" alt=\"" + description +
-           "\"><!--<![endif]--><!--[if lt IE 8]><p class=\"picture\">Picture: " + description +
-           "</p><![endif]--></div>\n";
+// The pictures are opaque RGB PNG files, which Internet Explorer 5.01 and 6
+// draw as every later browser does. The text of the page never depends on a
+// picture: each one's description is its alternative text.
+std::string htmlFigure(const Block& b) {
+    return "<div class=\"figure\"><img src=\"" + escapeHtml(pagePicture(b.file)) + "\" alt=\"" + escapeHtml(b.text) +
+           "\"></div>\n";
 }
 
+// The summary names the columns, for readers that speak the page.
 std::string htmlTable(const Block& b) {
-    std::string out = "<table>\n";
+    std::string summary;
+    for (const std::string& heading : b.rows.empty() ? std::vector<std::string>() : b.rows[0])
+        summary += (summary.empty() ? "" : ", ") + heading;
+    std::string out = "<table summary=\"" + escapeHtml(summary) + "\">\n";
     for (size_t r = 0; r < b.rows.size(); ++r) {
         const char* cell = r == 0 ? "th" : "td";
         out += "<tr>";
@@ -279,7 +256,13 @@ std::string toMarkdown(const Document& document) {
     return out;
 }
 
-bool toHtml(const Document& document, const std::string& title, const std::map<std::string, std::vector<uint8_t>>& pngs,
+std::string pagePicture(const std::string& figureFile) {
+    const size_t slash = figureFile.find_last_of('/');
+    return std::string(kPagePictureFolder) + "/" +
+           (slash == std::string::npos ? figureFile : figureFile.substr(slash + 1));
+}
+
+bool toHtml(const Document& document, const std::string& title, const std::set<std::string>& pictures,
             std::string* html, std::string* error) {
     std::string out =
         "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01//EN\" \"http://www.w3.org/TR/html4/strict.dtd\">\n"
@@ -315,23 +298,13 @@ bool toHtml(const Document& document, const std::string& title, const std::map<s
             case Block::Kind::Table:
                 out += htmlTable(b);
                 break;
-            case Block::Kind::Figure: {
-                const auto png = pngs.find(b.file);
-                if (png == pngs.end()) {
+            case Block::Kind::Figure:
+                if (!pictures.count(b.file)) {
                     *error = "no picture " + b.file + " for the page";
                     return false;
                 }
-                const size_t uriLength =
-                    std::string("data:image/png;base64,").size() + (png->second.size() + 2) / 3 * 4;
-                if (uriLength > kLongestDataUri) {
-                    *error = b.file + " is " + std::to_string(uriLength) +
-                             " characters as a data: URI; Internet Explorer 8 shows none over " +
-                             std::to_string(kLongestDataUri);
-                    return false;
-                }
-                out += htmlFigure(b, png->second);
+                out += htmlFigure(b);
                 break;
-            }
         }
     }
     *html = out + "</body>\n</html>\n";

@@ -4,7 +4,7 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -31,14 +31,19 @@ std::string oneLine(const std::string& text);
 
 std::string toMarkdown(const Document& document);
 
-// Internet Explorer 8, the last that Windows XP runs, shows a data: URI of
-// at most this many characters.
-constexpr size_t kLongestDataUri = 32768;
+// The folder beside the page that holds its pictures as PNG files. The
+// browsers of Windows 2000 and XP as installed (Internet Explorer 5.01 and
+// 6) show no picture from a data: URI, and Internet Explorer 8 none over
+// 32 KB; every browser shows a picture from a file beside the page.
+constexpr const char kPagePictureFolder[] = "Manual";
 
-// The page with every figure embedded from pngs (by the figure's file).
-// False, naming the file, when a figure is missing from pngs or too large
-// for Internet Explorer 8.
-bool toHtml(const Document& document, const std::string& title, const std::map<std::string, std::vector<uint8_t>>& pngs,
+// A figure's picture file as the page names it: "manual/Separator.png"
+// gives "Manual/Separator.png".
+std::string pagePicture(const std::string& figureFile);
+
+// The page, every figure an image of its picture's file (pagePicture).
+// False, naming the file, when a figure's file is not among pictures.
+bool toHtml(const Document& document, const std::string& title, const std::set<std::string>& pictures,
             std::string* html, std::string* error);
 
 }  // namespace manual

@@ -20,6 +20,7 @@ struct Made {
     std::vector<std::string> pngs;  // each picture's file bytes, in the same order
     std::vector<bool> changed;      // whether the committed picture differs
     std::string html;
+    std::map<std::string, std::string> pagePictures;  // the page's pictures by their file from the page
 };
 
 std::string path(const Options& o, const std::string& file) { return o.docs + "/" + file; }
@@ -63,6 +64,11 @@ bool collect(Sources& sources, const Options& options, ReferenceInputs* in, std:
     }
     in->proseSource = options.proseSource;
     in->overviewPicture = kOverviewPicture;
+    in->contrastColours = sources.contrastColours();
+    if (in->contrastColours.empty()) {
+        messages->push_back("no colours for the high-contrast setting");
+        return false;
+    }
     if (!readClasses(sources.records(), &in->classes, &error)) {
         messages->push_back("cannot read the registered records: " + error);
         return false;
@@ -120,7 +126,7 @@ bool make(const ReferenceInputs& in, const Options& options, Made* made, std::ve
     const Document document = buildReference(in);
     made->markdown = toMarkdown(document);
     made->pictures = in.pictures;
-    std::map<std::string, std::vector<uint8_t>> pngs;
+    std::set<std::string> figures;
     for (const SectionPicture& picture : made->pictures) {
         pluginhost::Picture committed;
         std::string bytes;
@@ -136,16 +142,18 @@ bool make(const ReferenceInputs& in, const Options& options, Made* made, std::ve
         }
         made->pngs.push_back(bytes);
         made->changed.push_back(!same);
-        pngs[picture.file].assign(bytes.begin(), bytes.end());
+        figures.insert(picture.file);
+        made->pagePictures[pagePicture(picture.file)] = bytes;
     }
     std::string overview;
     if (!readFile(path(options, in.overviewPicture), &overview)) {
         messages->push_back("cannot read " + path(options, in.overviewPicture));
         return false;
     }
-    pngs[in.overviewPicture].assign(overview.begin(), overview.end());
+    figures.insert(in.overviewPicture);
+    made->pagePictures[pagePicture(in.overviewPicture)] = overview;
     std::string error;
-    if (!toHtml(document, kReferenceTitle, pngs, &made->html, &error)) {
+    if (!toHtml(document, kReferenceTitle, figures, &made->html, &error)) {
         messages->push_back("cannot make the page: " + error);
         return false;
     }
@@ -200,11 +208,26 @@ Outcome write(const Options& options, const Made& made, std::vector<std::string>
     }
     for (const std::string& file : strayPictures(options, made))
         if (!removeFile(path(options, file))) return fail(path(options, file) + " (to remove it)");
-    if (!options.html.empty()) {
-        const std::string folder = folderOf(options.html);
-        if ((!folder.empty() && !makeFolder(folder)) || !replaceFile(options.html, made.html))
-            return fail(options.html);
-    }
+    return kCurrent;
+}
+
+// The page and the folder of its pictures beside it, which keeps no other.
+Outcome writePage(const Options& options, const Made& made, std::vector<std::string>* messages) {
+    const auto fail = [&](const std::string& what) {
+        messages->push_back("cannot write " + what);
+        return kFailed;
+    };
+    const std::string folder = folderOf(options.html);
+    const std::string beside = folder.empty() ? std::string() : folder + "/";
+    const std::string pictures = beside + kPagePictureFolder;
+    if ((!folder.empty() && !makeFolder(folder)) || !makeFolder(pictures)) return fail(pictures);
+    for (const auto& [file, bytes] : made.pagePictures)
+        if (!replaceFile(beside + file, bytes)) return fail(beside + file);
+    for (const std::string& name : filesEndingIn(pictures, ""))
+        if (!made.pagePictures.count(std::string(kPagePictureFolder) + "/" + name) &&
+            !removeFile(pictures + "/" + name))
+            return fail(pictures + "/" + name + " (to remove it)");
+    if (!replaceFile(options.html, made.html)) return fail(options.html);
     return kCurrent;
 }
 
@@ -229,7 +252,9 @@ Outcome generate(Sources& sources, const Options& options, std::vector<std::stri
     ReferenceInputs in;
     Made made;
     if (!collect(sources, options, &in, messages) || !make(in, options, &made, messages)) return kFailed;
-    return options.check ? check(options, made, messages) : write(options, made, messages);
+    const Outcome outcome = options.check ? check(options, made, messages) : write(options, made, messages);
+    if (outcome != kCurrent || options.html.empty()) return outcome;
+    return writePage(options, made, messages);
 }
 
 }  // namespace manual

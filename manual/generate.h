@@ -1,9 +1,10 @@
 // Makes the reference from its sources and either writes it or compares it
 // with the committed one. Everything is read, checked and made in memory
-// first: a record that cannot be read, prose that does not cover the DLL or
-// a picture too large for the page stops the run before any file is
-// touched. It writes only the Markdown file and the pictures under the docs
-// folder, and the HTML page.
+// first: a record that cannot be read or prose that does not cover the DLL
+// stops the run before any file is touched. It writes only the Markdown file
+// and the pictures under the docs folder, and the HTML page with the folder
+// of its pictures beside it; a check writes the page too once the committed
+// reference is found current.
 #pragma once
 
 #include <string>
@@ -32,12 +33,15 @@ public:
     virtual bool release(std::string* error) = 0;
     // Each section of the classes' cells, without its file name.
     virtual bool pictures(std::vector<SectionPicture>* pictures, std::string* error) = 0;
+    // The elements painted in fixed colours and their colours under high
+    // contrast, in the plug-in's order.
+    virtual std::vector<ContrastColour> contrastColours() = 0;
 };
 
 struct Options {
     std::string docs;    // the docs folder
-    std::string html;    // the HTML page to write; not written when empty
-    bool check = false;  // compare with the committed reference, write nothing
+    std::string html;    // the HTML page to write, its pictures beside it; not written when empty
+    bool check = false;  // compare with the committed reference, write nothing under docs
     std::string proseText;
     std::string proseSource;  // its name in messages
 };

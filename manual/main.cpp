@@ -1,7 +1,9 @@
 // Writes the controls' manual, generated from the plug-in beside the program
 // and the prose kept with it: the Markdown reference with its pictures under
-// the docs folder, and one HTML page. With --check it writes nothing and
-// fails when the committed reference is not what the plug-in yields.
+// the docs folder, and one HTML page with a folder of its pictures beside it.
+// With --check it writes nothing under the docs folder and fails when the
+// committed reference is not what the plug-in yields; the page (--html) is
+// written once the reference is found current.
 //   manual --docs <folder> --prose <prose.txt> [--html <page.html>] [--check]
 // Run it as Windows XP (tools/wine-run --windows winxp): the pictures show
 // the themed look that visual styles give there.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/high_contrast.h"
 #include "gallery.h"
 
 namespace {
@@ -192,4 +193,12 @@ bool PluginSources::pictures(std::vector<manual::SectionPicture>* pictures, std:
     }
     *pictures = std::move(sections);
     return true;
+}
+
+// The plug-in's own table of them.
+std::vector<manual::ContrastColour> PluginSources::contrastColours() {
+    std::vector<manual::ContrastColour> colours;
+    for (const ElementColour& row : kElementColours)
+        colours.push_back({row.what, pluginhost::imageColour(row.classic) & 0x00FFFFFF, row.roleName});
+    return colours;
 }

@@ -19,6 +19,7 @@ public:
     bool defaults(const manual::ClassRecord& c, manual::ClassDefaults* defaults, std::string* error) override;
     bool release(std::string* error) override;
     bool pictures(std::vector<manual::SectionPicture>* pictures, std::string* error) override;
+    std::vector<manual::ContrastColour> contrastColours() override;
 
 private:
     std::string pluginPath_;

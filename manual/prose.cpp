@@ -123,6 +123,7 @@ private:
         if (kind == "intro") return &prose_->intro;
         if (kind == "reading") return &prose_->reading;
         if (kind == "demo") return &prose_->demo;
+        if (kind == "contrast") return &prose_->contrast;
         return nullptr;
     }
 
@@ -193,6 +194,7 @@ bool parseProse(const std::string& text, const std::string& source, Prose* prose
     if (!parsed.intro.line) return parser.fail(1, "no @intro");
     if (!parsed.reading.line) return parser.fail(1, "no @reading");
     if (!parsed.demo.line) return parser.fail(1, "no @demo");
+    if (!parsed.contrast.line) return parser.fail(1, "no @contrast");
     *prose = std::move(parsed);
     return true;
 }

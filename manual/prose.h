@@ -6,6 +6,8 @@
 //   @intro                 the opening paragraphs of the reference
 //   @reading               how to read a class's tables
 //   @demo                  what the overview's picture of the demo shows
+//   @contrast              the controls under the high-contrast setting,
+//                          above the table of their colours there
 //   @class BevelButton     starts a class; the blocks below belong to it
 //   @use <one line>        what the class is for, in the overview's table
 //   @purpose               the paragraphs under the class's pictures
@@ -60,6 +62,7 @@ struct Prose {
     ProseText intro;
     ProseText reading;
     ProseText demo;
+    ProseText contrast;
     std::vector<ClassProse> classes;  // in file order
     const ClassProse* find(const std::string& className) const;
 };

@@ -6,7 +6,7 @@ namespace manual {
 
 namespace {
 
-constexpr const char kTimes[] = "\xC3\x97";  // the multiplication sign, between width and height
+constexpr const char kTimes[] = "\xC3\x97";     // the multiplication sign, between width and height
 constexpr const char kDash[] = "\xE2\x80\x94";  // the em dash, between a value's label and the rest of its meaning
 
 std::string where(const std::string& source, int line) { return source + ":" + std::to_string(line) + ": "; }
@@ -75,6 +75,13 @@ Block heading(int level, const std::string& text, const std::string& anchor = st
     b.text = text;
     b.anchor = anchor;
     return b;
+}
+
+// "black", "white", "grey 64" or "RGB 1, 2, 3".
+std::string colourName(uint32_t colour) {
+    const uint32_t r = colour >> 16 & 0xFF, g = colour >> 8 & 0xFF, b = colour & 0xFF;
+    if (r == g && g == b) return r == 0 ? "black" : r == 0xFF ? "white" : "grey " + std::to_string(r);
+    return "RGB " + std::to_string(r) + ", " + std::to_string(g) + ", " + std::to_string(b);
 }
 
 Block paragraph(const std::string& text) {
@@ -223,6 +230,15 @@ Document buildReference(const ReferenceInputs& in) {
 
     d.push_back(heading(2, "Reading this manual", "Reading"));
     addProse(d, in.prose.reading.text);
+
+    d.push_back(heading(2, "High contrast", "HighContrast"));
+    addProse(d, in.prose.contrast.text);
+    Block colours;
+    colours.kind = Block::Kind::Table;
+    colours.rows.push_back({"Element", "High contrast off", "High contrast on"});
+    for (const ContrastColour& c : in.contrastColours)
+        colours.rows.push_back({c.element, colourName(c.classic), "`" + c.systemColour + "`"});
+    d.push_back(colours);
 
     for (const ClassRecord& c : in.classes) {
         const ClassProse& prose = *in.prose.find(c.name);

@@ -36,8 +36,17 @@ struct SectionPicture {
     std::vector<uint32_t> pixels;  // top-down 0x00RRGGBB rows
 };
 
+// An element the controls paint in a fixed colour, and the system colour it
+// takes under high contrast.
+struct ContrastColour {
+    std::string element;
+    uint32_t classic = 0;      // 0x00RRGGBB
+    std::string systemColour;  // "COLOR_BTNTEXT"
+};
+
 struct ReferenceInputs {
     std::vector<ClassRecord> classes;
+    std::vector<ContrastColour> contrastColours;
     std::map<std::string, ClassDefaults> defaults;  // by class name
     std::vector<SectionPicture> pictures;
     Prose prose;

@@ -160,7 +160,7 @@ TEST(PopupArrowPainterTest, PaintsOnAMemoryContextAndRestoresTheBrush) {
     FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     HGDIOBJ brushBefore = GetCurrentObject(dc, OBJ_BRUSH);
 
-    popup_arrow::paintArrowTriangle(dc, 2, 1, popup_arrow::kDownSmall);
+    popup_arrow::paintArrowTriangle(dc, 2, 1, popup_arrow::kDownSmall, Palette(false));
     EXPECT_EQ(GetCurrentObject(dc, OBJ_BRUSH), brushBefore);
     GdiFlush();
     const char* const expected[] = {

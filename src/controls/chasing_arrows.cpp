@@ -1,5 +1,6 @@
 #include "controls/chasing_arrows.h"
 
+#include "base/high_contrast.h"
 #include "base/theme_api.h"
 #include "host_services/instance_data.h"
 #include "host_services/records.h"
@@ -68,12 +69,12 @@ static ArrowsLook lookOf(ControlInstance* instance) {
 
 // ---- painter ---------------------------------------------------------------------------
 
-static void paintArrow(HDC dc, int32_t left, int32_t top, int32_t frame, bool turned) {
+static void paintArrow(HDC dc, int32_t left, int32_t top, int32_t frame, bool turned, const Palette& palette) {
     const uint8_t* pairs = framePairs(frame);
     // The head's vertices go pair 1, pair 3, pair 2.
     const POINT head[kHeadPairs] = {framePoint(pairs, 0, left, top, turned), framePoint(pairs, 2, left, top, turned),
                                     framePoint(pairs, 1, left, top, turned)};
-    HGDIOBJ keptBrush = SelectObject(dc, GetStockObject(BLACK_BRUSH));
+    HGDIOBJ keptBrush = SelectObject(dc, palette.brush(Element::kArrow));
     Polygon(dc, head, kHeadPairs);
     SelectObject(dc, keptBrush);
 
@@ -94,8 +95,11 @@ void paintFrame(HDC dc, const HostRect& bounds, const ArrowsLook& look) {
     FillRect(dc, &square, background);
     DeleteObject(background);
     if (look.parentBackground) ThemeDrawParentBackground(look.window, dc, &square);
-    paintArrow(dc, left, top, look.frame, false);
-    paintArrow(dc, left, top, look.frame, true);
+    const Palette palette = Palette::ofSetting();
+    PaintOutlined(dc, palette, [&] {
+        paintArrow(dc, left, top, look.frame, false, palette);
+        paintArrow(dc, left, top, look.frame, true, palette);
+    });
 }
 
 // ---- callbacks -------------------------------------------------------------------------

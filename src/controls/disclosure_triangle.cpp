@@ -1,5 +1,6 @@
 #include "controls/disclosure_triangle.h"
 
+#include "base/high_contrast.h"
 #include "host_services/events.h"
 #include "host_services/host_helpers.h"
 #include "host_services/instance_data.h"
@@ -69,12 +70,13 @@ void paintTriangle(HDC dc, const HostRect& bounds, const TriangleLook& look) {
     const int32_t top = bounds.top;
     const Shape& shape = kShapes[shapeFor(look.facing, look.value)];
     const bool dimmed = !look.enabled || look.pressed;
+    const Palette palette = Palette::ofSetting();
 
     HBRUSH brush = CreateSolidBrush(GetSysColor(dimmed ? COLOR_BTNSHADOW : COLOR_BTNFACE));
     HGDIOBJ keptBrush = SelectObject(dc, brush);
     POINT points[3];
     for (int i = 0; i < 3; ++i) points[i] = POINT{left + shape.vertices[i].dx, top + shape.vertices[i].dy};
-    Polygon(dc, points, 3);
+    PaintOutlined(dc, palette, [&] { Polygon(dc, points, 3); });
     SelectObject(dc, keptBrush);
     DeleteObject(brush);
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "base/high_contrast.h"
 #include "host_services/events.h"
 #include "host_services/instance_data.h"
 #include "host_services/pictures.h"
@@ -22,7 +23,6 @@ static InstanceData& dataOf(ControlInstance* instance) {
 
 // ---- geometry --------------------------------------------------------------------------
 
-static constexpr COLORREF kOuterShadowColour = RGB(153, 153, 153);
 static constexpr int32_t kBorderInset = 1;
 static constexpr int32_t kInteriorInset = 2;
 // The bevel's lines need two pixels each way to stay inside the bounds.
@@ -66,22 +66,26 @@ static WellLook lookOf(const InstanceData& data, Surface surface) {
 
 // ---- painter ---------------------------------------------------------------------------
 
-static void paintBevel(HDC dc, const HostRect& bounds) {
+// The light half is the stock white pen in the classic look; under high
+// contrast a pen is made of its system colour.
+static void paintBevel(HDC dc, const HostRect& bounds, const Palette& palette) {
     const int32_t left = bounds.left;
     const int32_t top = bounds.top;
     const int32_t right = bounds.right;
     const int32_t bottom = bounds.bottom;
-    HPEN shadowPen = CreatePen(PS_SOLID, 1, kOuterShadowColour);
+    HPEN shadowPen = CreatePen(PS_SOLID, 1, palette.colour(Element::kWellShadow));
     HGDIOBJ keptPen = SelectObject(dc, shadowPen);
     MoveToEx(dc, left, bottom - 2, nullptr);
     LineTo(dc, left, top);
     LineTo(dc, right - 2, top);
-    SelectObject(dc, GetStockObject(WHITE_PEN));
+    HPEN lightPen = palette.highContrast() ? CreatePen(PS_SOLID, 1, palette.colour(Element::kWellLight)) : nullptr;
+    SelectObject(dc, lightPen != nullptr ? lightPen : GetStockObject(WHITE_PEN));
     MoveToEx(dc, right - 1, top, nullptr);
     LineTo(dc, right - 1, bottom - 1);
     LineTo(dc, left, bottom - 1);
     SelectObject(dc, keptPen);
     DeleteObject(shadowPen);
+    if (lightPen != nullptr) DeleteObject(lightPen);
 }
 
 // Draws the picture clipped to the part of the interior from its top-left
@@ -97,14 +101,15 @@ static void paintPicture(HDC dc, const HostRect& bounds, const RECT& interior, c
 
 void paintWell(HDC dc, const HostRect& bounds, const WellLook& look) {
     if (bounds.right <= bounds.left || bounds.bottom <= bounds.top) return;
+    const Palette palette = Palette::ofSetting();
     if (bounds.right - bounds.left >= kBevelMinimumSize && bounds.bottom - bounds.top >= kBevelMinimumSize) {
-        paintBevel(dc, bounds);
+        paintBevel(dc, bounds, palette);
     }
     const RECT border = insetBounds(bounds, kBorderInset);
-    if (!IsRectEmpty(&border)) FrameRect(dc, &border, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    if (!IsRectEmpty(&border)) FrameRect(dc, &border, palette.brush(Element::kWellBorder));
     const RECT interior = interiorOf(bounds);
     if (IsRectEmpty(&interior)) return;
-    FillRect(dc, &interior, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    FillRect(dc, &interior, palette.brush(Element::kWellInterior));
 
     RECT picture{};
     if (look.image && placePicture(interior, look.width, look.height, &picture)) {

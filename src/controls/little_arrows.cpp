@@ -2,6 +2,7 @@
 
 #include <vsstyle.h>
 
+#include "base/high_contrast.h"
 #include "base/win32.h"
 #include "host_services/events.h"
 #include "host_services/instance_data.h"
@@ -112,13 +113,17 @@ static int32_t themeStateOf(const HalfShape& half, const ArrowsLook& look) {
     return look.hotPart == half.part ? half.themeStates.hot : half.themeStates.normal;
 }
 
-static void paintThemed(HDC dc, int32_t left, int32_t top, const ArrowsLook& look) {
+// False as soon as the theme reports that it could not draw a half.
+static bool paintThemed(HDC dc, int32_t left, int32_t top, const ArrowsLook& look) {
     for (const HalfShape& half : kHalves) {
         // While one half is pressed the other is left as it is.
         if (look.enabled && look.pressedPart != kNoPart && look.pressedPart != half.part) continue;
         const RECT rect = offsetRect(half.themeRect, left, top);
-        ThemeDrawBackground(look.theme, dc, half.themePart, themeStateOf(half, look), &rect, nullptr);
+        if (FAILED(ThemeDrawBackground(look.theme, dc, half.themePart, themeStateOf(half, look), &rect, nullptr))) {
+            return false;
+        }
     }
+    return true;
 }
 
 static void polyline(HDC dc, int32_t left, int32_t top, const Offset (&points)[3]) {
@@ -127,7 +132,8 @@ static void polyline(HDC dc, int32_t left, int32_t top, const Offset (&points)[3
     LineTo(dc, left + points[2].dx, top + points[2].dy);
 }
 
-static void paintClassicHalf(HDC dc, int32_t left, int32_t top, const HalfShape& half, const ArrowsLook& look) {
+static void paintClassicHalf(HDC dc, int32_t left, int32_t top, const HalfShape& half, const ArrowsLook& look,
+                             const Palette& palette) {
     const bool pressed = look.enabled && look.pressedPart == half.part;
     int lightColour = COLOR_BTNHIGHLIGHT;
     int darkColour = COLOR_BTNSHADOW;
@@ -153,7 +159,7 @@ static void paintClassicHalf(HDC dc, int32_t left, int32_t top, const HalfShape&
     polyline(dc, left, top, half.darkEdge);
     SelectObject(dc, keptPen);
 
-    HGDIOBJ keptBrush = SelectObject(dc, GetStockObject(look.enabled ? BLACK_BRUSH : LTGRAY_BRUSH));
+    HGDIOBJ keptBrush = SelectObject(dc, palette.brush(look.enabled ? Element::kArrow : Element::kDisabledArrow));
     POINT arrow[3];
     for (int i = 0; i < 3; ++i) {
         arrow[i] = POINT{left + half.arrow[i].dx + shift, top + half.arrow[i].dy + shift};
@@ -166,20 +172,25 @@ static void paintClassicHalf(HDC dc, int32_t left, int32_t top, const HalfShape&
     DeleteObject(darkPen);
 }
 
+// The divider and the arrows' edges are drawn with the outline's pen, which
+// each half's edges select theirs over and give back.
 static void paintClassic(HDC dc, int32_t left, int32_t top, const ArrowsLook& look) {
+    const Palette palette = Palette::ofSetting();
     const RECT outline{left, top, left + kControlWidth, top + kControlHeight};
-    FrameRect(dc, &outline, static_cast<HBRUSH>(GetStockObject(look.enabled ? BLACK_BRUSH : DKGRAY_BRUSH)));
-    MoveToEx(dc, left, top + kDownHalfTop - 1, nullptr);
-    LineTo(dc, left + kControlWidth - 1, top + kDownHalfTop - 1);
-    for (const HalfShape& half : kHalves) paintClassicHalf(dc, left, top, half, look);
+    FrameRect(dc, &outline, palette.brush(look.enabled ? Element::kFrame : Element::kDisabledFrame));
+    PaintOutlined(dc, palette, [&] {
+        MoveToEx(dc, left, top + kDownHalfTop - 1, nullptr);
+        LineTo(dc, left + kControlWidth - 1, top + kDownHalfTop - 1);
+        for (const HalfShape& half : kHalves) paintClassicHalf(dc, left, top, half, look, palette);
+    });
 }
 
+// A theme handle opened before visual styles were turned off (as turning
+// high contrast on does) is stale: where the theme cannot draw, the classic
+// look is drawn over whatever it left.
 void paintArrows(HDC dc, const HostRect& bounds, const ArrowsLook& look) {
-    if (look.theme) {
-        paintThemed(dc, bounds.left, bounds.top, look);
-    } else {
-        paintClassic(dc, bounds.left, bounds.top, look);
-    }
+    if (look.theme && paintThemed(dc, bounds.left, bounds.top, look)) return;
+    paintClassic(dc, bounds.left, bounds.top, look);
 }
 
 // ---- callbacks -------------------------------------------------------------------------

@@ -1,5 +1,6 @@
 #include "controls/placard.h"
 
+#include "base/high_contrast.h"
 #include "host_services/events.h"
 #include "host_services/instance_data.h"
 #include "host_services/records.h"
@@ -14,26 +15,23 @@ static InstanceData& dataOf(ControlInstance* instance) {
 
 // ---- look ------------------------------------------------------------------------------
 
-static constexpr COLORREF kDisabledFillColour = RGB(238, 238, 238);
-static constexpr COLORREF kDisabledFrameColour = RGB(153, 153, 153);
-
 // System colours of the enabled look, by Value.
-struct Palette {
+struct Bevel {
     int fill;
     int light;
     int dark;
 };
-static constexpr Palette kRaised{COLOR_BTNFACE, COLOR_BTNHIGHLIGHT, COLOR_BTNSHADOW};
-static constexpr Palette kPushedIn{COLOR_BTNSHADOW, COLOR_BTNHIGHLIGHT, COLOR_3DDKSHADOW};
+static constexpr Bevel kRaised{COLOR_BTNFACE, COLOR_BTNHIGHLIGHT, COLOR_BTNSHADOW};
+static constexpr Bevel kPushedIn{COLOR_BTNSHADOW, COLOR_BTNHIGHLIGHT, COLOR_3DDKSHADOW};
 
 // ---- painter ---------------------------------------------------------------------------
 
-static void paintEnabled(HDC dc, const RECT& outer, const RECT& inner, const Palette& palette) {
-    HBRUSH fill = CreateSolidBrush(GetSysColor(palette.fill));
-    HPEN light = CreatePen(PS_SOLID, 1, GetSysColor(palette.light));
-    HPEN dark = CreatePen(PS_SOLID, 1, GetSysColor(palette.dark));
+static void paintEnabled(HDC dc, const RECT& outer, const RECT& inner, const Bevel& bevel, const Palette& palette) {
+    HBRUSH fill = CreateSolidBrush(GetSysColor(bevel.fill));
+    HPEN light = CreatePen(PS_SOLID, 1, GetSysColor(bevel.light));
+    HPEN dark = CreatePen(PS_SOLID, 1, GetSysColor(bevel.dark));
 
-    FrameRect(dc, &outer, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    FrameRect(dc, &outer, palette.brush(Element::kFrame));
     // The edges run along the inner rectangle and need it to exist.
     if (!IsRectEmpty(&inner)) {
         FillRect(dc, &inner, fill);
@@ -53,9 +51,9 @@ static void paintEnabled(HDC dc, const RECT& outer, const RECT& inner, const Pal
     DeleteObject(dark);
 }
 
-static void paintDisabled(HDC dc, const RECT& outer, const RECT& inner) {
-    HBRUSH fill = CreateSolidBrush(kDisabledFillColour);
-    HBRUSH frame = CreateSolidBrush(kDisabledFrameColour);
+static void paintDisabled(HDC dc, const RECT& outer, const RECT& inner, const Palette& palette) {
+    HBRUSH fill = CreateSolidBrush(palette.colour(Element::kDisabledPlacardFace));
+    HBRUSH frame = CreateSolidBrush(palette.colour(Element::kDisabledPlacardFrame));
     FrameRect(dc, &outer, frame);
     if (!IsRectEmpty(&inner)) FillRect(dc, &inner, fill);
     DeleteObject(fill);
@@ -65,12 +63,13 @@ static void paintDisabled(HDC dc, const RECT& outer, const RECT& inner) {
 void paintPlacard(HDC dc, const HostRect& bounds, const PlacardLook& look) {
     const RECT outer{bounds.left, bounds.top, bounds.right, bounds.bottom};
     if (IsRectEmpty(&outer)) return;
+    const Palette palette = Palette::ofSetting();
     RECT inner = outer;
     InflateRect(&inner, -1, -1);
     if (look.enabled) {
-        paintEnabled(dc, outer, inner, look.value ? kPushedIn : kRaised);
+        paintEnabled(dc, outer, inner, look.value ? kPushedIn : kRaised, palette);
     } else {
-        paintDisabled(dc, outer, inner);
+        paintDisabled(dc, outer, inner, palette);
     }
 }
 

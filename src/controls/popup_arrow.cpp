@@ -34,19 +34,21 @@ static constexpr Offset kVertices[kFacingCount][3] = {
 
 // ---- painter ---------------------------------------------------------------------------
 
-void paintArrowTriangle(HDC dc, int32_t left, int32_t top, int32_t facing) {
+void paintArrowTriangle(HDC dc, int32_t left, int32_t top, int32_t facing, const Palette& palette) {
     if (facing < 0 || facing >= kFacingCount) return;
     POINT points[3];
     for (int i = 0; i < 3; ++i) {
         points[i] = POINT{left + kVertices[facing][i].dx, top + kVertices[facing][i].dy};
     }
-    HGDIOBJ keptBrush = SelectObject(dc, GetStockObject(BLACK_BRUSH));
-    Polygon(dc, points, 3);
-    SelectObject(dc, keptBrush);
+    PaintOutlined(dc, palette, [&] {
+        HGDIOBJ keptBrush = SelectObject(dc, palette.brush(Element::kArrow));
+        Polygon(dc, points, 3);
+        SelectObject(dc, keptBrush);
+    });
 }
 
 void paintArrowShape(HDC dc, const HostRect& anchor, const ArrowLook& look) {
-    paintArrowTriangle(dc, anchor.left, anchor.top, look.facing);
+    paintArrowTriangle(dc, anchor.left, anchor.top, look.facing, Palette::ofSetting());
 }
 
 // ---- callbacks -------------------------------------------------------------------------

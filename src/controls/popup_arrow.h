@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include "base/high_contrast.h"
 #include "plugin_interface.h"
 
 namespace popup_arrow {
@@ -41,13 +42,15 @@ struct ArrowLook {
 };
 
 // Paints the triangle of the look's facing anchored at the anchor
-// rectangle's top-left corner (its right and bottom are not used).
+// rectangle's top-left corner (its right and bottom are not used), in the
+// colours of the high-contrast setting as it is now.
 void paintArrowShape(HDC dc, const HostRect& anchor, const ArrowLook& look);
 
-// The triangle itself, with the stock black brush and the device context's
-// current pen, anchored at (left, top); the bevel button's menu arrows use it
-// too. A facing outside 0 to 7 paints nothing.
-void paintArrowTriangle(HDC dc, int32_t left, int32_t top, int32_t facing);
+// The triangle itself, anchored at (left, top): filled with the stock black
+// brush and outlined with the device context's current pen, or under high
+// contrast both in the arrow's system colour. The bevel button's menu arrows
+// use it too. A facing outside 0 to 7 paints nothing.
+void paintArrowTriangle(HDC dc, int32_t left, int32_t top, int32_t facing, const Palette& palette);
 
 // The mouse callbacks are control_events::MouseForwarding's.
 void draw(ControlInstance* instance, HostGraphics graphics);  // also the drawOffscreen slot

@@ -4,6 +4,7 @@
 
 #include "base/TextEncodingUtil.h"
 #include "base/ampersands.h"
+#include "base/high_contrast.h"
 #include "controls/popup_arrow.h"
 #include "host_services/resolver.h"
 
@@ -21,8 +22,6 @@ constexpr int64_t kLargestFontHeight = 2048;
 
 // ---- painter ----------------------------------------------------------------------
 
-constexpr COLORREF kPressedEdgeColour = RGB(85, 85, 85);
-constexpr COLORREF kPressedCaptionColour = RGB(255, 255, 255);
 constexpr int kEdgePenWidth = 1;
 
 // Single line from the rectangle's top-left corner; prefix ampersands are
@@ -84,7 +83,7 @@ static int fontHeight(HDC dc, const FontRequest& font) {
 
 // One classic ring on the edge of face: light top-left and dark bottom-right
 // lines, or the pushed-in colours with a dark grey top-left line over them.
-static void paintRing(HDC dc, const RECT& face, bool pushedIn) {
+static void paintRing(HDC dc, const RECT& face, bool pushedIn, const Palette& palette) {
     const LONG l = face.left, t = face.top, rr = face.right, b = face.bottom;
 
     HPEN light = CreatePen(PS_SOLID, kEdgePenWidth, GetSysColor(pushedIn ? COLOR_BTNSHADOW : COLOR_BTNHIGHLIGHT));
@@ -101,7 +100,7 @@ static void paintRing(HDC dc, const RECT& face, bool pushedIn) {
     LineTo(dc, rr - 1, b - 1);
     LineTo(dc, rr - 1, t);
     if (pushedIn) {
-        HPEN grey = CreatePen(PS_SOLID, kEdgePenWidth, kPressedEdgeColour);
+        HPEN grey = CreatePen(PS_SOLID, kEdgePenWidth, palette.colour(Element::kPushedInEdge));
         SelectObject(dc, grey);
         MoveToEx(dc, l, b, nullptr);
         LineTo(dc, l, t);
@@ -114,33 +113,38 @@ static void paintRing(HDC dc, const RECT& face, bool pushedIn) {
 }
 
 // Frame, rings and face (classic) or the toolbar button's background
-// (themed, enabled only).
-static void paintBackground(HDC dc, const ButtonLook& look, const ButtonLayout& layout, HBRUSH faceBrush) {
-    if (look.shape.themed) {
-        if (!look.shape.enabled) return;
+// (themed, enabled only). False when the theme reports that it could not
+// draw: a theme handle opened before visual styles were turned off (as
+// turning high contrast on does) is stale, and the button is then drawn the
+// classic way instead.
+static bool paintBackground(HDC dc, const ButtonLook& look, const ButtonShape& shape, const ButtonLayout& layout,
+                            HBRUSH faceBrush, const Palette& palette) {
+    if (shape.themed) {
+        if (!shape.enabled) return true;
         if (look.parent.painted) {
             ThemeDrawParentBackground(look.parent.window, dc, look.parent.hasArea ? &look.parent.area : nullptr);
         }
-        ThemeDrawBackground(look.theme, dc, TP_BUTTON, look.toolbarState, &layout.face, nullptr);
-        return;
+        return !FAILED(ThemeDrawBackground(look.theme, dc, TP_BUTTON, look.toolbarState, &layout.face, nullptr));
     }
-    FrameRect(dc, &layout.outer, static_cast<HBRUSH>(GetStockObject(look.shape.enabled ? BLACK_BRUSH : DKGRAY_BRUSH)));
+    FrameRect(dc, &layout.outer, palette.brush(shape.enabled ? Element::kFrame : Element::kDisabledFrame));
     for (int32_t ring = 0; ring < layout.rings; ++ring) {
         RECT edge = layout.outer;
         InflateRect(&edge, -(ring + 1), -(ring + 1));
-        paintRing(dc, edge, look.pushedIn);
+        paintRing(dc, edge, look.pushedIn, palette);
     }
     if (!isEmptyFace(layout.face)) FillRect(dc, &layout.face, faceBrush);
+    return true;
 }
 
 // Drawn twice when disabled: in the highlight colour one pixel right and
 // down, then in the shadow colour in place.
-static void paintCaption(HDC dc, const ButtonLook& look, const ButtonLayout& layout) {
+static void paintCaption(HDC dc, const ButtonLook& look, const ButtonShape& shape, const ButtonLayout& layout,
+                         const Palette& palette) {
     const int keptMode = SetBkMode(dc, TRANSPARENT);
     const UINT keptAlign = SetTextAlign(dc, 0);
     RECT at = layout.caption;
     COLORREF keptColour;
-    if (!look.shape.enabled) {
+    if (!shape.enabled) {
         keptColour = SetTextColor(dc, GetSysColor(COLOR_BTNHIGHLIGHT));
         RECT highlight = at;
         ++highlight.left;
@@ -148,10 +152,11 @@ static void paintCaption(HDC dc, const ButtonLook& look, const ButtonLayout& lay
         drawCaption(dc, look, highlight);
         SetTextColor(dc, GetSysColor(COLOR_BTNSHADOW));
     } else {
-        const bool white = look.shape.pressed && !look.shape.themed;
-        keptColour = SetTextColor(dc, white ? kPressedCaptionColour : GetSysColor(COLOR_BTNTEXT));
+        const bool pressedClassic = shape.pressed && !shape.themed;
+        keptColour =
+            SetTextColor(dc, pressedClassic ? palette.colour(Element::kPressedCaption) : GetSysColor(COLOR_BTNTEXT));
     }
-    if (look.shape.pressed) OffsetRect(&at, 1, 1);
+    if (shape.pressed) OffsetRect(&at, 1, 1);
     drawCaption(dc, look, at);
     SetTextAlign(dc, keptAlign);
     SetBkMode(dc, keptMode);
@@ -162,9 +167,15 @@ static void paintCaption(HDC dc, const ButtonLook& look, const ButtonLayout& lay
 // background, the face's clip, the font and the caption's extent within it,
 // icon and caption, clip restored, menu arrow, clean-up.
 void paintButton(HDC dc, const HostRect& bounds, const ButtonLook& look) {
-    ButtonLayout layout = layOutButton(bounds, look.shape);
+    const Palette palette = Palette::ofSetting();
+    ButtonShape shape = look.shape;
+    ButtonLayout layout = layOutButton(bounds, shape);
     HBRUSH faceBrush = CreateSolidBrush(GetSysColor(look.pushedIn ? COLOR_BTNSHADOW : COLOR_BTNFACE));
-    paintBackground(dc, look, layout, faceBrush);
+    if (!paintBackground(dc, look, shape, layout, faceBrush, palette)) {
+        shape.themed = false;
+        layout = layOutButton(bounds, shape);
+        paintBackground(dc, look, shape, layout, faceBrush, palette);
+    }
 
     const FontRequest& request = look.font;
     HFONT font = nullptr;
@@ -175,11 +186,13 @@ void paintButton(HDC dc, const HostRect& bounds, const ButtonLook& look) {
                            request.charset, 0, 0, 0, 0,
                            request.mappedFace != nullptr ? request.mappedFace : request.name.text());
         keptFont = SelectObject(dc, font);
-        placeContent(look.shape, measureCaption(dc, look), &layout);
+        placeContent(shape, measureCaption(dc, look), &layout);
         if (look.icon != nullptr) host::drawPicturePrimitive(dc, look.icon, &layout.icon, look.iconFlag);
-        paintCaption(dc, look, layout);
+        paintCaption(dc, look, shape, layout, palette);
     });
-    if (layout.hasArrow) popup_arrow::paintArrowTriangle(dc, layout.arrow.x, layout.arrow.y, layout.arrowFacing);
+    if (layout.hasArrow) {
+        popup_arrow::paintArrowTriangle(dc, layout.arrow.x, layout.arrow.y, layout.arrowFacing, palette);
+    }
 
     DeleteObject(faceBrush);
     SelectObject(dc, keptFont);
