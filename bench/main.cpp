@@ -391,7 +391,7 @@ std::string table(const std::vector<Result>& results, const Options& options) {
                   options.quick ? "rounds (quick run: figures are rough)" : "rounds");
     out += line;
     if (!options.runner.empty())
-        out += "Run " + options.runner + ": the ratios hold; the microseconds do not compare with native runs.\n";
+        out += "Run " + options.runner + ": compare the ratios; the microseconds do not compare with native runs.\n";
     std::snprintf(line, sizeof line, "%-30s %15s %15s %15s %15s %6s %6s %5s %7s  %s\n", "case", "draw", "drawOffscreen",
                   "peer", "floor", "/peer", "/floor", "calls", "host ns", "peer");
     out += line;
