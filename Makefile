@@ -14,6 +14,8 @@
 # make demo            runs the demo (32-bit DLL) in a window on $DISPLAY; DEMO_WINDOWS=winxp plays
 #                      Windows XP (visual styles), DEMO_ARGS passes options on
 # make demo-picture    drives the demo on a virtual display and keeps its picture as docs/demo.png
+# make mutate          the mutation run over src/ in a copy of the tree (build/mutate), 64-bit build;
+#                      MUTANTS=N samples N mutants with SEED (default 1); by hand, not part of make test
 BUILD := build
 WINE_PREFIX := $(abspath $(BUILD))/wine
 WINE_RUN := $(CURDIR)/tools/wine-run --prefix=$(WINE_PREFIX)
@@ -23,7 +25,7 @@ ARCHES := i686 x86_64
 # The debug build whose tests run with the plug-in's assertions on.
 DEBUG_PRESET := x86_64-debug
 
-.PHONY: all bootstrap build build-debug gallery gallery-golden docs demo demo-picture test soak monkey dist bench clean
+.PHONY: all bootstrap build build-debug gallery gallery-golden docs demo demo-picture test soak monkey dist bench mutate clean
 all: gallery docs
 
 bootstrap:
@@ -117,6 +119,13 @@ bench: build
 	  rc=$$?; if [ $$rc = 77 ]; then echo "bench $$p skipped"; elif [ $$rc != 0 ]; then status=1; fi; \
 	done; \
 	$(WINE_RUN) --stop; exit $$status
+
+# Every mutant of src/ (or MUTANTS of them, drawn with SEED), each built and
+# tested in build/mutate; the report lists every survivor.
+MUTANTS ?=
+SEED ?= 1
+mutate: bootstrap
+	@python3 mutate/mutate.py --out $(abspath $(BUILD))/mutate --seed $(SEED) $(if $(MUTANTS),--mutants $(MUTANTS))
 
 clean:
 	rm -rf $(BUILD)
