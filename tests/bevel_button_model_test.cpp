@@ -382,7 +382,8 @@ TEST_F(BevelModelTest, RetiredBevelValuesAreRewrittenAtTheNextPaint) {
         int32_t buttonTypeAfter;
     };
     // ButtonType starts at 2 (sticky) so that the toggle rewrite shows.
-    static const Case kCases[] = {{7, 0, 1}, {3, 0, 2}, {5, 0, 2}, {6, 0, 2}, {0, 0, 2}, {2, 2, 2}, {4, 4, 2}};
+    static const Case kCases[] = {{7, 0, 1}, {3, 0, 2}, {5, 0, 2},   {6, 0, 2},  {0, 0, 2},
+                                  {2, 2, 2}, {4, 4, 2}, {8, 8, 2}, {-1, -1, 2}};
     for (const Case& c : kCases) {
         host.setInteger(button, "ButtonType", 2);
         host.setInteger(button, "Bevel", c.bevel);
@@ -401,8 +402,9 @@ TEST_F(BevelModelTest, InsertRowClampsItsPositionToTheList) {
         std::vector<std::string> after;
     };
     static const Case kCases[] = {
-        {-5, {"t", "a", "b", "c"}}, {0, {"t", "a", "b", "c"}}, {1, {"a", "t", "b", "c"}},
-        {2, {"a", "b", "t", "c"}},  {3, {"a", "b", "c", "t"}}, {100, {"a", "b", "c", "t"}},
+        {-5, {"t", "a", "b", "c"}}, {-1, {"t", "a", "b", "c"}}, {0, {"t", "a", "b", "c"}},
+        {1, {"a", "t", "b", "c"}},  {2, {"a", "b", "t", "c"}},  {3, {"a", "b", "c", "t"}},
+        {4, {"a", "b", "c", "t"}},  {100, {"a", "b", "c", "t"}},
     };
     HostString a = makeString("a");
     HostString b = makeString("b");
@@ -444,6 +446,11 @@ TEST_F(BevelModelTest, RemoveRowAndListIgnoreMissingRows) {
     EXPECT_SEQUENCE(Expand({"ZOKAUnlockString {b}"}, {{"b", name(b)}}), logSince(removeMark));
     EXPECT_EQ(rows(), (std::vector<std::string>{"a", "c"}));
     EXPECT_EQ(host.stringRefs(b), 1);
+    // The last row, then the first.
+    host.call(button, "RemoveRow", {1});
+    EXPECT_EQ(rows(), (std::vector<std::string>{"a"}));
+    host.call(button, "RemoveRow", {0});
+    EXPECT_EQ(rows(), (std::vector<std::string>{}));
 }
 
 TEST_F(BevelModelTest, ListAssignmentLocksTheNewTextBeforeReleasingTheOld) {
