@@ -467,8 +467,10 @@ TEST(ImageWellPainterTest, PlacementCentresEachDirectionThatFitsAndAnchorsTheOth
                                                      << placed.top << "," << placed.right << "," << placed.bottom;
     }
     RECT unused{};
-    EXPECT_FALSE(image_well::placePicture(RECT{12, 22, 12, 26}, 4, 2, &unused)) << "empty interior";
+    EXPECT_FALSE(image_well::placePicture(RECT{12, 22, 12, 26}, 4, 2, &unused)) << "interior 0 wide";
+    EXPECT_FALSE(image_well::placePicture(RECT{12, 22, 18, 22}, 4, 2, &unused)) << "interior 0 high";
     EXPECT_FALSE(image_well::placePicture(interior, 0, 2, &unused));
+    EXPECT_FALSE(image_well::placePicture(interior, 4, 0, &unused));
     EXPECT_FALSE(image_well::placePicture(interior, 4, -2, &unused));
     EXPECT_FALSE(image_well::placePicture(interior, INT32_MAX, 2, &unused));
     // The destination's far edges travel as 16-bit values: 32767 is the last.
