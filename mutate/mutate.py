@@ -2,6 +2,7 @@
 """Mutation run over src/: one small change at a time, in a copy of the tree.
 
     mutate/mutate.py [--mutants N] [--seed S] [--list] [--only TEXT] [--out DIR]
+                     [--survivors-of RESULTS.json]
 
 Each mutant is one of:
   - a comparison swapped: < and <=, > and >=;
@@ -16,14 +17,17 @@ The tree is copied into <out>/tree (only files that changed are copied
 again) and built there with its own build folder and Wine prefix; the
 checkout is never written. For each mutant the changed source is written,
 the DLL and the test programs that link it are rebuilt incrementally, and
-the tests run, the programs of the file's area first, stopping at the first
-failure. A build failure or a test that outlives its time limit counts as
+the tests run, stopping at the first failure: the programs of the file's
+area first, then the others that can see the change (they load the DLL or
+link the changed code), quickest first, then the gallery against its golden
+pictures. A build failure or a test that outlives its time limit counts as
 killed. Ctrl+C, a failed build or a hung test leave no mutated file behind:
 the original is written back before the run goes on or ends (and a run left
 half-way is mended when the next one starts).
 
 MUTANTS=N picks N mutants at random with the seed (SEED), the same ones for
-the same seed and sources; without it every mutant runs. Survivors named in
+the same seed and sources; without it every mutant runs. --survivors-of runs
+only the survivors of an earlier run over the same sources. Survivors named in
 mutate/equivalents.txt are reported as equivalent, with their reason.
 """
 
