@@ -27,7 +27,8 @@ half-way is mended when the next one starts).
 
 MUTANTS=N picks N mutants at random with the seed (SEED), the same ones for
 the same seed and sources; without it every mutant runs. --survivors-of runs
-only the survivors of an earlier run over the same sources. Survivors named in
+only the mutants of an earlier run over the same sources that no test
+killed. Survivors named in
 mutate/equivalents.txt are reported as equivalent, with their reason.
 """
 
@@ -127,22 +128,12 @@ def matching_paren(masked, open_at):
     return -1
 
 
-def missing_values():
-    """What each host entry point answers when the host lacks it, by its
-    return type in the resolver's header: None for void."""
-    values = {}
-    header = open(os.path.join(REPO, "src/host_services/resolver.h")).read()
-    for kind, name in re.findall(r"^([A-Za-z_][\w:<>]*\s*\**)\s+(\w+)\(", header, re.M):
-        kind = kind.strip()
-        if kind == "void":
-            values[name] = None
-        elif kind == "bool":
-            values[name] = "false"
-        elif kind in ("int32_t", "TextEncoding"):
-            values[name] = "0"
-        else:
-            values[name] = "nullptr"
-    return values
+def host_entry_points(tree):
+    """The host's entry points as the resolver's header declares them, each
+    with whether it answers a value (False for void)."""
+    header = open(os.path.join(tree, "src/host_services/resolver.h")).read()
+    return {name: kind.strip() != "void"
+            for kind, name in re.findall(r"^([A-Za-z_][\w:<>]*\s*\**)\s+(\w+)\(", header, re.M)}
 
 
 INTEGER = r"(?:0[xX][0-9a-fA-F]+|\d+)[uUlL]*"
@@ -175,7 +166,7 @@ def statement_start(masked, at):
     return masked[max(0, j - 3):j + 1] == "else"
 
 
-def find_mutants(path, text, host_values):
+def find_mutants(path, text, host_calls):
     masked = mask(text)
     skip = skipped_lines(masked)
     mutants = []
@@ -232,13 +223,15 @@ def find_mutants(path, text, host_values):
     if not path.endswith("host_services/resolver.cpp"):
         for m in re.finditer(r"\bhost::(\w+)\(", masked):
             name = m.group(1)
-            if name not in host_values:
+            if name not in host_calls:
                 continue
             close = matching_paren(masked, m.end() - 1)
             if statement_start(masked, m.start()):
                 add(m.start(), close + 1, "(void)0", "call")
-            elif host_values[name] is not None:
-                add(m.start(), close + 1, host_values[name], "call")
+            elif host_calls[name]:
+                # The value the host answers without the entry point, in the
+                # call's own type (the call itself is not made).
+                add(m.start(), close + 1, "decltype(%s){}" % text[m.start():close + 1], "call")
     names = "|".join(APPLICATION_VALUE_CALLS + FIRING_CALLS)
     for m in re.finditer(r"(?<![\w:.>])(?:control_events::)?\b(" + names + r")\(", masked):
         close = matching_paren(masked, m.end() - 1)
@@ -250,13 +243,13 @@ def find_mutants(path, text, host_values):
 
 
 def all_mutants(tree):
-    host_values = missing_values()
+    host_calls = host_entry_points(tree)
     found = []
     for path in sorted(glob.glob(os.path.join(tree, "src", "**", "*"), recursive=True)):
         if not path.endswith((".cpp", ".h")):
             continue
         relative = os.path.relpath(path, tree)
-        found += find_mutants(relative, open(path, encoding="utf-8", newline="").read(), host_values)
+        found += find_mutants(relative, open(path, encoding="utf-8", newline="").read(), host_calls)
     for number, mutant in enumerate(found):
         mutant["id"] = number
     return found
@@ -365,10 +358,21 @@ class Build:
         self.log = os.path.join(out, "build.log")
         self.tests = sorted(os.path.basename(p)[:-4] for p in glob.glob(os.path.join(tree, "tests", "*_test.cpp")))
 
-    def configure(self):
+    def configure(self, warnings_allowed):
+        # The copy builds as the project does, warnings as errors: a mutant
+        # the compiler refuses could never be committed. With warnings
+        # allowed, one that only draws a warning (an argument left unused by
+        # a removed call) is tested like any other.
+        launcher = ""
+        if warnings_allowed:
+            launcher = os.path.join(os.path.dirname(self.dir), "compile-with-warnings")
+            with open(launcher, "w") as f:
+                f.write('#!/bin/sh\nexec "$@" -Wno-error\n')
+            os.chmod(launcher, 0o755)
         status, output, _ = run(["cmake", "-S", self.tree, "-B", self.dir, "-G", "Unix Makefiles",
                                  "-DCMAKE_TOOLCHAIN_FILE=" + os.path.join(self.tree, "cmake", "mingw-x86_64.cmake"),
                                  "-DCMAKE_BUILD_TYPE=Release", "-DWINE_PREFIX=" + self.prefix,
+                                 "-DCMAKE_CXX_COMPILER_LAUNCHER=" + launcher,
                                  "-DCLASSICCONTROLS_TESTS=ON", "-DPEER_BUILD_DIR="], 1800, log=self.log)
         if status != 0:
             sys.exit("mutate: configuring the copy failed:\n" + output[-3000:])
@@ -512,8 +516,11 @@ def main():
     parser.add_argument("--list", action="store_true", help="list the mutants and stop")
     parser.add_argument("--out", default=os.path.join(REPO, "build", "mutate"))
     parser.add_argument("--build-timeout", type=int, default=900)
+    parser.add_argument("--warnings-allowed", action="store_true", default=os.environ.get("MUTATE_WARNINGS") == "1",
+                        help="build the mutants with warnings not as errors")
     parser.add_argument("--survivors-of", default=os.environ.get("MUTATE_SURVIVORS_OF", ""),
-                        help="only the survivors of an earlier run (its results-*.json), the same sources")
+                        help="only the mutants of an earlier run (its results-*.json, the same sources) that no "
+                             "test killed: its survivors and those its build refused")
     args = parser.parse_args()
 
     out = os.path.abspath(args.out)
@@ -530,9 +537,10 @@ def main():
     if args.mutants and args.mutants < len(mutants) and not args.survivors_of:
         mutants = random.Random(args.seed).sample(mutants, args.mutants)
     if args.survivors_of:
-        # Mutants killed before stay killed: no test is taken away between runs.
+        # Mutants a test killed stay killed: no test is taken away between runs.
         earlier = json.load(open(args.survivors_of))
-        again = {(m["file"], m["start"], m["end"], m["replacement"]) for m in earlier if m["outcome"] == "survived"}
+        again = {(m["file"], m["start"], m["end"], m["replacement"]) for m in earlier
+                 if m["outcome"] == "survived" or (m["outcome"] == "killed" and m["detail"] == "build")}
         mutants = [m for m in mutants if (m["file"], m["start"], m["end"], m["replacement"]) in again]
     # Mutants of one file one after the other: one recompile each.
     mutants.sort(key=lambda m: (m["file"], m["start"], m["replacement"]))
@@ -559,7 +567,7 @@ def main():
     build = Build(out, tree)
     print("mutate: %d mutants (of %d in src/, seed %d); building the copy in %s" %
           (len(mutants), total_found, args.seed, build.dir), flush=True)
-    build.configure()
+    build.configure(args.warnings_allowed)
     everything = ["ClassicControls", "gallery"] + build.tests
     ok, output = build.build(everything, 3600)
     if not ok:
