@@ -557,6 +557,8 @@ def main():
             except ProcessLookupError:
                 pass
         journal.restore()
+        subprocess.run([os.path.join(tree, "tools", "wine-run"), "--prefix=" + os.path.join(out, "wine"), "--stop"],
+                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         print("\nmutate: interrupted; the copy is as the checkout has it", flush=True)
         os._exit(130)
 
