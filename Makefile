@@ -15,6 +15,8 @@
 # make demo            runs the demo (32-bit DLL) in a window on $DISPLAY; DEMO_WINDOWS=winxp plays
 #                      Windows XP (visual styles), DEMO_ARGS passes options on
 # make demo-picture    drives the demo on a virtual display and keeps its picture as docs/demo.png
+# make mutate          the mutation run over src/ in a copy of the tree (build/mutate), 64-bit build;
+#                      MUTANTS=N samples N mutants with SEED (default 1); by hand, not part of make test
 #
 # RUN32=emulator runs the 32-bit side under the emulator even where the kernel
 # could run it natively (the path of machines whose kernel refuses 32-bit
@@ -38,7 +40,7 @@ pictures_arch = arch=i686; if ! why=$$(tools/runner32); then arch=x86_64; \
 RUNNER_OF = runner=""; if [ "$$p" = i686 ] && [ "$$(tools/runner32 --mode)" = emulator ]; then \
   runner="under an emulator ($$(tools/runner32 | sed 's/^emulator: //; s/ (binfmt.*//'))"; fi
 
-.PHONY: all bootstrap build build-debug gallery gallery-golden docs demo demo-picture test soak monkey dist bench clean
+.PHONY: all bootstrap build build-debug gallery gallery-golden docs demo demo-picture test soak monkey dist bench mutate clean
 all: gallery docs
 
 # Every command starts here, and says how 32-bit programs run.
@@ -144,6 +146,13 @@ bench: build
 	  rc=$$?; if [ $$rc = 77 ]; then echo "bench $$p skipped"; elif [ $$rc != 0 ]; then status=1; fi; \
 	done; \
 	$(WINE_RUN) --stop; exit $$status
+
+# Every mutant of src/ (or MUTANTS of them, drawn with SEED), each built and
+# tested in build/mutate; the report lists every survivor.
+MUTANTS ?=
+SEED ?= 1
+mutate: bootstrap
+	@python3 mutate/mutate.py --out $(abspath $(BUILD))/mutate --seed $(SEED) $(if $(MUTANTS),--mutants $(MUTANTS))
 
 clean:
 	rm -rf $(BUILD)

@@ -156,6 +156,7 @@ TEST(AcceleratorCharTest, TheLastSingleAmpersandWins) {
         {"&Save", 'S'}, {"&save", 'S'}, {"&&S", 0},        {"a&b&c", 'C'},     {"&", 0},  {"abc&", 0},
         {"&a&", 0},     {"&&&x", 'X'},  {"", 0},           {"&1", '1'},        {"&&", 0}, {"&&&", 0},
         {"x&&", 0},     {"&-", '-'},    {"&\xE9", '\xE9'}, {"S&ave &As", 'A'},
+        {"&a", 'A'},    {"&z", 'Z'},    {"&`", '`'},       {"&{", '{'},
     };
     for (const Case& c : kCases)
         EXPECT_EQ(int(acceleratorChar(c.text)), int(c.expected)) << '"' << c.text << '"';
@@ -169,7 +170,7 @@ TEST_F(BevelInteractionTest, ClickOutcomeByButtonType) {
         int32_t valueAfterFirst;
         int32_t valueAfterSecond;
     };
-    static const Case kCases[] = {{0, 0, 0}, {1, 1, 0}, {2, 1, 1}, {9, 0, 0}, {-1, 0, 0}};
+    static const Case kCases[] = {{0, 0, 0}, {1, 1, 0}, {2, 1, 1}, {3, 0, 0}, {9, 0, 0}, {-1, 0, 0}};
     for (const Case& c : kCases) {
         host.setInteger(button, "ButtonType", c.buttonType);
         host.setInteger(button, "Value", 0);

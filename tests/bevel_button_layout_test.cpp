@@ -47,6 +47,7 @@ TEST(BevelLayout, RingsAndFace) {
         ButtonShape shape;
         int32_t rings;
         const char* face;
+        HostRect bounds = kBounds;
     } rows[] = {
         {"Bevel 2: three rings", Classic(2), 3, "4,4,56,18"},
         {"Bevel 0: one ring", Classic(0), 1, "2,2,58,20"},
@@ -65,12 +66,19 @@ TEST(BevelLayout, RingsAndFace) {
              return s;
          }(),
          0, "1,1,59,21"},
+        // A face worn down to no width or height still takes its ring; one
+        // turned inside out takes none.
+        {"6 wide: the last ring on a face 0 wide", Classic(2), 3, "4,4,2,18", {0, 0, 22, 6}},
+        {"4 wide: the face turns inside out", Classic(2), 2, "3,3,1,19", {0, 0, 22, 4}},
+        {"6 high: the last ring on a face 0 high", Classic(2), 3, "4,4,56,2", {0, 0, 6, 60}},
+        {"4 high: the face turns inside out", Classic(2), 2, "3,3,57,1", {0, 0, 4, 60}},
     };
     for (const Row& row : rows) {
-        const ButtonLayout layout = bevel_button::layOutButton(kBounds, row.shape);
+        const ButtonLayout layout = bevel_button::layOutButton(row.bounds, row.shape);
         EXPECT_EQ(layout.rings, row.rings) << row.name;
         EXPECT_EQ(Text(layout.face), row.face) << row.name;
-        EXPECT_EQ(Text(layout.outer), "0,0,60,22") << row.name;
+        EXPECT_EQ(Text(layout.outer), Text(RECT{row.bounds.left, row.bounds.top, row.bounds.right, row.bounds.bottom}))
+            << row.name;
     }
 }
 
@@ -116,6 +124,8 @@ TEST(BevelLayout, CaptionPlacementAndAlignment) {
         {false, 1, 3, 20, 4}, {false, 2, 3, 20, 4}, {false, 4, 0, 7, 4},  {false, 1, 1, 33, 4},
         {false, 1, 2, 7, 4},  {false, 1, 9, 20, 4}, {true, 0, 3, 20, 4},  {true, 2, 0, 25, 4},
         {true, 3, 1, -21, 4}, {true, 4, 3, 20, 21}, {true, 4, 1, 33, 21}, {true, 5, 0, 7, -13},
+        // One past each enumeration's ends: CaptionAlign centres, CaptionPlacement leaves it.
+        {false, 1, 4, 20, 4}, {false, 1, -1, 20, 4}, {true, 6, 0, 7, 4},  {true, -1, 0, 7, 4},
     };
     const CaptionExtent caption{20, 10, 3, 1};
     for (const Row& row : rows) {
@@ -151,6 +161,8 @@ TEST(BevelLayout, MenuArrowAndMenuAnchor) {
         {true, 2, true, 51, 9, popup_arrow::kRightSmall, 60, 0},
         {false, 3, false, 0, 0, 0, 60, 0},
         {false, 0, false, 0, 0, 0, 60, 0},
+        {false, -1, false, 0, 0, 0, 60, 0},
+        {true, 3, false, 0, 0, 0, 60, 0},
     };
     for (const Row& row : rows) {
         ButtonShape shape = Classic();

@@ -1,6 +1,7 @@
 // Bevel button model through the real DLL: construction and destruction,
 // the 18 properties with their side effects and lock order, the rows and
 // their methods, the receiver list, and lock balance on every path.
+#include <cstring>
 #include <map>
 #include <memory>
 #include <string>
@@ -382,7 +383,8 @@ TEST_F(BevelModelTest, RetiredBevelValuesAreRewrittenAtTheNextPaint) {
         int32_t buttonTypeAfter;
     };
     // ButtonType starts at 2 (sticky) so that the toggle rewrite shows.
-    static const Case kCases[] = {{7, 0, 1}, {3, 0, 2}, {5, 0, 2}, {6, 0, 2}, {0, 0, 2}, {2, 2, 2}, {4, 4, 2}};
+    static const Case kCases[] = {{7, 0, 1}, {3, 0, 2}, {5, 0, 2},   {6, 0, 2},  {0, 0, 2},
+                                  {2, 2, 2}, {4, 4, 2}, {8, 8, 2}, {-1, -1, 2}};
     for (const Case& c : kCases) {
         host.setInteger(button, "ButtonType", 2);
         host.setInteger(button, "Bevel", c.bevel);
@@ -401,8 +403,9 @@ TEST_F(BevelModelTest, InsertRowClampsItsPositionToTheList) {
         std::vector<std::string> after;
     };
     static const Case kCases[] = {
-        {-5, {"t", "a", "b", "c"}}, {0, {"t", "a", "b", "c"}}, {1, {"a", "t", "b", "c"}},
-        {2, {"a", "b", "t", "c"}},  {3, {"a", "b", "c", "t"}}, {100, {"a", "b", "c", "t"}},
+        {-5, {"t", "a", "b", "c"}}, {-1, {"t", "a", "b", "c"}}, {0, {"t", "a", "b", "c"}},
+        {1, {"a", "t", "b", "c"}},  {2, {"a", "b", "t", "c"}},  {3, {"a", "b", "c", "t"}},
+        {4, {"a", "b", "c", "t"}},  {100, {"a", "b", "c", "t"}},
     };
     HostString a = makeString("a");
     HostString b = makeString("b");
@@ -444,6 +447,11 @@ TEST_F(BevelModelTest, RemoveRowAndListIgnoreMissingRows) {
     EXPECT_SEQUENCE(Expand({"ZOKAUnlockString {b}"}, {{"b", name(b)}}), logSince(removeMark));
     EXPECT_EQ(rows(), (std::vector<std::string>{"a", "c"}));
     EXPECT_EQ(host.stringRefs(b), 1);
+    // The last row, then the first.
+    host.call(button, "RemoveRow", {1});
+    EXPECT_EQ(rows(), (std::vector<std::string>{"a"}));
+    host.call(button, "RemoveRow", {0});
+    EXPECT_EQ(rows(), (std::vector<std::string>{}));
 }
 
 TEST_F(BevelModelTest, ListAssignmentLocksTheNewTextBeforeReleasingTheOld) {
@@ -588,6 +596,52 @@ TEST_F(BevelModelTest, ReceiversChangedDuringANotificationAreToldAsRegistered) {
             host.releaseObject(receivers[r]);
         }
     }
+}
+
+// The plug-in's own heap, through its import of malloc, for the blocks that
+// hold the receivers to tell (one entry per receiver: a node and its serial):
+// refused, or handed out with a live entry just past their end, as a heap may
+// leave one there from an earlier, longer list.
+struct ListedEntry {
+    const void* node;
+    uint64_t serial;
+};
+struct ScriptedListHeap {
+    static inline size_t size = 0;
+    static inline bool refuse = false;
+    static inline ListedEntry pastTheEnd{};
+    static inline void* (*realMalloc)(size_t) = nullptr;
+    static void* scripted(size_t n) {
+        if (n != size) return realMalloc(n);
+        if (refuse) return nullptr;
+        auto* block = static_cast<unsigned char*>(realMalloc(n + sizeof(ListedEntry)));
+        if (block != nullptr) std::memcpy(block + n, &pastTheEnd, sizeof pastTheEnd);
+        return block;
+    }
+};
+
+TEST_F(BevelModelTest, ReceiversAreToldOnceEachWhateverTheHeapDoes) {
+    std::vector<HostObject> receivers;
+    for (int i = 0; i < 3; ++i) {
+        receivers.push_back(host.makeReceiver());
+        host.call(button, "addActionNotificationReceiver", {arg(receivers.back())});
+    }
+    host.on(button, "Action");
+    const std::vector<std::string> expected = Expand(
+        {"PerformAction {c}", "PerformAction {b}", "PerformAction {a}", "Action"},
+        {{"a", name(receivers[0])}, {"b", name(receivers[1])}, {"c", name(receivers[2])}});
+    pluginhost::ImportHook hook(host.module(), "msvcrt.dll", "malloc", reinterpret_cast<void*>(&ScriptedListHeap::scripted));
+    ASSERT_TRUE(hook.installed());
+    ScriptedListHeap::realMalloc = reinterpret_cast<void* (*)(size_t)>(hook.original());
+    ScriptedListHeap::size = 3 * sizeof(ListedEntry);
+    ScriptedListHeap::pastTheEnd = ListedEntry{data().receivers, data().receivers->serial};
+    for (bool refuse : {false, true}) {
+        ScriptedListHeap::refuse = refuse;
+        host.events.clear();
+        host.action(button);
+        EXPECT_EQ(eventNames(), expected) << (refuse ? "no room for the list" : "a live entry past the list");
+    }
+    ScriptedListHeap::size = 0;
 }
 
 // ---- lock balance and bad input ------------------------------------------------------------

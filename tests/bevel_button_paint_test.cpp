@@ -641,6 +641,8 @@ const FontRow kFontRows[] = {
     {"geneva", 9, "MS Sans Serif", -9},
     {"SmallSystem", 12, "Times New Roman", -11},
     {"SMALLSYSTEM", 0, "Times New Roman", -11},
+    {"SmallSystem", 13, "Times New Roman", -11},  // 8.67 points: 8
+    {"SmallSystem", 14, "Times New Roman", -12},  // 9.33 points: 9
     {"SmallSystem", 20, "Times New Roman", -17},  // 13 points
     {"SmallSystem", -3, "Times New Roman", 3},    // -2 points
     {"Courier", 14, "Courier New", -14},
@@ -654,6 +656,10 @@ const FontRow kFontRows[] = {
     {"Geneva", -12, "MS Sans Serif", 12},        // a negative size asks for a cell height
     {"Geneva", INT_MIN, "MS Sans Serif", 2048},  // held to the largest height
     {"Geneva", INT_MAX, "MS Sans Serif", -2048},
+    {"Geneva", 2048, "MS Sans Serif", -2048},
+    {"Geneva", 2049, "MS Sans Serif", -2048},
+    {"Geneva", -2048, "MS Sans Serif", 2048},
+    {"Geneva", -2049, "MS Sans Serif", 2048},
     {"SmallSystem", INT_MIN, "Times New Roman", 2048},
 };
 
@@ -874,6 +880,8 @@ TEST_F(BevelThemedTest, ParentBackgroundThroughATabControl) {
     ASSERT_NE(handle, nullptr);
     ASSERT_NE(b->tabControl, nullptr);
     window = b->window;
+    // Away from the screen's corner, so that screen and client points differ.
+    SetWindowPos(host.topWindow(), nullptr, 40, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     POINT origin{0, 0};
     MapWindowPoints(b->tabControl, host.topWindow(), &origin, 1);
     host.draw(b);
@@ -1045,11 +1053,15 @@ TEST_F(BevelPaintTest, AwkwardCaptionsAndFonts) {
         ASSERT_EQ(spy->texts.size(), 1u) << caption;
     }
     EXPECT_EQ(spy->texts[0].wide, L"\u00E9t\u00E9");
-    SetCaption(b, std::string(300, 'x'));
-    spy->texts.clear();
-    host.draw(b);
-    ASSERT_EQ(spy->texts.size(), 1u);
-    EXPECT_EQ(spy->texts[0].wide.size(), 300u);
+    // The host's length byte reads 255 from 255 bytes on: the caption is
+    // drawn whole all the same.
+    for (size_t length : {254u, 255u, 256u, 300u}) {
+        SetCaption(b, std::string(length, 'x'));
+        spy->texts.clear();
+        host.draw(b);
+        ASSERT_EQ(spy->texts.size(), 1u);
+        EXPECT_EQ(spy->texts[0].wide.size(), length);
+    }
     SetCaption(b,
                "\xFF\xFE"
                "A\xC3");

@@ -123,6 +123,17 @@ TEST_F(ChasingArrowsTest, EightVisibleIdlesComeBackToTheStart) {
         shapes->calls);
 }
 
+TEST_F(ChasingArrowsTest, OnlyFramesZeroToSevenArePainted) {
+    Instance* arrows = CreateAt(20, 30, 36, 46);
+    ASSERT_NE(arrows, nullptr);
+    for (int32_t frame : {0, 7, 8, -1}) {
+        arrows->at<int32_t>(kFrameIndexOffset) = frame;
+        shapes->calls.clear();
+        host.draw(arrows);
+        EXPECT_EQ(shapes->calls.empty(), frame == 8 || frame == -1) << "frame " << frame;
+    }
+}
+
 TEST_F(ChasingArrowsTest, HiddenControlOrTabPanelStandsStill) {
     pluginhost::InstanceOptions hidden;
     hidden.visible = false;

@@ -455,6 +455,10 @@ TEST(ImageWellPainterTest, PlacementCentresEachDirectionThatFitsAndAnchorsTheOth
     const Case cases[] = {
         {4, 2, {13, 23, 17, 25}}, {6, 4, {12, 22, 18, 26}}, {5, 3, {12, 22, 17, 25}},
         {9, 2, {12, 23, 21, 25}}, {2, 9, {14, 22, 16, 31}}, {9, 7, {12, 22, 21, 29}},
+        // One and two past the interior: the first step would centre it at
+        // the same place (-1 / 2 is 0), only the second shows a centring.
+        {7, 4, {12, 22, 19, 26}}, {8, 4, {12, 22, 20, 26}}, {6, 5, {12, 22, 18, 27}},
+        {6, 6, {12, 22, 18, 28}},
     };
     for (const Case& c : cases) {
         RECT placed{};
@@ -463,10 +467,17 @@ TEST(ImageWellPainterTest, PlacementCentresEachDirectionThatFitsAndAnchorsTheOth
                                                      << placed.top << "," << placed.right << "," << placed.bottom;
     }
     RECT unused{};
-    EXPECT_FALSE(image_well::placePicture(RECT{12, 22, 12, 26}, 4, 2, &unused)) << "empty interior";
+    EXPECT_FALSE(image_well::placePicture(RECT{12, 22, 12, 26}, 4, 2, &unused)) << "interior 0 wide";
+    EXPECT_FALSE(image_well::placePicture(RECT{12, 22, 18, 22}, 4, 2, &unused)) << "interior 0 high";
     EXPECT_FALSE(image_well::placePicture(interior, 0, 2, &unused));
+    EXPECT_FALSE(image_well::placePicture(interior, 4, 0, &unused));
     EXPECT_FALSE(image_well::placePicture(interior, 4, -2, &unused));
     EXPECT_FALSE(image_well::placePicture(interior, INT32_MAX, 2, &unused));
+    // The destination's far edges travel as 16-bit values: 32767 is the last.
+    EXPECT_TRUE(image_well::placePicture(RECT{32700, 0, 32767, 10}, 67, 10, &unused));
+    EXPECT_FALSE(image_well::placePicture(RECT{32700, 0, 32767, 10}, 68, 10, &unused));
+    EXPECT_TRUE(image_well::placePicture(RECT{0, 32700, 10, 32767}, 10, 67, &unused));
+    EXPECT_FALSE(image_well::placePicture(RECT{0, 32700, 10, 32767}, 10, 68, &unused));
 }
 
 }  // namespace

@@ -183,8 +183,12 @@ TEST_F(LittleArrowsTest, PressOnTheDividerRowIsTheUpHalf) {
     EXPECT_EQ(Picture(arrows), kDownPressed);
     host.mouseUp(arrows, 30, 40 + 12);
     EXPECT_EQ(Picture(arrows), kNormal);
+    // The last row and column of the control are the down half's.
+    EXPECT_TRUE(host.mouseDown(arrows, 30 + 12, 40 + 22));
+    EXPECT_EQ(Picture(arrows), kDownPressed);
+    host.mouseUp(arrows, 30 + 12, 40 + 22);
 
-    EXPECT_EQ(Fired(host, arrows), (std::vector<std::string>{"a:Up", "a:Down"}));
+    EXPECT_EQ(Fired(host, arrows), (std::vector<std::string>{"a:Up", "a:Down", "a:Down"}));
 }
 
 TEST_F(LittleArrowsTest, PressesOutsideTheThirteenByTwentyThreePixelsAreRefused) {

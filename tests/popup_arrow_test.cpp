@@ -93,9 +93,14 @@ TEST_F(PopupArrowTest, DisabledLooksTheSame) {
 
 TEST_F(PopupArrowTest, AFacingOutsideTheEnumerationDrawsNothing) {
     Instance* arrow = Create(kLeft + 10, kTop + 10);
+    // Not even a polygon that happens to show nothing.
+    pluginhost::CallRecorder polygons(host.module());
+    polygons.hook<decltype(&Polygon)>("GDI32.dll", "Polygon");
+    ASSERT_TRUE(polygons.installed());
     for (int32_t facing : {8, -1, 1000, INT32_MIN}) {
         arrow->at<int32_t>(offsetof(InstanceData, facing)) = facing;
         EXPECT_EQ(Paint(arrow), kNothing) << "Facing " << facing;
+        EXPECT_TRUE(polygons.calls.empty()) << "Facing " << facing;
     }
     ExpectClean();
 }

@@ -309,6 +309,12 @@ TEST_F(Encoding, FailedConversionsGiveNoText) {
     PluginString retagged = ConvertString(make("abc", EncodingAscii), 0x0300);
     EXPECT_EQ(retagged.encoding(), 0x0300u);
     EXPECT_EQ(bytesOf(retagged), (Bytes{'a', 'b', 'c'}));
+    // Except for targets 0x0100 to 0x0200, which always go through the
+    // system: 0x0200 has no code page, the tags just outside are copied.
+    EXPECT_EQ(ConvertString(make("abc", 0x0500), 0x0200).body, nullptr);
+    for (TextEncoding outside : {0x00FFu, 0x0201u}) {
+        EXPECT_EQ(bytesOf(ConvertString(make("abc", 0x0500), outside)), (Bytes{'a', 'b', 'c'})) << outside;
+    }
 }
 
 TEST_F(Encoding, TranscodeBetweenUtf16Tags) {
@@ -324,6 +330,8 @@ TEST_F(Encoding, TranscodeBetweenUtf16Tags) {
 
 TEST(EncodingRules, IsSevenBit) {
     EXPECT_TRUE(IsSevenBit(PluginString()));
+    EXPECT_TRUE(IsSevenBit(make(Bytes{'a', 0x7F}, 0x0500)));
+    EXPECT_TRUE(IsSevenBit(make("plain", 0x00FF)));
     EXPECT_TRUE(IsSevenBit(make("plain", EncodingSystem)));
     EXPECT_TRUE(IsSevenBit(make("plain", EncodingUtf8)));
     EXPECT_FALSE(IsSevenBit(make(Bytes{'a', 0x80}, 0x0500)));
@@ -405,6 +413,7 @@ TEST(EncodingRules, CommonEncoding) {
         {0x0423, EncodingAscii, 0x0423},
         {EncodingAscii, EncodingUtf16, EncodingSystem},
         {EncodingUtf16, EncodingAscii, EncodingSystem},
+        {EncodingAscii, 0x00FF, 0x00FF},
         {EncodingAscii, 0x01FF, EncodingSystem},
         {EncodingAscii, 0x0200, 0x0200},
         {EncodingAscii, EncodingSystem, EncodingSystem},
@@ -579,10 +588,58 @@ TEST(JapaneseConverters, EveryJisPairRoundTrips) {
     }
 }
 
+// The first and last byte of each range the converters test, and the byte
+// just outside each end (see edges.md).
+TEST(JapaneseConverters, EachByteRangeOnBothSidesOfItsEnds) {
+    using Converter = PluginString (*)(const PluginString&);
+    const struct {
+        const char* edge;
+        Converter convert;
+        Bytes in, out;
+    } rows[] = {
+        {"EUC-JP lead below", EucJpToShiftJis, {0xA0, 0xA1}, {0xA0, 0xA1}},
+        {"EUC-JP lead and trail first", EucJpToShiftJis, {0xA1, 0xA1}, {0x81, 0x40}},
+        {"EUC-JP lead and trail last", EucJpToShiftJis, {0xFE, 0xFE}, {0xEF, 0xFC}},
+        {"EUC-JP lead above", EucJpToShiftJis, {0xFF, 0xA1}, {0xFF, 0xA1}},
+        {"EUC-JP trail below", EucJpToShiftJis, {0xA1, 0xA0}, {0xA1, 0xA0}},
+        {"EUC-JP trail above", EucJpToShiftJis, {0xA1, 0xFF}, {0xA1, 0xFF}},
+        {"EUC-JP katakana below", EucJpToShiftJis, {0x8E, 0xA0}, {0x8E, 0xA0}},
+        {"EUC-JP katakana first", EucJpToShiftJis, {0x8E, 0xA1}, {0xA1}},
+        {"EUC-JP katakana last", EucJpToShiftJis, {0x8E, 0xDF}, {0xDF}},
+        {"EUC-JP katakana above", EucJpToShiftJis, {0x8E, 0xE0}, {0x8E, 0xE0}},
+        {"Shift-JIS lead below", ShiftJisToEucJp, {0x80, 0x40}, {0x80, 0x40}},
+        {"Shift-JIS lead and trail first", ShiftJisToEucJp, {0x81, 0x40}, {0xA1, 0xA1}},
+        {"Shift-JIS first lead run last", ShiftJisToEucJp, {0x9F, 0xFC}, {0xDE, 0xFE}},
+        {"Shift-JIS between the lead runs", ShiftJisToEucJp, {0xA0, 0x40}, {0xA0, 0x40}},
+        {"Shift-JIS second lead run first", ShiftJisToEucJp, {0xE0, 0x40}, {0xDF, 0xA1}},
+        {"Shift-JIS second lead run last", ShiftJisToEucJp, {0xEF, 0xFC}, {0xFE, 0xFE}},
+        {"Shift-JIS lead above", ShiftJisToEucJp, {0xF0, 0x40}, {0xF0, 0x40}},
+        {"Shift-JIS trail below", ShiftJisToEucJp, {0x81, 0x3F}, {0x81, 0x3F}},
+        {"Shift-JIS trail above", ShiftJisToEucJp, {0x81, 0xFD}, {0x81, 0xFD}},
+        {"Shift-JIS trail 0x7F, below the 0x80 step", ShiftJisToEucJp, {0x81, 0x7F}, {0xA1, 0xE0}},
+        {"Shift-JIS katakana first", ShiftJisToEucJp, {0xA1}, {0x8E, 0xA1}},
+        {"Shift-JIS katakana last", ShiftJisToEucJp, {0xDF}, {0x8E, 0xDF}},
+        {"Shift-JIS katakana above", ShiftJisToIso2022Jp, {0xE0}, {0xE0}},
+        {"Shift-JIS katakana first", ShiftJisToIso2022Jp, {0xA1}, {ESC, '(', 'I', 0x21, ESC, '(', 'J'}},
+        {"Shift-JIS katakana last", ShiftJisToIso2022Jp, {0xDF}, {ESC, '(', 'I', 0x5F, ESC, '(', 'J'}},
+        {"ISO-2022-JP ESC ( J", Iso2022JpToShiftJis, {ESC, '(', 'I', 0x21, ESC, '(', 'J', 0x21}, {0xA1, 0x21}},
+        {"ISO-2022-JP ESC ( H", Iso2022JpToShiftJis, {ESC, '(', 'I', 0x21, ESC, '(', 'H', 0x21}, {0xA1, 0x21}},
+        {"ISO-2022-JP ESC ( other", Iso2022JpToShiftJis, {ESC, '(', 'I', 0x21, ESC, '(', 'Z', 0x21}, {0xA1, 0x21}},
+        {"ISO-2022-JP ESC other", Iso2022JpToShiftJis, {ESC, '$', 'B', 0x24, 0x22, ESC, 'N', 0x21}, {0x82, 0xA0, 0x21}},
+        {"ISO-2022-JP CR", Iso2022JpToShiftJis, {ESC, '(', 'I', 0x21, '\r', 0x21}, {0xA1, '\r', 0x21}},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(bytesOf(row.convert(make(row.in, EncodingSystem))), row.out) << row.edge;
+    }
+}
+
 TEST(JapaneseConverters, TruncatedInputStaysInside) {
     EXPECT_EQ(bytesOf(EucJpToShiftJis(make(Bytes{'a', 0xA4}, EncodingEucJp))), (Bytes{'a', 0xA4}));
     EXPECT_EQ(bytesOf(EucJpToShiftJis(make(Bytes{0x8E}, EncodingEucJp))), (Bytes{0x8E}));
+    // After a katakana pair has made the result shorter than the text.
+    EXPECT_EQ(bytesOf(EucJpToShiftJis(make(Bytes{0x8E, 0xB1, 0xA4}, EncodingEucJp))), (Bytes{0xB1, 0xA4}));
     EXPECT_EQ(bytesOf(ShiftJisToEucJp(make(Bytes{0x82}, EncodingShiftJis))), (Bytes{0x82}));
+    EXPECT_EQ(bytesOf(ShiftJisToIso2022Jp(make(Bytes{0x82}, EncodingShiftJis))), (Bytes{0x82}));
     EXPECT_EQ(bytesOf(Iso2022JpToShiftJis(make(Bytes{'a', ESC}, EncodingIso2022Jp))), (Bytes{'a'}));
     EXPECT_EQ(bytesOf(Iso2022JpToShiftJis(make(Bytes{ESC, '$', 'B', 0x24}, EncodingIso2022Jp))), (Bytes{0x24}));
     EXPECT_EQ(ShiftJisToIso2022Jp(PluginString()).body, nullptr);
