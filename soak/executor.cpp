@@ -210,6 +210,10 @@ public:
         }
         modalWindow_ = makeModalWindow();
         baseFaults_ = host_.faults().size();
+        if (options_.trace)
+            std::fprintf(options_.trace, "run %llu %lld system %s language %u uxtheme %s withheld %zu\n",
+                         static_cast<unsigned long long>(c.seed), static_cast<long long>(c.run), c.system.c_str(),
+                         static_cast<unsigned>(c.language), c.uxtheme.c_str(), c.withheld.size());
         if (!c.withheld.empty()) result_.coverage.withheld = 1;
 
         const int64_t count = static_cast<int64_t>(script_.steps.size());
@@ -219,6 +223,7 @@ public:
             currentClass_ = modelOf(s.slot) ? modelOf(s.slot)->className : std::string();
             perform(s);
             check();
+            trace(s);
             ++result_.steps;
         }
         // The run ends as a host closes a window: every instance destroyed.
@@ -230,8 +235,10 @@ public:
             currentClass_ = models_.begin()->second.className;
             perform(s);
             check();
+            trace(s);
             ++step_;
         }
+        traceVerdict();
         // After a fault the rest goes unchecked, but under the spy still:
         // the plug-in keeps what the spy handed it.
         while (!models_.empty()) {
@@ -1674,6 +1681,46 @@ private:
             if (!held.empty()) fail("lock", "with no instance alive, " + held.front());
         }
         compareOutput();
+    }
+
+    // --- the trace ---------------------------------------------------------------------
+
+    void trace(const Step& s) {
+        if (!options_.trace) return;
+        std::vector<EventRecord> seen;
+        for (size_t k = eventsBefore_; k < host_.events.size(); ++k)
+            seen.push_back(EventRecord{host_.events[k].name, host_.events[k].args, host_.events[k].receiver});
+        std::string line = std::to_string(step_) + " " + formatStep(s) + " | calls " + std::to_string(result_.calls) +
+                           " | events " + describe(seen, host_);
+        if (const Model* m = modelOf(s.slot)) {
+            char state[256];
+            std::snprintf(state, sizeof state,
+                          " | %s value %d pressed %d hot %d handled %d menu %d rows %zu receivers %zu bevel %d "
+                          "type %d part %d frame %d facing %d repaints %d",
+                          m->className.c_str(), m->value, m->pressed, m->hot, m->mouseDownHandled, m->menuValue,
+                          m->rows.size(), m->receivers.size(), m->bevel, m->buttonType, m->pressedPart, m->frame,
+                          m->facing, m->instance && !m->destroyed ? m->instance->invalidations : -1);
+            line += state;
+            line += " caption " + host_.nameOf(m->caption);
+        }
+        if (!stepMismatch_.empty()) line += " | differs: " + stepMismatch_;
+        std::fprintf(options_.trace, "%s\n", line.c_str());
+    }
+
+    void traceVerdict() {
+        if (!options_.trace) return;
+        const Fault& f = result_.fault;
+        const std::string verdict = result_.faulted ? f.category + " at step " + std::to_string(f.step) + " on " +
+                                                          f.className + ": " + f.message
+                                                    : "clean";
+        const Coverage& c = result_.coverage;
+        std::fprintf(
+            options_.trace, "verdict %s after %lld steps, %lld calls; coverage %lld %lld %lld %lld %lld %lld %lld\n",
+            verdict.c_str(), static_cast<long long>(result_.steps), static_cast<long long>(result_.calls),
+            static_cast<long long>(c.menus), static_cast<long long>(c.menuItems), static_cast<long long>(c.events),
+            static_cast<long long>(c.themed), static_cast<long long>(c.withheld),
+            static_cast<long long>(c.destroyedInHandlers), static_cast<long long>(c.modalLoops));
+        std::fflush(options_.trace);
     }
 };
 

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <string>
 
@@ -64,6 +65,11 @@ struct RunOptions {
     Progress* progress = nullptr;
     // Told of the fault the moment it is found, before the run is taken down.
     std::function<void(const Fault&)> onFault;
+    // When given, one line per step (what was done, the calls so far, the
+    // events the host saw, the state the model holds for the step's control)
+    // and the run's verdict: two builds of the soak that do the same write
+    // the same trace.
+    std::FILE* trace = nullptr;
 };
 
 RunResult runScript(const Script& script, const RunOptions& options);

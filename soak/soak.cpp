@@ -3,10 +3,13 @@
 // shrunk to a shortest replay.
 //
 //   soak run [--calls N] [--seed S] [--chunk-calls C] [--steps-per-run K]
-//            [--plugin DLL] [--out DIR] [--max-faults F]
+//            [--plugin DLL] [--out DIR] [--max-faults F] [--trace FILE]
 //       the soak: N calls into the plug-in; figures and faults on stdout,
-//       replays of the faults (whole and minimised) in DIR
-//   soak replay FILE [--plugin DLL]          one script; exit status 1 on a fault
+//       replays of the faults (whole and minimised) in DIR; with --trace,
+//       every step of every run and each run's verdict in FILE (the
+//       minimiser's replays are not traced)
+//   soak replay FILE [--plugin DLL] [--trace FILE]
+//                                             one script; exit status 1 on a fault
 //   soak script --seed S --run R [--steps K] [--upto STEP]
 //                                             prints the script of a run
 //   soak minimise FILE [--plugin DLL] [--out FILE]
@@ -281,6 +284,13 @@ void becomeChild(Progress* progress) {
     SetUnhandledExceptionFilter(recordCrash);
 }
 
+// The trace named by --trace, opened for appending (the chunks of a run
+// write one after the other); null without the option.
+std::FILE* openTrace(const Arguments& a) {
+    const std::string path = a.get("trace");
+    return path.empty() ? nullptr : std::fopen(path.c_str(), "ab");
+}
+
 std::string pluginOf(const Arguments& a) { return a.get("plugin", pluginhost::besideProgram("ClassicControls.dll")); }
 
 RunResult replayInProcess(const Script& script, const std::string& plugin) {
@@ -349,6 +359,7 @@ int chunkCommand(const Arguments& a) {
     const std::string reportPath = a.get("report");
     int64_t done = 0, runs = 0;
     Coverage coverage;
+    std::FILE* trace = openTrace(a);
     for (int64_t run = firstRun; done < calls; ++run) {
         if (progress) progress->run = run;
         const Script script = generateRun(seed, run, steps);
@@ -356,16 +367,21 @@ int chunkCommand(const Arguments& a) {
         options.plugin = pluginOf(a);
         options.checkOutput = true;
         options.progress = progress;
+        options.trace = trace;
         options.onFault = [&](const Fault& f) {
             writeFile(reportPath, "runs " + std::to_string(runs) + "\ncalls " + std::to_string(done) + "\nrun " +
                                       std::to_string(run) + "\n" + faultText(f));
         };
         const RunResult result = runScript(script, options);
         done += result.calls;
-        if (result.faulted) return kExitFault;
+        if (result.faulted) {
+            if (trace) std::fclose(trace);
+            return kExitFault;
+        }
         coverage.add(result.coverage);
         ++runs;
     }
+    if (trace) std::fclose(trace);
     writeFile(reportPath,
               "runs " + std::to_string(runs) + "\ncalls " + std::to_string(done) + "\n" + coverageText(coverage));
     return kExitClean;
@@ -395,7 +411,9 @@ int replayCommand(const Arguments& a) {
     options.onFault = [&](const Fault& f) {
         if (!reportPath.empty()) writeFile(reportPath, faultText(f));
     };
+    options.trace = openTrace(a);
     const RunResult result = runScript(script, options);
+    if (options.trace) std::fclose(options.trace);
     if (!child) {
         if (result.faulted)
             printFault(result.fault, script.config);
@@ -470,6 +488,8 @@ int runCommand(const Arguments& a) {
     const std::string plugin = pluginOf(a);
     std::string out = a.get("out", ".");
     CreateDirectoryA(out.c_str(), nullptr);
+    const std::string trace = a.get("trace");
+    if (!trace.empty()) DeleteFileA(trace.c_str());  // the chunks append to it
     std::printf("soak of %s: %lld calls, seed %llu, %lld calls a process, %d steps a run\n", plugin.c_str(),
                 static_cast<long long>(calls), static_cast<unsigned long long>(seed),
                 static_cast<long long>(chunkCalls), steps);
@@ -481,11 +501,12 @@ int runCommand(const Arguments& a) {
         SharedProgress shared;
         const std::string reportPath = temporaryPath("report.txt");
         const int64_t want = std::min(chunkCalls, calls - figures.calls);
-        const ChildResult child = runChild(
-            "chunk --seed " + std::to_string(seed) + " --first-run " + std::to_string(run) + " --calls " +
-                std::to_string(want) + " --steps-per-run " + std::to_string(steps) + " --plugin " +
-                quoteArgument(plugin) + " --report " + quoteArgument(reportPath) + " --progress " + shared.name,
-            kChunkTimeoutMs);
+        const ChildResult child =
+            runChild("chunk --seed " + std::to_string(seed) + " --first-run " + std::to_string(run) + " --calls " +
+                         std::to_string(want) + " --steps-per-run " + std::to_string(steps) + " --plugin " +
+                         quoteArgument(plugin) + " --report " + quoteArgument(reportPath) + " --progress " +
+                         shared.name + (trace.empty() ? std::string() : " --trace " + quoteArgument(trace)),
+                     kChunkTimeoutMs);
         ++figures.processes;
         if (!child.started) {
             std::printf("soak: could not start a chunk process\n");
