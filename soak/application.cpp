@@ -2,8 +2,6 @@
 
 namespace soak {
 
-namespace {
-
 // A modal loop in a handler ends on the first tick of a timer of the
 // shortest period Windows keeps; the rounds posted before it run first.
 constexpr UINT kModalLoopTimerMs = USER_TIMER_MINIMUM;
@@ -11,7 +9,15 @@ constexpr UINT kModalRoundMessage = WM_APP + 1;
 constexpr UINT_PTR kModalLoopTimer = 1;
 constexpr wchar_t kModalWindowClass[] = L"SoakModalLoop";
 
-}  // namespace
+static void destroyFromHandler(World& world, int32_t slot) {
+    Model* m = world.modelOf(slot);
+    if (!m || m->destroyed) return;
+    if (m->instance->definition->callbacks->destruct) world.call();
+    world.host.destroy(m->instance);
+    ++world.bench.result.coverage.destroyedInHandlers;
+    m->destroyed = true;
+    m->instance = nullptr;
+}
 
 Application::Application(World& world) : world_(world) {
     static bool registered = false;
@@ -31,10 +37,6 @@ Application::Application(World& world) : world_(world) {
     SetWindowLongPtrW(modalWindow_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }
 
-Application::~Application() {
-    if (modalWindow_) DestroyWindow(modalWindow_);
-}
-
 void Application::react(int32_t slot, const std::string& event) {
     Model* m = world_.modelOf(slot);
     if (!m || m->destroyed) return;
@@ -44,10 +46,10 @@ void Application::react(int32_t slot, const std::string& event) {
     void* handle = nullptr;
     if (!world_.bench.resolve(r.ref, handle)) return;
     const intptr_t argument = reinterpret_cast<intptr_t>(handle);
-    if (r.reaction == kDestroySelf) return destroyFromHandler(slot);
-    if (r.reaction == kDestroyOther) return destroyFromHandler(static_cast<int32_t>(r.n[0]));
+    if (r.reaction == kDestroySelf) return destroyFromHandler(world_, slot);
+    if (r.reaction == kDestroyOther) return destroyFromHandler(world_, static_cast<int32_t>(r.n[0]));
     if (r.reaction == kDestroyAll) {
-        for (auto& entry : world_.models) destroyFromHandler(entry.first);
+        for (auto& entry : world_.models) destroyFromHandler(world_, entry.first);
         return;
     }
     if (r.reaction == kModalLoop) return runModalLoop(slot, r.n[0]);
@@ -64,20 +66,6 @@ void Application::react(int32_t slot, const std::string& event) {
     else if (r.reaction == kSetCaption)
         host.setString(m->instance, "Caption", static_cast<HostString>(handle));
 }
-
-// --- controls destroyed by the application ------------------------------------------------
-
-void Application::destroyFromHandler(int32_t slot) {
-    Model* m = world_.modelOf(slot);
-    if (!m || m->destroyed) return;
-    if (m->instance->definition->callbacks->destruct) world_.call();
-    world_.host.destroy(m->instance);
-    ++world_.bench.result.coverage.destroyedInHandlers;
-    m->destroyed = true;
-    m->instance = nullptr;
-}
-
-// --- a modal loop of the application's own --------------------------------------------------
 
 void Application::runModalLoop(int32_t slot, int64_t rounds) {
     if (!modalWindow_) return;

@@ -1,11 +1,7 @@
 // The application's code in event handlers, played by the host: what a
-// reaction (script.h) does from inside the plug-in's notification, such as
-// changing the button, destroying controls or running a modal loop of its
-// own that goes on dispatching paint messages and idle calls. The model's
-// side of each is World::expectReaction.
+// reaction (script.h) does from inside the plug-in's notification. The
+// model's side of each is World::expectReaction.
 #pragma once
-
-#include <windows.h>
 
 #include "model.h"
 
@@ -14,7 +10,9 @@ namespace soak {
 class Application {
 public:
     explicit Application(World& world);
-    ~Application();
+    ~Application() {
+        if (modalWindow_) DestroyWindow(modalWindow_);
+    }
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
 
@@ -32,7 +30,6 @@ private:
     int32_t modalSlot_ = -1;
     bool modalEnded_ = false;
 
-    void destroyFromHandler(int32_t slot);
     void runModalLoop(int32_t slot, int64_t rounds);
     void modalRound();
     static LRESULT CALLBACK modalWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

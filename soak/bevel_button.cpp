@@ -1,19 +1,13 @@
-// The bevel button's mouse as the soak expects it: a press (disabled, by
-// its accelerator, taken by the application's MouseDown handler, or the
-// button's own), the popup menu it opens (planned from the rows, compared
-// when TrackPopupMenu is called, its choice applied once mouseDown returns),
-// the drag, the release with its toggle and Action, and the themed hot look
-// on enter and exit.
+// The bevel button's mouse as the soak expects it: the press (disabled, by
+// its accelerator, taken by the MouseDown handler, or its own), the popup menu
+// it opens, the drag, the release with its toggle and Action, the hot look.
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
-#include "departures.h"
 #include "expectations.h"
-#include "expected_text.h"
 
 namespace soak {
-namespace bevel_button {
-
 namespace {
 
 constexpr UINT kFirstMenuItemId = 1000;
@@ -37,6 +31,75 @@ uint32_t stringEncoding(const World& w, HostString s) {
         if (made != w.bench.handles.end() && made->second == s) return def.second.encoding;
     }
     return pluginhost::kHostDefaultEncoding;  // the host's own strings
+}
+
+constexpr uint32_t kUtf16 = 0x00000100;
+constexpr uint32_t kUtf8 = 0x08000100;
+constexpr uint32_t kAscii = 0x00000600;
+constexpr uint32_t kSystem = 0x0000FFFF;
+
+// The narrow encoding of a user language: Chinese, Japanese, else Western.
+uint32_t userEncoding(uint16_t language) {
+    if (language == 1028 || language == 2052 || language == 3076 || language == 4100) return 0x0423;
+    if (language == 1041) return 0x0A01;
+    return 0x0500;
+}
+
+// Code pages whose conversions every system here has; 0 for the others.
+UINT codePageOf(uint32_t encoding, uint16_t language) {
+    if ((encoding >> 16) == 0xFFFF && encoding != 0xFFFFFFFF) {
+        const UINT page = encoding & 0xFFFF;
+        for (UINT known : {1252u, 932u, 936u, 949u, 950u, 1250u, 1251u, 437u, 850u, 65001u})
+            if (page == known) return page;
+        return 0;
+    }
+    if ((encoding & 0xFFFF) == 0xFFFF) return codePageOf(userEncoding(language), language);
+    constexpr std::pair<uint32_t, UINT> kPages[] = {{0x0500, 1252}, {kAscii, 1252}, {0x0501, 1250},
+                                                    {0x0502, 1251}, {0x0A01, 932},  {0x0420, 932},
+                                                    {0x0421, 936},  {0x0422, 949},  {0x0423, 950}};
+    for (const auto& known : kPages)
+        if (encoding == known.first) return known.second;
+    return 0;
+}
+
+std::wstring widened(UINT page, const std::string& bytes) {
+    const int n = MultiByteToWideChar(page, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    if (n <= 0) return std::wstring();
+    std::wstring text(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(page, 0, bytes.data(), static_cast<int>(bytes.size()), &text[0], n);
+    return text;
+}
+
+// What a menu item should read for a row's bytes and the encoding the host
+// gives them: false when the text cannot be told without the plug-in's own
+// conversion tables; else text is what the item shows on a system of the
+// given kind (NT: wide functions) and user language.
+bool expectedMenuText(const std::string& bytes, uint32_t encoding, bool isNT, uint16_t language, std::wstring& text) {
+    text.clear();
+    if (bytes.empty()) return true;
+    if (!isNT) {
+        // Seven-bit text bound for the user's narrow encoding is copied as it
+        // is; anything else depends on the system's narrow code page.
+        for (unsigned char c : bytes)
+            if (c >= 0x80) return false;
+        if (encoding >= 0x0100 && encoding <= 0x01FF) return false;
+        text.assign(bytes.begin(), bytes.end());
+        return true;
+    }
+    if (encoding == kUtf16) {
+        for (size_t i = 0; i + 1 < bytes.size(); i += 2)
+            text += static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) |
+                                         (static_cast<unsigned char>(bytes[i + 1]) << 8));
+        return true;
+    }
+    if (encoding == kUtf8) {
+        text = widened(CP_UTF8, bytes);
+        return true;
+    }
+    const UINT page = codePageOf(encoding == kSystem ? kSystem : encoding, language);
+    if (page == 0) return false;
+    text = widened(page, bytes);
+    return true;
 }
 
 void planMenu(World& w, const Step& s, Model& m, const HostRect& b) {
@@ -94,8 +157,6 @@ std::wstring printable(const std::wstring& text) {
     return out;
 }
 
-}  // namespace
-
 // --- the press -----------------------------------------------------------------------------
 
 bool press(World& w, const Step& s, Model& m, const HostRect& b) {
@@ -138,6 +199,50 @@ bool press(World& w, const Step& s, Model& m, const HostRect& b) {
     }
     return expected;
 }
+
+// --- drag, release, hover ----------------------------------------------------------------------
+
+void drag(World& w, const Step& s, Model& m, const HostRect& b) {
+    if (m.hasMenu == 0 && w.seenEnabled(m) && !m.mouseDownHandled) {
+        const bool in = inside(b, s.n[0], s.n[1]);
+        if (in != m.pressed) {
+            m.pressed = in;
+            World::painted(m);
+        }
+    }
+}
+
+void release(World& w, const Step& s, Model& m, const HostRect& b) {
+    if (!w.seenEnabled(m)) return;
+    const int64_t x = s.n[0], y = s.n[1];
+    if (m.hasMenu != 0) {
+        m.pressed = false;
+        World::painted(m);
+        return;
+    }
+    if (m.pressed) {
+        m.pressed = false;
+        if (m.buttonType == 1) m.value = m.value != 0 ? 0 : 1;
+        if (m.buttonType == 2) m.value = 1;
+        World::painted(m);
+    }
+    if (m.mouseDownHandled) {
+        w.mouseEvent(m, "MouseUp", x, y);
+    } else if (b.left <= x && x <= b.right && b.top <= y && y <= b.bottom) {
+        w.fireAction(m);
+    }
+    m.mouseDownHandled = false;
+}
+
+// The themed look (Bevel 4) shows the pointer over the button.
+void hover(World& w, const Step& s, Model& m) {
+    if (s.op != Op::Move && m.themed && m.bevel == 4) {
+        m.hot = s.op == Op::Enter;
+        w.invalidated(m);
+    }
+}
+
+}  // namespace
 
 // --- the popup menu --------------------------------------------------------------------------
 
@@ -206,46 +311,6 @@ void menuClosed(World& w, Model& m) {
     menu = MenuPlan{};
 }
 
-// --- drag, release, hover ----------------------------------------------------------------------
+const Mouse kBevelButtonMouse = {press, drag, release, hover};
 
-void drag(World& w, Model& m, const HostRect& b, int64_t x, int64_t y) {
-    if (m.hasMenu == 0 && w.seenEnabled(m) && !m.mouseDownHandled) {
-        const bool in = inside(b, x, y);
-        if (in != m.pressed) {
-            m.pressed = in;
-            World::painted(m);
-        }
-    }
-}
-
-void release(World& w, Model& m, const HostRect& b, int64_t x, int64_t y) {
-    if (!w.seenEnabled(m)) return;
-    if (m.hasMenu != 0) {
-        m.pressed = false;
-        World::painted(m);
-        return;
-    }
-    if (m.pressed) {
-        m.pressed = false;
-        if (m.buttonType == 1) m.value = m.value != 0 ? 0 : 1;
-        if (m.buttonType == 2) m.value = 1;
-        World::painted(m);
-    }
-    if (m.mouseDownHandled) {
-        w.mouseEvent(m, "MouseUp", x, y);
-    } else if (b.left <= x && x <= b.right && b.top <= y && y <= b.bottom) {
-        w.fireAction(m);
-    }
-    m.mouseDownHandled = false;
-}
-
-// The themed look (Bevel 4) shows the pointer over the button.
-void hover(World& w, Model& m, bool enter) {
-    if (m.themed && m.bevel == 4) {
-        m.hot = enter;
-        w.invalidated(m);
-    }
-}
-
-}  // namespace bevel_button
 }  // namespace soak

@@ -1,16 +1,8 @@
-// The random host's builder of one run, shared by its rooms: generator.cpp
-// (the run, the instances, gestures, the small controls' steps and the
-// choice of every next step), generator_values.cpp (the system, and the
-// strings, pictures, receivers and values handed over) and
-// generator_bevel.cpp (the bevel button's steps and the application's
-// reactions).
+// The random host's builder of one run, shared by its rooms (generator.cpp,
+// generator_values.cpp and generator_bevel.cpp).
 #pragma once
 
-#include <cstdint>
 #include <deque>
-#include <map>
-#include <string>
-#include <vector>
 
 #include "generator.h"
 
@@ -58,11 +50,13 @@ private:
     int length();
     static std::string utf8(uint32_t c);
     std::string unicodeText(int length);
+    std::string addString(const StringDef& def);
     std::string newString();
     std::string acceleratedCaption();
     std::string fontName();
     std::string newPicture();
     std::string newReceiver();
+    std::string anyOf(std::vector<std::string>& held, uint32_t nilPercent, std::string (Builder::*make)());
     std::string anyString();
     std::string anyPicture();
     std::string anyReceiver();
@@ -74,7 +68,7 @@ private:
     std::vector<int> live(const char* className = nullptr) const;
     void bounds(const std::string& className, int64_t b[4]);
     void create();
-    static const char* const* eventsOf(const std::string& className);
+    static std::vector<std::string> eventsOf(const std::string& className);
     void point(const Slot& slot, int64_t& x, int64_t& y);
     void gesture(int slotIndex, uint32_t altPercent = 25);
     void smallControlStep(int slotIndex);

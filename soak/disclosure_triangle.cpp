@@ -1,13 +1,8 @@
-// The disclosure triangle's mouse as the soak expects it: a press inside
-// shows it pressed, the drag follows the pointer, and a release inside flips
-// Value and fires Action; a disabled triangle takes the press and does
-// nothing with it.
-#include "departures.h"
+// The disclosure triangle's mouse as the soak expects it: a release inside
+// flips Value and fires Action; a disabled one takes the press, no more.
 #include "expectations.h"
 
 namespace soak {
-namespace disclosure_triangle {
-
 namespace {
 
 // The press and the release test the host's point: the low 16 bits of each
@@ -16,21 +11,19 @@ bool insideAsHostPoint(const HostRect& b, int64_t x, int64_t y) {
     return inside(b, static_cast<int16_t>(x), static_cast<int16_t>(y));
 }
 
-}  // namespace
-
-bool press(World& w, Model& m, const HostRect& b, int64_t x, int64_t y) {
+bool press(World& w, const Step& s, Model& m, const HostRect& b) {
     if (!w.seenEnabled(m)) return true;
-    if (!insideAsHostPoint(b, x, y)) return false;
+    if (!insideAsHostPoint(b, s.n[0], s.n[1])) return false;
     m.pressed = true;
     return true;
 }
 
-void drag(World& w, Model& m, const HostRect& b, int64_t x, int64_t y) {
-    if (w.seenEnabled(m)) m.pressed = inside(b, x, y);
+void drag(World& w, const Step& s, Model& m, const HostRect& b) {
+    if (w.seenEnabled(m)) m.pressed = inside(b, s.n[0], s.n[1]);
 }
 
-void release(World& w, Model& m, const HostRect& b, int64_t x, int64_t y) {
-    if (w.seenEnabled(m) && insideAsHostPoint(b, x, y)) {
+void release(World& w, const Step& s, Model& m, const HostRect& b) {
+    if (w.seenEnabled(m) && insideAsHostPoint(b, s.n[0], s.n[1])) {
         m.value = m.value == 0 ? 1 : 0;
         m.pressed = false;
         w.invalidated(m);
@@ -41,5 +34,8 @@ void release(World& w, Model& m, const HostRect& b, int64_t x, int64_t y) {
     }
 }
 
-}  // namespace disclosure_triangle
+}  // namespace
+
+const Mouse kDisclosureTriangleMouse = {press, drag, release, nullptr};
+
 }  // namespace soak

@@ -4,17 +4,21 @@
 #include "executor.h"
 
 #include <cstdio>
-#include <memory>
-#include <set>
-#include <vector>
 
 #include "application.h"
-#include "comparisons.h"
 #include "expectations.h"
 
 namespace soak {
-
 namespace {
+
+// The family whose expectations of the mouse a class follows, if any.
+const Mouse* mouseOf(const std::string& n) {
+    if (n == "BevelButton") return &kBevelButtonMouse;
+    if (n == "LittleArrows") return &kLittleArrowsMouse;
+    if (n == "DisclosureTriangle") return &kDisclosureTriangleMouse;
+    if (n == "ImageWell" || n == "PopupArrow" || n == "Placard") return &kForwardedMouse;
+    return nullptr;
+}
 
 class Executor {
 public:
@@ -38,27 +42,14 @@ public:
         std::map<int32_t, Model>& models = world_->models;
         const int64_t count = static_cast<int64_t>(bench_.script.steps.size());
         for (bench_.step = 0; bench_.step < count && !bench_.result.faulted; ++bench_.step) {
-            if (bench_.options.progress) bench_.options.progress->step = bench_.step;
             const Step& s = bench_.script.steps[static_cast<size_t>(bench_.step)];
             const Model* m = world_->modelOf(s.slot);
-            bench_.currentClass = m ? m->className : std::string();
-            perform(s);
-            check(*world_);
-            trace(s);
+            carryOut(s, m ? m->className : std::string());
             ++bench_.result.steps;
         }
         // The run ends as a host closes a window: every instance destroyed.
-        while (!bench_.result.faulted && !models.empty()) {
-            if (bench_.options.progress) bench_.options.progress->step = bench_.step;
-            Step s;
-            s.op = Op::Destroy;
-            s.slot = models.begin()->first;
-            bench_.currentClass = models.begin()->second.className;
-            perform(s);
-            check(*world_);
-            trace(s);
-            ++bench_.step;
-        }
+        for (; !bench_.result.faulted && !models.empty(); ++bench_.step)
+            carryOut(Step(Op::Destroy, models.begin()->first), models.begin()->second.className);
         traceVerdict();
         // After a fault the rest goes unchecked, but under the spy still:
         // the plug-in keeps what the spy handed it.
@@ -78,10 +69,17 @@ private:
 
     // --- the steps -------------------------------------------------------------------------
 
+    void carryOut(const Step& s, const std::string& className) {
+        if (bench_.options.progress) bench_.options.progress->step = bench_.step;
+        bench_.currentClass = className;
+        perform(s);
+        check(*world_);
+        trace(s);
+    }
+
     void perform(const Step& s) {
         World& w = *world_;
         w.beginStep();
-        Model* m = w.modelOf(s.slot);
         switch (s.op) {
             case Op::Create:
                 create(s);
@@ -100,7 +98,7 @@ private:
                 bench_.surfaceStyle = static_cast<uint32_t>(s.n[0]);
                 break;
             default:
-                if (m) instanceStep(s, *m);
+                if (Model* m = w.modelOf(s.slot)) instanceStep(s, *m);
                 break;
         }
         compareStep(w);
@@ -156,6 +154,8 @@ private:
         Instance* i = m.instance;
         application_->reactingSlot = s.slot;
         const ControlCallbacks& c = *i->definition->callbacks;
+        const Mouse* mouse = mouseOf(m.className);
+        const int x = static_cast<int>(s.n[0]), y = static_cast<int>(s.n[1]);
         switch (s.op) {
             case Op::Destroy:
                 if (c.destruct) w.call();
@@ -197,31 +197,6 @@ private:
                 else
                     m.reactions[s.word] = s;
                 break;
-            case Op::SetInteger:
-                setInteger(w, s, m);
-                break;
-            case Op::GetInteger:
-                getInteger(w, s, m);
-                break;
-            case Op::SetString:
-            case Op::SetPicture:
-                setHandle(w, s, m);
-                break;
-            case Op::GetString:
-                getString(w, s, m);
-                break;
-            case Op::GetPicture:
-                getPicture(w, s, m);
-                break;
-            case Op::Call:
-                method(w, s, m);
-                break;
-            case Op::Assign:
-                assignRow(w, s, m);
-                break;
-            case Op::Rows:
-                checkRows(w, m);
-                break;
             case Op::Draw:
             case Op::DrawOffscreen:
                 if (s.op == Op::Draw ? c.draw != nullptr : c.drawOffscreen != nullptr) w.call();
@@ -232,24 +207,31 @@ private:
                     host.drawOffscreen(i);
                 break;
             case Op::Down:
-                mouseDown(s, m);
+                mouseDown(s, m, mouse);
                 break;
             case Op::Drag:
                 if (c.mouseDrag) w.call();
-                mouseDrag(s, m);
+                if (mouse) mouse->drag(w, s, m, w.seenBounds(m));
+                host.mouseDrag(i, x, y);
                 break;
             case Op::Up:
                 if (c.mouseUp) w.call();
-                mouseUp(s, m);
+                if (mouse) mouse->release(w, s, m, w.seenBounds(m));
+                host.mouseUp(i, x, y);
                 break;
             case Op::Move:
                 if (c.mouseMove) w.call();
-                if (m.className == "LittleArrows") little_arrows::hover(w, m);
-                host.mouseMove(i, static_cast<int>(s.n[0]), static_cast<int>(s.n[1]));
+                if (mouse && mouse->hover) mouse->hover(w, s, m);
+                host.mouseMove(i, x, y);
                 break;
             case Op::Enter:
             case Op::Exit:
-                enterOrExit(s, m);
+                if (s.op == Op::Enter ? c.mouseEnter != nullptr : c.mouseExit != nullptr) w.call();
+                if (mouse && mouse->hover) mouse->hover(w, s, m);
+                if (s.op == Op::Enter)
+                    host.mouseEnter(i);
+                else
+                    host.mouseExit(i);
                 break;
             case Op::Idle:
                 if (c.idle) w.call();
@@ -284,39 +266,26 @@ private:
                 if (m.className == "BevelButton") w.captionApplied(m);
                 host.constantChanged(i);
                 break;
-            case Op::DefaultsReset:
-                defaultsReset(w, m);
-                break;
             default:
+                propertyStep(w, s, m);
                 break;
         }
     }
 
     // --- the mouse: the host's calls around each family's expectations ----------------------
 
-    void mouseDown(const Step& s, Model& m) {
+    void mouseDown(const Step& s, Model& m, const Mouse* mouse) {
         World& w = *world_;
         const ControlCallbacks& c = *m.instance->definition->callbacks;
-        const int64_t x = s.n[0], y = s.n[1];
+        if (c.mouseDown) w.call();
         w.spy.keysDown = std::set<int>(s.keys.begin(), s.keys.end());
         const int popupsBefore = w.spy.popupMenuCalls();
-        bool expected = false;
-        if (c.mouseDown) w.call();
-        const HostRect b = w.seenBounds(m);
-        const std::string& n = m.className;
-        if (n == "BevelButton")
-            expected = bevel_button::press(w, s, m, b);
-        else if (n == "DisclosureTriangle")
-            expected = disclosure_triangle::press(w, m, b, x, y);
-        else if (n == "LittleArrows")
-            expected = little_arrows::press(w, m, b, x, y);
-        else if (mouse_forwarding::forwards(n))
-            expected = mouse_forwarding::press(w, m, x, y);
+        const bool expected = mouse && mouse->press(w, s, m, w.seenBounds(m));
         const bool opensMenu = w.menu.model != nullptr;
-        const bool actual = w.host.mouseDown(m.instance, static_cast<int>(x), static_cast<int>(y));
+        const bool actual = w.host.mouseDown(m.instance, static_cast<int>(s.n[0]), static_cast<int>(s.n[1]));
         w.spy.keysDown.clear();
         if (opensMenu)
-            bevel_button::menuClosed(w, m);
+            menuClosed(w, m);
         else if (w.spy.popupMenuCalls() != popupsBefore)
             w.differ("a popup menu opened");
         if (c.mouseDown && actual != expected)
@@ -327,55 +296,9 @@ private:
     // The popup menu's loop: the plan compared, then the application's code
     // that runs meanwhile.
     UINT trackMenu(const pluginhost::PopupMenuCall& popup) {
-        World& w = *world_;
-        const UINT choice = bevel_button::menuShown(w, popup);
-        if (w.menu.model) application_->react(w.menu.step->slot, kMenuLoop);
+        const UINT choice = menuShown(*world_, popup);
+        if (world_->menu.model) application_->react(world_->menu.step->slot, kMenuLoop);
         return choice;
-    }
-
-    void mouseDrag(const Step& s, Model& m) {
-        World& w = *world_;
-        const int64_t x = s.n[0], y = s.n[1];
-        const HostRect b = w.seenBounds(m);
-        const std::string& n = m.className;
-        if (n == "BevelButton")
-            bevel_button::drag(w, m, b, x, y);
-        else if (n == "DisclosureTriangle")
-            disclosure_triangle::drag(w, m, b, x, y);
-        else if (n == "LittleArrows")
-            little_arrows::drag(w, m, b, x, y);
-        else if (mouse_forwarding::forwards(n))
-            mouse_forwarding::dragOrRelease(w, m, "MouseDrag", x, y);
-        w.host.mouseDrag(m.instance, static_cast<int>(x), static_cast<int>(y));
-    }
-
-    void mouseUp(const Step& s, Model& m) {
-        World& w = *world_;
-        const int64_t x = s.n[0], y = s.n[1];
-        const HostRect b = w.seenBounds(m);
-        const std::string& n = m.className;
-        if (n == "BevelButton")
-            bevel_button::release(w, m, b, x, y);
-        else if (n == "DisclosureTriangle")
-            disclosure_triangle::release(w, m, b, x, y);
-        else if (n == "LittleArrows")
-            little_arrows::release(m);
-        else if (mouse_forwarding::forwards(n))
-            mouse_forwarding::dragOrRelease(w, m, "MouseUp", x, y);
-        w.host.mouseUp(m.instance, static_cast<int>(x), static_cast<int>(y));
-    }
-
-    void enterOrExit(const Step& s, Model& m) {
-        World& w = *world_;
-        const ControlCallbacks& c = *m.instance->definition->callbacks;
-        const bool enter = s.op == Op::Enter;
-        if (enter ? c.mouseEnter != nullptr : c.mouseExit != nullptr) w.call();
-        if (m.className == "BevelButton") bevel_button::hover(w, m, enter);
-        if (m.className == "LittleArrows" && !enter) little_arrows::hover(w, m);
-        if (enter)
-            w.host.mouseEnter(m.instance);
-        else
-            w.host.mouseExit(m.instance);
     }
 
     // --- the trace ---------------------------------------------------------------------------
@@ -407,14 +330,8 @@ private:
         const std::string verdict =
             r.faulted ? f.category + " at step " + std::to_string(f.step) + " on " + f.className + ": " + f.message
                       : "clean";
-        const Coverage& c = r.coverage;
-        std::fprintf(bench_.options.trace,
-                     "verdict %s after %lld steps, %lld calls; coverage %lld %lld %lld %lld %lld %lld %lld\n",
-                     verdict.c_str(), static_cast<long long>(r.steps), static_cast<long long>(r.calls),
-                     static_cast<long long>(c.menus), static_cast<long long>(c.menuItems),
-                     static_cast<long long>(c.events), static_cast<long long>(c.themed),
-                     static_cast<long long>(c.withheld), static_cast<long long>(c.destroyedInHandlers),
-                     static_cast<long long>(c.modalLoops));
+        std::fprintf(bench_.options.trace, "verdict %s after %lld steps, %lld calls; %s", verdict.c_str(),
+                     static_cast<long long>(r.steps), static_cast<long long>(r.calls), r.coverage.text().c_str());
         std::fflush(bench_.options.trace);
     }
 };

@@ -17,15 +17,6 @@ uint64_t Random::next() {
     return z ^ (z >> 31);
 }
 
-uint32_t Random::below(uint32_t n) { return n == 0 ? 0 : static_cast<uint32_t>(next() % n); }
-
-int64_t Random::between(int64_t low, int64_t high) {
-    if (high <= low) return low;
-    return low + static_cast<int64_t>(next() % static_cast<uint64_t>(high - low + 1));
-}
-
-bool Random::percent(uint32_t p) { return below(100) < p; }
-
 namespace {
 
 constexpr int kMaxLiveInstances = 10;
@@ -49,10 +40,7 @@ Script Builder::build(int steps) {
         const int index = static_cast<int>(script_.steps.size());
         auto late = lateSupplies_.find(index);
         if (late != lateSupplies_.end()) {
-            Step s;
-            s.op = Op::Supply;
-            s.word = late->second;
-            push(s);
+            push(Step(Op::Supply, -1, late->second));
             continue;
         }
         if (!pending_.empty()) {
@@ -113,10 +101,7 @@ void Builder::bounds(const std::string& className, int64_t b[4]) {
 
 void Builder::create() {
     const std::string className = pickFrom(r_, kClasses);
-    Step s;
-    s.op = Op::Create;
-    s.slot = static_cast<int32_t>(slots_.size());
-    s.word = className;
+    Step s(Op::Create, static_cast<int32_t>(slots_.size()), className);
     bounds(className, s.n);
     s.n[4] = r_.percent(15) ? 1 : 0;
     Slot slot;
@@ -127,28 +112,21 @@ void Builder::create() {
     slots_.push_back(slot);
     push(s);
     // Most applications handle some of the events.
-    const char* const* events = eventsOf(className);
-    for (int i = 0; events && events[i]; ++i) {
+    for (const std::string& event : eventsOf(className)) {
         if (!r_.percent(60)) continue;
-        Step h;
-        h.op = Op::Handler;
-        h.slot = s.slot;
-        h.word = events[i];
+        Step h(Op::Handler, s.slot, event);
         h.n[0] = r_.percent(25) ? 1 : 0;
         push(h);
     }
 }
 
-const char* const* Builder::eventsOf(const std::string& className) {
-    static const char* const bevel[] = {"MouseUp", "MouseDown", "Action", nullptr};
-    static const char* const triangle[] = {"Action", nullptr};
-    static const char* const arrows[] = {"Up", "Down", nullptr};
-    static const char* const mouse[] = {"MouseDown", "MouseDrag", "MouseUp", nullptr};
-    if (className == "BevelButton") return bevel;
-    if (className == "DisclosureTriangle") return triangle;
-    if (className == "LittleArrows") return arrows;
-    if (className == "ImageWell" || className == "PopupArrow" || className == "Placard") return mouse;
-    return nullptr;
+std::vector<std::string> Builder::eventsOf(const std::string& className) {
+    if (className == "BevelButton") return {"MouseUp", "MouseDown", "Action"};
+    if (className == "DisclosureTriangle") return {"Action"};
+    if (className == "LittleArrows") return {"Up", "Down"};
+    if (className == "ImageWell" || className == "PopupArrow" || className == "Placard")
+        return {"MouseDown", "MouseDrag", "MouseUp"};
+    return {};
 }
 
 // --- the mouse -----------------------------------------------------------------------------
@@ -184,9 +162,7 @@ void Builder::point(const Slot& slot, int64_t& x, int64_t& y) {
 // altPercent of them, mostly the caption's accelerator.
 void Builder::gesture(int slotIndex, uint32_t altPercent) {
     Slot& slot = slots_[static_cast<size_t>(slotIndex)];
-    Step down;
-    down.op = Op::Down;
-    down.slot = slotIndex;
+    Step down(Op::Down, slotIndex);
     point(slot, down.n[0], down.n[1]);
     if (r_.percent(altPercent)) {
         const char key = pluginhost::acceleratorChar(slot.caption);
@@ -200,13 +176,10 @@ void Builder::gesture(int slotIndex, uint32_t altPercent) {
     const bool holds = slot.className == "LittleArrows";
     const uint32_t drags = r_.below(holds ? 12 : 6);
     for (uint32_t i = 0; i < drags; ++i) {
-        Step tick;
-        tick.op = Op::Tick;
+        Step tick(Op::Tick);
         tick.n[0] = holds ? r_.between(0, 250) : r_.between(0, 60);
         pending_.push_back(tick);
-        Step drag;
-        drag.op = Op::Drag;
-        drag.slot = slotIndex;
+        Step drag(Op::Drag, slotIndex);
         if (r_.percent(60)) {
             drag.n[0] = down.n[0];
             drag.n[1] = down.n[1];
@@ -214,16 +187,9 @@ void Builder::gesture(int slotIndex, uint32_t altPercent) {
             point(slot, drag.n[0], drag.n[1]);
         }
         pending_.push_back(drag);
-        if (r_.percent(10)) {
-            Step draw;
-            draw.op = Op::Draw;
-            draw.slot = slotIndex;
-            pending_.push_back(draw);
-        }
+        if (r_.percent(10)) pending_.push_back(Step(Op::Draw, slotIndex));
     }
-    Step up;
-    up.op = Op::Up;
-    up.slot = slotIndex;
+    Step up(Op::Up, slotIndex);
     if (r_.percent(60) && drags > 0) {
         up.n[0] = pending_.back().op == Op::Drag ? pending_.back().n[0] : down.n[0];
         up.n[1] = pending_.back().op == Op::Drag ? pending_.back().n[1] : down.n[1];
@@ -240,12 +206,9 @@ void Builder::smallControlStep(int slotIndex) {
     const std::string& c = slot.className;
     Step s;
     s.slot = slotIndex;
-    if (eventsOf(c) && r_.percent(3)) return lifetimeReaction(slotIndex);
+    if (!eventsOf(c).empty() && r_.percent(3)) return lifetimeReaction(slotIndex);
     const uint32_t kind = r_.below(100);
-    if (kind < 35 && c != "ChasingArrows" && c != "Separator") {
-        gesture(slotIndex);
-        return;
-    }
+    if (kind < 35 && c != "ChasingArrows" && c != "Separator") return gesture(slotIndex);
     if (kind < 50) {
         if (c == "DisclosureTriangle" || c == "Placard") {
             s.op = r_.percent(80) ? Op::SetInteger : Op::GetInteger;
@@ -264,26 +227,19 @@ void Builder::smallControlStep(int slotIndex) {
         } else {
             s.op = Op::Draw;
         }
-        push(s);
-        if (s.op == Op::SetPicture) maybeReleaseAfterUse(s.ref);
-        return;
-    }
-    if (kind < 62 && c == "LittleArrows") {
+    } else if (kind < 62 && c == "LittleArrows") {
         s.op = r_.percent(75) ? Op::Move : Op::Exit;
         point(slot, s.n[0], s.n[1]);
-        push(s);
-        return;
-    }
-    if (kind < 70 && c == "ChasingArrows") {
+    } else if (kind < 70 && c == "ChasingArrows") {
         s.op = Op::Idle;
-        push(s);
-        return;
+    } else {
+        const Op others[] = {Op::Draw,         Op::DrawOffscreen, Op::Draw,   Op::Open, Op::Close,
+                             Op::StateChanged, Op::HandleQuery,   Op::Action, Op::Idle};
+        s.op = pickFrom(r_, others);
+        s.n[0] = static_cast<int32_t>(r_.next());
     }
-    const Op others[] = {Op::Draw,         Op::DrawOffscreen, Op::Draw,   Op::Open, Op::Close,
-                         Op::StateChanged, Op::HandleQuery,   Op::Action, Op::Idle};
-    s.op = pickFrom(r_, others);
-    s.n[0] = static_cast<int32_t>(r_.next());
     push(s);
+    if (s.op == Op::SetPicture) maybeReleaseAfterUse(s.ref);
 }
 
 // One step, or the start of a gesture. During a gesture nothing that
@@ -300,10 +256,7 @@ void Builder::randomStep(bool duringGesture) {
     if (!duringGesture && kind < 52) {
         const int victim = alive[r_.below(static_cast<uint32_t>(alive.size()))];
         slots_[static_cast<size_t>(victim)].alive = false;
-        Step s;
-        s.op = Op::Destroy;
-        s.slot = victim;
-        push(s);
+        push(Step(Op::Destroy, victim));
         return;
     }
     if (kind < 70) {
@@ -322,55 +275,34 @@ void Builder::randomStep(bool duringGesture) {
         const Op toggles[] = {Op::Enable, Op::Enable, Op::Visible, Op::TabVisible};
         s.op = pickFrom(r_, toggles);
         s.n[0] = r_.percent(70) ? 1 : 0;
-        push(s);
-        return;
-    }
-    if (kind < 92) {
+    } else if (kind < 92) {
         s.op = Op::Bounds;
         bounds(slot.className, s.n);
         slot.left = s.n[0], slot.top = s.n[1], slot.right = s.n[2], slot.bottom = s.n[3];
-        push(s);
-        return;
-    }
-    if (kind < 100) {
-        s.op = Op::Surface;
-        s.slot = -1;
+    } else if (kind < 100) {
+        s = Step(Op::Surface);
         s.n[0] = static_cast<int64_t>(r_.below(1u << 20));
-        push(s);
-        return;
-    }
-    if (kind < 110) {
-        s.op = Op::Tick;
-        s.slot = -1;
+    } else if (kind < 110) {
+        s = Step(Op::Tick);
         s.n[0] = r_.percent(90) ? r_.between(0, 100) : r_.between(0, 100000);
-        push(s);
-        return;
-    }
-    if (kind < 125) {
-        const char* const* events = eventsOf(slot.className);
-        if (!events) return;
-        int count = 0;
-        while (events[count]) ++count;
-        s.word = events[r_.below(static_cast<uint32_t>(count))];
+    } else if (kind < 125) {
+        const std::vector<std::string> events = eventsOf(slot.className);
+        if (events.empty()) return;
+        s.word = events[r_.below(static_cast<uint32_t>(events.size()))];
         s.op = r_.percent(80) ? Op::Handler : Op::NoHandler;
         s.n[0] = r_.percent(30) ? 1 : 0;
-        push(s);
-        return;
-    }
-    if (duringGesture && !pending_.empty()) {
+    } else if (duringGesture && !pending_.empty()) {
         // Repaints and property changes are what a host does meanwhile.
         s.op = r_.percent(60) ? Op::Draw : Op::DrawOffscreen;
-        push(s);
-        return;
+    } else {
+        if (strings_.size() + pictures_.size() + receivers_.size() > kMaxHeldHandles) {
+            std::vector<std::string>& list = strings_.size() > pictures_.size() ? strings_ : pictures_;
+            if (!list.empty()) release(list, 0);
+        }
+        if (slot.className == "BevelButton") return bevelButtonStep(slotIndex);
+        return smallControlStep(slotIndex);
     }
-    if (strings_.size() + pictures_.size() + receivers_.size() > kMaxHeldHandles) {
-        std::vector<std::string>& list = strings_.size() > pictures_.size() ? strings_ : pictures_;
-        if (!list.empty()) release(list, 0);
-    }
-    if (slot.className == "BevelButton")
-        bevelButtonStep(slotIndex);
-    else
-        smallControlStep(slotIndex);
+    push(s);
 }
 
 Script generateRun(uint64_t seed, int64_t run, int steps) { return Builder(seed, run).build(steps); }

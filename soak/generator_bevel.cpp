@@ -1,18 +1,13 @@
-// The random host's steps for a bevel button (properties, rows, receivers,
-// clicks, hover) and the application's reactions: handlers that change the
-// button while its receivers are told, and, for every class, handlers that
-// destroy controls or run a modal loop, with what makes them run.
+// The random host's steps for a bevel button, and the application's
+// reactions: handlers that change the button while its receivers are told,
+// and, for every class, that destroy controls or run a modal loop.
 #include <algorithm>
 
 #include "builder.h"
 
 namespace soak {
 
-namespace {
-
 constexpr int kMaxRows = 24;
-
-}  // namespace
 
 void Builder::bevelButtonStep(int slotIndex) {
     Slot& slot = slots_[static_cast<size_t>(slotIndex)];
@@ -26,11 +21,9 @@ void Builder::bevelButtonStep(int slotIndex) {
         s.op = Op::SetInteger;
         s.word = pickFrom(r_, integers);
         s.n[0] = integerFor(s.word, slot.rows);
-        push(s);
     } else if (kind < 22) {
         s.op = Op::GetInteger;
         s.word = pickFrom(r_, integers);
-        push(s);
     } else if (kind < 28) {
         s.op = Op::SetString;
         s.word = r_.percent(70) ? "Caption" : "TextFont";
@@ -39,45 +32,38 @@ void Builder::bevelButtonStep(int slotIndex) {
             auto def = script_.strings.find(s.ref);
             slot.caption = def == script_.strings.end() ? std::string() : def->second.bytes;
         }
-        push(s);
-        maybeReleaseAfterUse(s.ref);
     } else if (kind < 30) {
         s.op = Op::GetString;
         s.word = r_.percent(70) ? "Caption" : "TextFont";
-        push(s);
     } else if (kind < 33) {
         s.op = Op::SetPicture;
         s.word = "Icon";
         s.ref = anyPicture();
-        push(s);
-        maybeReleaseAfterUse(s.ref);
     } else if (kind < 34) {
         s.op = Op::GetPicture;
         s.word = "Icon";
-        push(s);
     } else if (kind < 50) {
-        rowStep(slotIndex);
+        return rowStep(slotIndex);
     } else if (kind < 54) {
         s.op = Op::Call;
         const bool add = receivers_.empty() || r_.percent(60);
         s.word = add ? "addActionNotificationReceiver" : "removeActionNotificationReceiver";
         s.ref = add ? anyReceiver() : (r_.percent(80) ? receivers_[r_.below(uint32_t(receivers_.size()))] : "nil");
-        push(s);
-        if (add) maybeReleaseAfterUse(s.ref);
     } else if (kind < 70) {
-        gesture(slotIndex);
+        return gesture(slotIndex);
     } else if (kind < 76) {
         s.op = r_.percent(50) ? Op::Enter : Op::Exit;
-        push(s);
     } else if (kind < 80) {
-        reaction(slotIndex);
+        return reaction(slotIndex);
     } else {
         const Op others[] = {Op::Action,       Op::ConstantChanged, Op::DefaultsReset, Op::Open,          Op::Close,
                              Op::StateChanged, Op::HandleQuery,     Op::Draw,          Op::DrawOffscreen, Op::Draw};
         s.op = pickFrom(r_, others);
         s.n[0] = static_cast<int32_t>(r_.next());
-        push(s);
     }
+    push(s);
+    if (s.op == Op::SetString || s.op == Op::SetPicture || s.word == "addActionNotificationReceiver")
+        maybeReleaseAfterUse(s.ref);
 }
 
 // --- reactions -----------------------------------------------------------------------------
@@ -86,9 +72,7 @@ void Builder::bevelButtonStep(int slotIndex) {
 // button: mostly changes to the receivers while they are being told.
 void Builder::reaction(int slotIndex) {
     if (r_.percent(40)) return lifetimeReaction(slotIndex);
-    Step s;
-    s.op = Op::React;
-    s.slot = slotIndex;
+    Step s(Op::React, slotIndex);
     const char* const events[] = {"PerformAction", "PerformAction", "PerformAction", "Action",
                                   "MouseDown",     "MouseUp",       kMenuLoop};
     s.word = pickFrom(r_, events);
@@ -119,10 +103,7 @@ void Builder::reaction(int slotIndex) {
 // Reactions show only with receivers to tell.
 void Builder::addReceivers(int slotIndex) {
     for (int i = 0; i < 2; ++i) {
-        Step add;
-        add.op = Op::Call;
-        add.slot = slotIndex;
-        add.word = "addActionNotificationReceiver";
+        Step add(Op::Call, slotIndex, "addActionNotificationReceiver");
         add.ref = anyReceiver();
         push(add);
     }
@@ -135,16 +116,10 @@ void Builder::addReceivers(int slotIndex) {
 // away again, so that it runs once.
 void Builder::lifetimeReaction(int slotIndex) {
     const std::string className = slots_[static_cast<size_t>(slotIndex)].className;
-    std::vector<std::string> events;
-    if (className == "BevelButton") {
-        events = {"PerformAction", "Action", "MouseDown", "MouseUp", kMenuLoop};
-    } else {
-        for (const char* const* e = eventsOf(className); e && *e; ++e) events.push_back(*e);
-    }
+    std::vector<std::string> events = eventsOf(className);
+    if (className == "BevelButton") events = {"PerformAction", "Action", "MouseDown", "MouseUp", kMenuLoop};
     if (events.empty()) return;
-    Step s;
-    s.op = Op::React;
-    s.slot = slotIndex;
+    Step s(Op::React, slotIndex);
     s.word = events[r_.below(static_cast<uint32_t>(events.size()))];
     const char* const reactions[] = {kDestroySelf, kDestroySelf, kDestroyOther, kDestroyAll, kModalLoop};
     s.reaction = pickFrom(r_, reactions);
@@ -161,15 +136,9 @@ void Builder::lifetimeReaction(int slotIndex) {
     const bool acts = s.word == "Action" || s.word == "PerformAction";
     const bool byAction = acts && r_.percent(30);
     if (byAction) {
-        Step action;
-        action.op = Op::Action;
-        action.slot = slotIndex;
-        push(action);
+        push(Step(Op::Action, slotIndex));
     } else if (acts && className == "BevelButton" && r_.percent(40)) {
-        Step caption;
-        caption.op = Op::SetString;
-        caption.slot = slotIndex;
-        caption.word = "Caption";
+        Step caption(Op::SetString, slotIndex, "Caption");
         caption.ref = acceleratedCaption();
         slots_[static_cast<size_t>(slotIndex)].caption = script_.strings[caption.ref].bytes;
         push(caption);
@@ -195,11 +164,9 @@ void Builder::lifetimeReaction(int slotIndex) {
 // What the event of a reaction needs to reach the application: a handler,
 // receivers, a menu; a MouseUp comes after a click MouseDown took.
 void Builder::armTrigger(int slotIndex, const std::string& event) {
-    Step s;
-    s.slot = slotIndex;
+    Step s(Op::SetInteger, slotIndex);
     if (slots_[static_cast<size_t>(slotIndex)].className == "BevelButton" && event != kMenuLoop) {
         // Clicks of every button type, mostly without a menu.
-        s.op = Op::SetInteger;
         s.word = "ButtonType";
         s.n[0] = r_.between(0, 2);
         push(s);
@@ -211,7 +178,6 @@ void Builder::armTrigger(int slotIndex, const std::string& event) {
     }
     if (event == "PerformAction") return addReceivers(slotIndex);
     if (event == kMenuLoop) {
-        s.op = Op::SetInteger;
         s.word = "HasMenu";
         s.n[0] = r_.between(1, 2);
         return push(s);
@@ -231,9 +197,7 @@ void Builder::armTrigger(int slotIndex, const std::string& event) {
 
 void Builder::rowStep(int slotIndex) {
     Slot& slot = slots_[static_cast<size_t>(slotIndex)];
-    Step s;
-    s.slot = slotIndex;
-    s.op = Op::Call;
+    Step s(Op::Call, slotIndex);
     auto row = [&]() -> int64_t {
         if (r_.percent(8)) return pickFrom(r_, kHostileIntegers);
         return r_.between(-2, slot.rows + 1);
@@ -270,12 +234,7 @@ void Builder::rowStep(int slotIndex) {
     }
     push(s);
     if (!s.ref.empty()) maybeReleaseAfterUse(s.ref);
-    if (changes && r_.percent(70)) {
-        Step check;
-        check.op = Op::Rows;
-        check.slot = slotIndex;
-        push(check);
-    }
+    if (changes && r_.percent(70)) push(Step(Op::Rows, slotIndex));
 }
 
 }  // namespace soak

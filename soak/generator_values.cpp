@@ -1,14 +1,11 @@
-// What the random host hands over: the system a run meets (version,
-// language, uxtheme, entry points withheld or supplied late, clock, the
-// defaults), strings in every encoding with hostile lengths and bytes,
-// pictures of hostile sizes, receivers, the values of Integer and Boolean
-// properties, and when the host lets a handle go.
+// What the random host hands over: the system a run meets, strings in every
+// encoding with hostile lengths and bytes, pictures of hostile sizes,
+// receivers, property values, and when the host lets a handle go.
 #include <algorithm>
 
 #include "builder.h"
 
 namespace soak {
-
 namespace {
 
 // Entry points a host may lack for a while; the rest come in pairs that a
@@ -98,6 +95,14 @@ void Builder::makeConfig(int steps) {
 }
 
 // --- handles -------------------------------------------------------------------------------
+
+// A new string the host holds, by its ref.
+std::string Builder::addString(const StringDef& def) {
+    const std::string ref = "s" + std::to_string(script_.strings.size() + 1);
+    script_.strings[ref] = def;
+    strings_.push_back(ref);
+    return ref;
+}
 
 std::string Builder::text(int length) {
     static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789 &.";
@@ -199,10 +204,7 @@ std::string Builder::newString() {
         const char* const accelerators[] = {"&Save", "Sa&ve", "&&", "x&", "&1", "&\xE4", "&a&b"};
         def.bytes = pickFrom(r_, accelerators) + def.bytes;
     }
-    const std::string ref = "s" + std::to_string(script_.strings.size() + 1);
-    script_.strings[ref] = def;
-    strings_.push_back(ref);
-    return ref;
+    return addString(def);
 }
 
 // An ASCII caption whose accelerator is a letter.
@@ -210,10 +212,7 @@ std::string Builder::acceleratedCaption() {
     StringDef def;
     def.encoding = 0x00000600;  // ASCII
     def.bytes = "&" + std::string(1, static_cast<char>('a' + r_.below(26))) + "ction";
-    const std::string ref = "s" + std::to_string(script_.strings.size() + 1);
-    script_.strings[ref] = def;
-    strings_.push_back(ref);
-    return ref;
+    return addString(def);
 }
 
 std::string Builder::fontName() {
@@ -222,10 +221,7 @@ std::string Builder::fontName() {
     StringDef def;
     def.encoding = r_.percent(70) ? 0x00000600 : 0x08000100;
     def.bytes = pickFrom(r_, names);
-    const std::string ref = "s" + std::to_string(script_.strings.size() + 1);
-    script_.strings[ref] = def;
-    strings_.push_back(ref);
-    return ref;
+    return addString(def);
 }
 
 std::string Builder::newPicture() {
@@ -256,28 +252,19 @@ std::string Builder::newReceiver() {
 }
 
 // A held handle, a new one or (sometimes) nil.
-std::string Builder::anyString() {
-    if (r_.percent(8)) return "nil";
-    if (strings_.empty() || r_.percent(40)) return newString();
-    return strings_[r_.below(static_cast<uint32_t>(strings_.size()))];
+std::string Builder::anyOf(std::vector<std::string>& held, uint32_t nilPercent, std::string (Builder::*make)()) {
+    if (r_.percent(nilPercent)) return "nil";
+    if (held.empty() || r_.percent(40)) return (this->*make)();
+    return held[r_.below(static_cast<uint32_t>(held.size()))];
 }
 
-std::string Builder::anyPicture() {
-    if (r_.percent(15)) return "nil";
-    if (pictures_.empty() || r_.percent(40)) return newPicture();
-    return pictures_[r_.below(static_cast<uint32_t>(pictures_.size()))];
-}
-
-std::string Builder::anyReceiver() {
-    if (r_.percent(5)) return "nil";
-    if (receivers_.empty() || r_.percent(40)) return newReceiver();
-    return receivers_[r_.below(static_cast<uint32_t>(receivers_.size()))];
-}
+std::string Builder::anyString() { return anyOf(strings_, 8, &Builder::newString); }
+std::string Builder::anyPicture() { return anyOf(pictures_, 15, &Builder::newPicture); }
+std::string Builder::anyReceiver() { return anyOf(receivers_, 5, &Builder::newReceiver); }
 
 // The host drops its own reference: the plug-in's lock, if any, is then the last.
 void Builder::release(std::vector<std::string>& held, size_t index) {
-    Step s;
-    s.op = Op::Release;
+    Step s(Op::Release);
     s.ref = held[index];
     held.erase(held.begin() + static_cast<std::ptrdiff_t>(index));
     push(s);

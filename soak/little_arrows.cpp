@@ -1,13 +1,9 @@
-// The little arrows' mouse as the soak expects it: a press on either half
-// fires Up or Down at once, a held half repeats on the published timing
-// while the drag stays on it, and the themed arrows repaint on every move
-// and on the exit.
-#include "departures.h"
+// The little arrows' mouse as the soak expects it: a press fires Up or Down,
+// a held half repeats on the published timing, the themed arrows repaint on
+// moves and the exit.
 #include "expectations.h"
 
 namespace soak {
-namespace little_arrows {
-
 namespace {
 
 // The published timing: the first repeat once the 16-ms tick is more than
@@ -21,19 +17,12 @@ constexpr int32_t kArrowsWidth = 13;
 constexpr int32_t kArrowsHeight = 23;
 constexpr int32_t kArrowsDownTop = 12;
 
-// The half under a press: refused at or past L+13 or T+23.
-int32_t pressPart(const HostRect& b, int64_t x, int64_t y) {
+// The half under the pointer: none at or past L+13 or T+23, nor left of or
+// above least (the drag's published 0), or L and T where departures.h says so.
+int32_t partAt(const HostRect& b, int64_t x, int64_t y, int64_t least) {
+    const bool fromLeftTop = departs(Departure::ArrowsAreaFromLeftTop);
+    if (x < (fromLeftTop ? b.left : least) || y < (fromLeftTop ? b.top : least)) return 0;
     if (x >= b.left + kArrowsWidth || y >= b.top + kArrowsHeight) return 0;
-    if (departs(Departure::ArrowsAreaFromLeftTop) && (x < b.left || y < b.top)) return 0;
-    return y < b.top + kArrowsDownTop ? 1 : 2;
-}
-
-// The half under the pointer while dragging: compared with 0 on the left
-// and top unless the departures table says otherwise.
-int32_t dragPart(const HostRect& b, int64_t x, int64_t y) {
-    const int64_t left = departs(Departure::ArrowsAreaFromLeftTop) ? b.left : 0;
-    const int64_t top = departs(Departure::ArrowsAreaFromLeftTop) ? b.top : 0;
-    if (x < left || y < top || x >= b.left + kArrowsWidth || y >= b.top + kArrowsHeight) return 0;
     return y < b.top + kArrowsDownTop ? 1 : 2;
 }
 
@@ -51,10 +40,8 @@ bool repeatDue(const World& w, const Model& m, uint32_t& lastFire) {
     return true;
 }
 
-}  // namespace
-
-bool press(World& w, Model& m, const HostRect& b, int64_t x, int64_t y) {
-    const int32_t part = w.seenEnabled(m) ? pressPart(b, x, y) : 0;
+bool press(World& w, const Step& s, Model& m, const HostRect& b) {
+    const int32_t part = w.seenEnabled(m) ? partAt(b, s.n[0], s.n[1], INT64_MIN) : 0;
     if (part == 0) return false;
     m.pressTick = (w.spy.tick >> kTick16Shift);
     w.event(m, part == 1 ? "Up" : "Down");
@@ -63,19 +50,22 @@ bool press(World& w, Model& m, const HostRect& b, int64_t x, int64_t y) {
     return true;
 }
 
-void drag(World& w, Model& m, const HostRect& b, int64_t x, int64_t y) {
-    const int32_t part = dragPart(b, x, y);
+void drag(World& w, const Step& s, Model& m, const HostRect& b) {
+    const int32_t part = partAt(b, s.n[0], s.n[1], 0);
     if (part != 0 && part == m.pressedPart) {
         const int e = m.pressedPart == 1 ? 0 : 1;
         if (repeatDue(w, m, w.lastFire[e])) w.event(m, e == 0 ? "Up" : "Down");
     }
 }
 
-void release(Model& m) { m.pressedPart = 0; }
+void release(World&, const Step&, Model& m, const HostRect&) { m.pressedPart = 0; }
 
-void hover(World& w, const Model& m) {
-    if (m.themed) w.invalidated(m);
+void hover(World& w, const Step& s, Model& m) {
+    if (s.op != Op::Enter && m.themed) w.invalidated(m);
 }
 
-}  // namespace little_arrows
+}  // namespace
+
+const Mouse kLittleArrowsMouse = {press, drag, release, hover};
+
 }  // namespace soak

@@ -1,10 +1,129 @@
 #include "model.h"
 
-#include <algorithm>
-
-#include "departures.h"
+#include "generator.h"
 
 namespace soak {
+
+// --- the bench ------------------------------------------------------------------------------
+
+namespace {
+
+// The device-context state a style number stands for; 0 leaves the host's.
+void applySurfaceStyle(HDC dc, uint32_t style) {
+    if (style == 0) return;
+    Random r(style);
+    const int pens[] = {BLACK_PEN, WHITE_PEN, NULL_PEN, DC_PEN};
+    const int brushes[] = {WHITE_BRUSH, LTGRAY_BRUSH, GRAY_BRUSH, BLACK_BRUSH, NULL_BRUSH, DC_BRUSH};
+    SelectObject(dc, GetStockObject(pens[r.below(4)]));
+    SelectObject(dc, GetStockObject(brushes[r.below(6)]));
+    SetTextColor(dc, static_cast<COLORREF>(r.next() & 0xFFFFFF));
+    SetBkColor(dc, static_cast<COLORREF>(r.next() & 0xFFFFFF));
+    SetBkMode(dc, r.percent(50) ? OPAQUE : TRANSPARENT);
+    const UINT aligns[] = {TA_LEFT | TA_TOP, TA_CENTER | TA_BASELINE, TA_RIGHT | TA_BOTTOM};
+    SetTextAlign(dc, aligns[r.below(3)]);
+    const int mixes[] = {R2_COPYPEN, R2_XORPEN, R2_NOT, R2_MASKPEN};
+    SetROP2(dc, mixes[r.below(4)]);
+    SetPolyFillMode(dc, r.percent(50) ? ALTERNATE : WINDING);
+    SetStretchBltMode(dc, r.percent(50) ? COLORONCOLOR : HALFTONE);
+    SetTextCharacterExtra(dc, static_cast<int>(r.below(3)));
+    const uint32_t clip = r.below(3);
+    if (clip > 0) {
+        const int left = static_cast<int>(r.below(60)), top = static_cast<int>(r.below(40));
+        HRGN region = CreateRectRgn(left, top, left + 1 + static_cast<int>(r.below(200)),
+                                    top + 1 + static_cast<int>(r.below(200)));
+        if (clip == 2) {
+            HRGN second = CreateRectRgn(0, 0, 5, 5);
+            CombineRgn(region, region, second, RGN_OR);
+            DeleteObject(second);
+        }
+        SelectClipRgn(dc, region);
+        DeleteObject(region);
+    }
+}
+
+pluginhost::WindowsVersion versionNamed(const std::string& name) {
+    if (name == "98") return pluginhost::kWindows98;
+    if (name == "7") return pluginhost::kWindows7;
+    return pluginhost::kWindowsXP;
+}
+
+}  // namespace
+
+bool Bench::start() {
+    const Config& c = script.config;
+    host.poisonReleasedStrings();
+    // Blocks of destroyed instances are kept and checked after every
+    // step: a late write is found at the call that made it.
+    host.keepDestroyedBlocks = true;
+    host.defaultCaption = c.defaultCaption;
+    host.defaultFont = c.defaultFont;
+    host.defaultFontSize = c.defaultFontSize;
+    host.win32Charset = c.charset;
+    for (const std::string& name : c.withheld) host.withhold(name);
+    if (!host.load(options.plugin)) {
+        fail("host", "the plug-in did not load: " + host.lastError());
+        return false;
+    }
+    spy = std::make_unique<pluginhost::SystemSpy>(host);
+    spy->version = versionNamed(c.system);
+    spy->language = c.language;
+    spy->tick = c.clock;
+    spy->uxthemeMissing = c.uxtheme == "missing";
+    spy->openThemeAnswersNull = c.uxtheme == "nothemes";
+    host.surfaceSetup = [this](HDC dc) { applySurfaceStyle(dc, surfaceStyle); };
+    for (const std::string& missing : spy->unhooked()) {
+        // Only what the plug-in imports can be watched. Without these the
+        // soak could neither script the system nor see what is acquired;
+        // a release it does not import shows as a leak.
+        if (missing == "GetVersionExA" || missing == "GetTickCount" || missing == "GetKeyState" ||
+            missing == "TrackPopupMenu" || missing == "CreatePopupMenu" || missing == "LoadLibraryA" ||
+            missing == "GetUserDefaultLangID") {
+            fail("host", "the plug-in does not import " + missing + ", which the soak scripts");
+            return false;
+        }
+    }
+    return true;
+}
+
+void Bench::fail(const std::string& category, const std::string& message) {
+    if (result.faulted) return;
+    result.faulted = true;
+    result.fault.category = category;
+    result.fault.message = message;
+    result.fault.step = step;
+    result.fault.className = currentClass;
+    if (options.onFault) options.onFault(result.fault);
+}
+
+bool Bench::resolve(const std::string& ref, void*& handle) {
+    handle = nullptr;
+    if (ref.empty() || ref == "nil") return true;
+    if (dropped.count(ref)) return false;
+    auto made = handles.find(ref);
+    if (made != handles.end()) {
+        handle = made->second;
+        return true;
+    }
+    if (auto s = script.strings.find(ref); s != script.strings.end()) {
+        handle = host.makeString(s->second.bytes, s->second.encoding);
+        strings.insert(handle);
+    } else if (auto p = script.pictures.find(ref); p != script.pictures.end()) {
+        const PictureDef& d = p->second;
+        handle = d.odd ? host.makeOddPicture(d.width, d.height, d.flag)
+                       : host.makePicture(
+                             d.width, d.height, [](int x, int y) { return RGB(7 * x, 9 * y, 99); }, d.flag);
+        objects.insert(handle);
+    } else if (std::find(script.receivers.begin(), script.receivers.end(), ref) != script.receivers.end()) {
+        handle = host.makeReceiver();
+        objects.insert(handle);
+    } else {
+        return false;
+    }
+    handles[ref] = handle;
+    return true;
+}
+
+// --- the model ------------------------------------------------------------------------------
 
 World::World(Bench& bench)
     : bench(bench),
@@ -33,36 +152,6 @@ void World::beginStep() {
     }
 }
 
-Model* World::modelOf(int32_t slot) {
-    auto it = models.find(slot);
-    return it == models.end() ? nullptr : &it->second;
-}
-
-// --- what the plug-in sees --------------------------------------------------------------
-
-HostRect World::seenBounds(const Model& m) const {
-    if (supplied("GetControlBounds") || !departs(Departure::BoundsZeroWithoutEntryPoint)) return m.bounds;
-    return HostRect{0, 0, 0, 0};
-}
-
-bool World::stopped(const Model& m) { return m.gone && departs(Departure::DestroyedCallerStops); }
-
-const PropertyDefinition* World::property(const Model& m, const std::string& name) const {
-    return host.property(m.instance, name);
-}
-
-int32_t World::paramOf(const Model& m, const char* name) const {
-    const PropertyDefinition* p = property(m, name);
-    return p ? p->param : 0;
-}
-
-// Fields without a direct getter, at their place in the published layout.
-int32_t World::captionOffset(const Model& m) const {
-    return paramOf(m, "HasMenu") - 4 - static_cast<int32_t>(sizeof(void*));
-}
-
-int32_t World::menuValueOffset(const Model& m) const { return paramOf(m, "CaptionPlacement") + 4; }
-
 bool World::fieldValue(const Model& m, const std::string& n, int64_t& value) {
     if (m.className == "BevelButton") {
         if (n == "MenuValue") return value = m.menuValue, true;
@@ -75,70 +164,13 @@ bool World::fieldValue(const Model& m, const std::string& n, int64_t& value) {
     return false;
 }
 
-// --- what the published behaviour makes of a state --------------------------------------
-
-void World::invalidated(const Model& m) {
-    if (supplied("ZOKAInvalidateControl")) ++invalidationsBefore[m.instance];  // expected one more
-}
-
-// A bevel button's caption changed: a repaint, and the host is handed the
-// caption's text.
-void World::captionApplied(Model& m) {
-    invalidated(m);
-    if (supplied("ZOKASetAccelerator")) ++acceleratorsBefore[m.instance];
-}
-
-// A bevel button painted: the one-shot bevels fall back to the plain one.
-void World::painted(Model& m) {
-    if (m.bevel == 3 || m.bevel == 5 || m.bevel == 6) {
-        m.bevel = 0;
-    } else if (m.bevel == 7) {
-        m.bevel = 0;
-        m.buttonType = 1;
-    }
-}
-
-// A ChasingArrows' idle call as the published behaviour has it.
-void World::idled(Model& m) {
-    if (m.className == "ChasingArrows" && supplied("GetControlVisible") && m.visible &&
-        supplied("GetTabPanelVisible") && m.tabPanelVisible)
-        m.frame = (m.frame + 1) & 7;
-}
-
-// What the published destruct leaves behind that a host can count: the
-// little arrows' uxtheme.dll reference when no theme opened.
-void World::destructed(const Model& m) {
-    if (m.className == "LittleArrows" && themesPossible && !m.themed) ++keptThemeReferences;
-}
-
-void World::registerReceiver(Model& m, HostObject receiver) {
-    if (receiver) m.receivers.insert(m.receivers.begin(), Registration{++nextRegistration, receiver});
-}
-
-void World::removeRegistration(Model& m, HostObject receiver) {
-    auto it = std::find_if(m.receivers.begin(), m.receivers.end(),
-                           [&](const Registration& r) { return r.receiver == receiver; });
-    if (it != m.receivers.end()) m.receivers.erase(it);
-}
-
-// --- events, receivers and the application's code -----------------------------------------
-
-bool World::handled(const Model& m, const char* event) const {
-    return supplied("GetEventInstance") && m.handlers.count(event) != 0;
-}
-
 // Fires a plain or mouse event as the model expects it; the handler's answer.
 bool World::event(Model& m, const char* name, std::vector<int32_t> args) {
-    if (stopped(m) || !handled(m, name)) return false;
+    if (stopped(m) || !supplied("GetEventInstance") || m.handlers.count(name) == 0) return false;
     expectedEvents.push_back(EventRecord{name, std::move(args), nullptr});
     const bool answer = m.handlers.at(name);
     expectReaction(m, name);
     return answer;
-}
-
-bool World::mouseEvent(Model& m, const char* name, int64_t x, int64_t y) {
-    const HostRect b = seenBounds(m);
-    return event(m, name, {static_cast<int32_t>(x - b.left), static_cast<int32_t>(y - b.top)});
 }
 
 // Every receiver registered when the notification starts, most recent

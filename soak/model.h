@@ -1,23 +1,55 @@
-// The model of a run: what every instance should be, as far as a host can
-// tell, and what the published behaviour makes of its state (events fired,
-// receivers told, repaints asked for, what a paint, an idle call, a handler
-// or a destroy leaves); what the host supplies; and what the step under way
-// is expected to bring. Written from the published behaviour; where the
-// plug-in departs from it on purpose, the model follows the departures
-// table (departures.h).
+// The model of a run, on the bench every room acts through (the host and its
+// spy as the script's system, the handles, the calls, the first fault): what
+// every instance should be as far as a host can tell, what the published
+// behaviour makes of its state, and what the step under way should bring.
+// Where the plug-in departs from it on purpose, it follows departures.h.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "bench.h"
+#include "departures.h"
+#include "run.h"
+#include "script.h"
+#include "system_spy.h"
+#include "plugin_host.h"
 
 namespace soak {
 
 using pluginhost::Instance;
+
+struct Bench {
+    Bench(const Script& script, const RunOptions& options) : script(script), options(options) {}
+
+    // The host as the script's system; false, with the fault, when the
+    // plug-in does not load or the spy cannot watch it.
+    bool start();
+
+    const Script& script;
+    RunOptions options;
+    pluginhost::Host host;
+    std::unique_ptr<pluginhost::SystemSpy> spy;
+    uint32_t surfaceStyle = 0;
+    size_t baseFaults = 0;  // faults the host reported before the first step
+    RunResult result;
+    int64_t step = 0;
+    std::string currentClass;
+    std::map<std::string, void*> handles;  // by ref, once made
+    std::set<std::string> dropped;         // refs whose host reference is gone
+    std::set<const void*> strings;         // string handles whose locks are checked
+    std::set<const void*> objects;         // picture and receiver handles likewise
+
+    // The run's first fault, at the step under way; later ones are not kept.
+    void fail(const std::string& category, const std::string& message);
+    // The handle a ref names, made on first use; false when the host has let
+    // it go (a script that uses a handle after that is not a host's).
+    bool resolve(const std::string& ref, void*& handle);
+};
 
 struct Row {
     HostString text = nullptr;
@@ -97,8 +129,7 @@ struct EventRecord {
     const void* receiver = nullptr;
 };
 
-// A Down step's menu, as the model expects it (planned and compared by
-// bevel_button.cpp).
+// A Down step's menu, as the model expects it (bevel_button.cpp).
 struct MenuPlan {
     Model* model = nullptr;
     const Step* step = nullptr;
@@ -147,8 +178,8 @@ public:
     std::string stepMismatch;  // the step's first difference from the model, checked after the host's faults
     std::vector<EventRecord> expectedEvents;
     size_t eventsBefore = 0;
-    std::map<const Instance*, int> invalidationsBefore;
-    std::map<const Instance*, int> acceleratorsBefore;  // raised by one for every call expected
+    std::map<const Instance*, int> invalidationsBefore;  // raised by one for every repaint expected
+    std::map<const Instance*, int> acceleratorsBefore;   // raised by one for every call expected
     std::vector<Replacement> replacements;
     MenuPlan menu;
 
@@ -156,44 +187,88 @@ public:
     void differ(const std::string& message) {
         if (mismatch.empty()) mismatch = message;
     }
-    void call(int n = 1) { bench.call(n); }
-    std::string textOf(HostString s) const { return bench.textOf(s); }
-    Model* modelOf(int32_t slot);
+    void call(int n = 1) {  // counts calls into the plug-in
+        bench.result.calls += n;
+        if (bench.options.progress) bench.options.progress->calls = bench.options.progress->calls + n;
+    }
+    std::string textOf(HostString s) const { return s ? host.text(s) : std::string(); }
+    Model* modelOf(int32_t slot) {
+        auto it = models.find(slot);
+        return it == models.end() ? nullptr : &it->second;
+    }
     bool supplied(const char* entryPoint) const { return withheld.count(entryPoint) == 0; }
 
     // --- what the plug-in sees ---------------------------------------------------------
-    HostRect seenBounds(const Model& m) const;
+    HostRect seenBounds(const Model& m) const {
+        if (supplied("GetControlBounds") || !departs(Departure::BoundsZeroWithoutEntryPoint)) return m.bounds;
+        return HostRect{0, 0, 0, 0};
+    }
     bool seenEnabled(const Model& m) const { return supplied("ZOKAGetControlEnabled") && m.enabled; }
     // The application destroyed the control during the call that is being
     // modelled: the plug-in goes no further with it.
-    static bool stopped(const Model& m);
-    const PropertyDefinition* property(const Model& m, const std::string& name) const;
-    int32_t paramOf(const Model& m, const char* name) const;
-    int32_t captionOffset(const Model& m) const;
-    int32_t menuValueOffset(const Model& m) const;
+    static bool stopped(const Model& m) { return m.gone && departs(Departure::DestroyedCallerStops); }
+    int32_t paramOf(const Model& m, const char* name) const {
+        const PropertyDefinition* p = host.property(m.instance, name);
+        return p ? p->param : 0;
+    }
+    // Fields without a direct getter, at their place in the published layout.
+    int32_t captionOffset(const Model& m) const {
+        return paramOf(m, "HasMenu") - 4 - static_cast<int32_t>(sizeof(void*));
+    }
+    int32_t menuValueOffset(const Model& m) const { return paramOf(m, "CaptionPlacement") + 4; }
     // The model's value of an Integer or Boolean property; false for others.
     static bool fieldValue(const Model& m, const std::string& n, int64_t& value);
 
     // --- what the published behaviour makes of a state -------------------------------
-    void invalidated(const Model& m);
-    void captionApplied(Model& m);
-    static void painted(Model& m);
-    void idled(Model& m);
-    void destructed(const Model& m);
-    void registerReceiver(Model& m, HostObject receiver);
-    static void removeRegistration(Model& m, HostObject receiver);
+    void invalidated(const Model& m) {
+        if (supplied("ZOKAInvalidateControl")) ++invalidationsBefore[m.instance];
+    }
+    // A bevel button's caption changed: a repaint, and the host is handed the
+    // caption's text.
+    void captionApplied(Model& m) {
+        invalidated(m);
+        if (supplied("ZOKASetAccelerator")) ++acceleratorsBefore[m.instance];
+    }
+    // A bevel button painted: the one-shot bevels fall back to the plain one.
+    static void painted(Model& m) {
+        if (m.bevel == 3 || m.bevel == 5 || m.bevel == 6) {
+            m.bevel = 0;
+        } else if (m.bevel == 7) {
+            m.bevel = 0;
+            m.buttonType = 1;
+        }
+    }
+    // A ChasingArrows' idle call as the published behaviour has it.
+    void idled(Model& m) {
+        if (m.className == "ChasingArrows" && supplied("GetControlVisible") && m.visible &&
+            supplied("GetTabPanelVisible") && m.tabPanelVisible)
+            m.frame = (m.frame + 1) & 7;
+    }
+    // What the published destruct leaves behind that a host can count: the
+    // little arrows' uxtheme.dll reference when no theme opened.
+    void destructed(const Model& m) {
+        if (m.className == "LittleArrows" && themesPossible && !m.themed) ++keptThemeReferences;
+    }
+    void registerReceiver(Model& m, HostObject receiver) {
+        if (receiver) m.receivers.insert(m.receivers.begin(), Registration{++nextRegistration, receiver});
+    }
+    static void removeRegistration(Model& m, HostObject receiver) {
+        auto it = std::find_if(m.receivers.begin(), m.receivers.end(),
+                               [&](const Registration& r) { return r.receiver == receiver; });
+        if (it != m.receivers.end()) m.receivers.erase(it);
+    }
 
     // --- events, receivers and the application's code -----------------------------------
     bool event(Model& m, const char* name, std::vector<int32_t> args = {});
-    bool mouseEvent(Model& m, const char* name, int64_t x, int64_t y);
+    bool mouseEvent(Model& m, const char* name, int64_t x, int64_t y) {
+        const HostRect b = seenBounds(m);
+        return event(m, name, {static_cast<int32_t>(x - b.left), static_cast<int32_t>(y - b.top)});
+    }
     void fireAction(Model& m);
     void expectReaction(Model& m, const std::string& event);
     void expectDestroyed(Model& m);
     void expectModalLoop(Model& caller, int64_t rounds);
     void forgetDestroyed();
-
-private:
-    bool handled(const Model& m, const char* event) const;
 };
 
 }  // namespace soak

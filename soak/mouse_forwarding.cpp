@@ -4,22 +4,24 @@
 #include "expectations.h"
 
 namespace soak {
-namespace mouse_forwarding {
-
-bool forwards(const std::string& className) {
-    return className == "ImageWell" || className == "PopupArrow" || className == "Placard";
-}
+namespace {
 
 // The handler's answer is mouseDown's. An ImageWell answers false when
 // disabled, or when the handler destroyed it; without a destruct in their
 // published records PopupArrow and Placard cannot learn that a handler
 // destroyed them: the handler's answer stands.
-bool press(World& w, Model& m, int64_t x, int64_t y) {
-    if (m.className == "ImageWell") return w.seenEnabled(m) && w.mouseEvent(m, "MouseDown", x, y) && !World::stopped(m);
-    return w.mouseEvent(m, "MouseDown", x, y);
+bool press(World& w, const Step& s, Model& m, const HostRect&) {
+    if (m.className == "ImageWell")
+        return w.seenEnabled(m) && w.mouseEvent(m, "MouseDown", s.n[0], s.n[1]) && !World::stopped(m);
+    return w.mouseEvent(m, "MouseDown", s.n[0], s.n[1]);
 }
 
-void dragOrRelease(World& w, Model& m, const char* event, int64_t x, int64_t y) { w.mouseEvent(m, event, x, y); }
+void drag(World& w, const Step& s, Model& m, const HostRect&) { w.mouseEvent(m, "MouseDrag", s.n[0], s.n[1]); }
 
-}  // namespace mouse_forwarding
+void release(World& w, const Step& s, Model& m, const HostRect&) { w.mouseEvent(m, "MouseUp", s.n[0], s.n[1]); }
+
+}  // namespace
+
+const Mouse kForwardedMouse = {press, drag, release, nullptr};
+
 }  // namespace soak

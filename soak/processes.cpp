@@ -61,12 +61,6 @@ std::string faultText(const Fault& f) {
            "\nmessage " + f.message + "\n";
 }
 
-std::string coverageText(const Coverage& c) {
-    return "coverage " + std::to_string(c.menus) + " " + std::to_string(c.menuItems) + " " + std::to_string(c.events) +
-           " " + std::to_string(c.themed) + " " + std::to_string(c.withheld) + " " +
-           std::to_string(c.destroyedInHandlers) + " " + std::to_string(c.modalLoops) + "\n";
-}
-
 void readReport(const std::string& text, int64_t& runs, int64_t& calls, bool& faulted, Fault& fault, int64_t& run,
                 Coverage* coverage) {
     std::istringstream in(text);
@@ -202,8 +196,7 @@ RunResult replayInChild(const Script& script, const std::string& plugin) {
     std::string report;
     int64_t runs = 0, calls = 0, run = 0;
     if (readFile(reportPath, report)) readReport(report, runs, calls, result.faulted, result.fault, run);
-    if (!result.faulted &&
-        (child.timedOut || (child.exitCode != kExitClean && child.exitCode != kExitFault) || !child.output.empty())) {
+    if (!result.faulted && child.abnormal()) {
         result.faulted = true;
         result.fault = childFault(child, *shared.progress, script);
     }

@@ -1,7 +1,6 @@
-// The driver's processes: a soak command run again as a child process with
-// its output caught and a time limit, the progress record it fills in
-// through a named mapping (its run, step, calls and any crash), the reports
-// a child leaves for its parent, and the files they pass.
+// The driver's processes: a soak command run again as a child process with its
+// output caught and a time limit, the progress record it fills in (its run,
+// step, calls and any crash), and the report it leaves for its parent.
 #pragma once
 
 #include <cstdint>
@@ -25,20 +24,19 @@ bool writeFile(const std::string& path, const std::string& text);
 std::string temporaryPath(const std::string& stem);  // a new file name in the temporary folder
 std::string quoteArgument(const std::string& text);
 
-// --- faults as text, between a child and its parent ---------------------------------------
-
+// Faults as text, between a child and its parent.
 std::string faultText(const Fault& f);
-std::string coverageText(const Coverage& c);
 void readReport(const std::string& text, int64_t& runs, int64_t& calls, bool& faulted, Fault& fault, int64_t& run,
                 Coverage* coverage = nullptr);
-
-// --- child processes --------------------------------------------------------------------------
 
 struct ChildResult {
     DWORD exitCode = 0;
     bool timedOut = false;
     bool started = false;
-    std::string output;  // what it wrote to stdout and stderr
+    std::string output;      // what it wrote to stdout and stderr
+    bool abnormal() const {  // crashed, hung or printed
+        return timedOut || (exitCode != kExitClean && exitCode != kExitFault) || !output.empty();
+    }
 };
 
 // Options every child process is given as its parent was.

@@ -1,14 +1,11 @@
-// Properties, methods and rows as the soak expects them: each set through
-// the host (by the setter, or written directly) and read back (by the
-// getter, or from the field), with the repaints, accelerator calls and lock
-// order a setter brings; the values after construct and after
-// defaultsReset; the bevel button's rows through its methods and List.
+// Properties, methods and rows as the soak expects them: each set through the
+// host and read back, with the repaints, accelerator calls and lock order a
+// setter brings; the defaults after construct and defaultsReset.
 #include "expectations.h"
 
 #include <algorithm>
 
 namespace soak {
-
 namespace {
 
 // A string the host made for the plug-in: it must carry the default text
@@ -52,9 +49,8 @@ void constructed(World& w, Model& m) {
     m.textSize = w.supplied("PluginDefaultControlFontSize") ? w.host.defaultFontSize : 0;
 }
 
-void defaultsReset(World& w, Model& m) {
-    const ControlCallbacks& c = *m.instance->definition->callbacks;
-    if (!c.defaultsReset) return;
+void defaultsReset(World& w, const Step&, Model& m) {
+    if (!m.instance->definition->callbacks->defaultsReset) return;
     w.call();
     w.host.defaultsReset(m.instance);
     m.textFont = m.instance->at<HostString>(w.paramOf(m, "TextFont"));
@@ -65,7 +61,7 @@ void defaultsReset(World& w, Model& m) {
 // --- Integer and Boolean properties ----------------------------------------------------------
 
 void setInteger(World& w, const Step& s, Model& m) {
-    const PropertyDefinition* p = w.property(m, s.word);
+    const PropertyDefinition* p = w.host.property(m.instance, s.word);
     if (!p) return;
     const int32_t v = static_cast<int32_t>(s.n[0]);
     const bool bySetter = p->setter != PLUGIN_DIRECT_ACCESS;
@@ -89,7 +85,7 @@ void setInteger(World& w, const Step& s, Model& m) {
 }
 
 void getInteger(World& w, const Step& s, Model& m) {
-    const PropertyDefinition* p = w.property(m, s.word);
+    const PropertyDefinition* p = w.host.property(m.instance, s.word);
     if (!p) return;
     if (p->getter != PLUGIN_DIRECT_ACCESS) w.call();
     const int32_t actual = w.host.getInteger(m.instance, s.word);
@@ -105,7 +101,7 @@ void getInteger(World& w, const Step& s, Model& m) {
 void setHandle(World& w, const Step& s, Model& m) {
     void* handle = nullptr;
     if (!w.bench.resolve(s.ref, handle)) return;
-    const PropertyDefinition* p = w.property(m, s.word);
+    const PropertyDefinition* p = w.host.property(m.instance, s.word);
     if (!p) return;
     if (p->setter != PLUGIN_DIRECT_ACCESS) w.call();
     const void* old = s.word == "Caption"    ? static_cast<const void*>(m.caption)
@@ -134,7 +130,7 @@ void setHandle(World& w, const Step& s, Model& m) {
 }
 
 void getString(World& w, const Step& s, Model& m) {
-    const PropertyDefinition* p = w.property(m, s.word);
+    const PropertyDefinition* p = w.host.property(m.instance, s.word);
     if (!p) return;
     // The host takes a getter's answer as locked once; without the lock
     // entry points it would drop a reference it does not hold.
@@ -147,7 +143,7 @@ void getString(World& w, const Step& s, Model& m) {
 }
 
 void getPicture(World& w, const Step& s, Model& m) {
-    const PropertyDefinition* p = w.property(m, s.word);
+    const PropertyDefinition* p = w.host.property(m.instance, s.word);
     if (!p) return;
     if (p->getter != PLUGIN_DIRECT_ACCESS) w.call();
     const HostObject actual = w.host.getPicture(m.instance, s.word);
@@ -196,7 +192,7 @@ void method(World& w, const Step& s, Model& m) {
     }
 }
 
-void checkRows(World& w, const Model& m) {
+void checkRows(World& w, const Step&, Model& m) {
     if (m.className != "BevelButton") return;
     const int32_t count = static_cast<int32_t>(m.rows.size());
     for (int32_t row = -1; row <= count && w.mismatch.empty(); ++row) {
@@ -214,6 +210,20 @@ void assignRow(World& w, const Step& s, Model& m) {
         m.rows[static_cast<size_t>(row)].text = static_cast<HostString>(handle);
     w.call();
     w.host.callSetter(m.instance, "List", {static_cast<intptr_t>(row), reinterpret_cast<intptr_t>(handle)});
+}
+
+bool propertyStep(World& w, const Step& s, Model& m) {
+    constexpr struct {
+        Op op;
+        void (*expect)(World& w, const Step& s, Model& m);
+    } kSteps[] = {{Op::SetInteger, setInteger}, {Op::GetInteger, getInteger},
+                  {Op::SetString, setHandle},   {Op::SetPicture, setHandle},
+                  {Op::GetString, getString},   {Op::GetPicture, getPicture},
+                  {Op::Call, method},           {Op::Assign, assignRow},
+                  {Op::Rows, checkRows},        {Op::DefaultsReset, defaultsReset}};
+    for (const auto& step : kSteps)
+        if (step.op == s.op) return step.expect(w, s, m), true;
+    return false;
 }
 
 }  // namespace soak

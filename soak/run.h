@@ -42,6 +42,12 @@ struct Coverage {
         menus += o.menus, menuItems += o.menuItems, events += o.events, themed += o.themed, withheld += o.withheld;
         destroyedInHandlers += o.destroyedInHandlers, modalLoops += o.modalLoops;
     }
+    // As a child's report and the trace write it.
+    std::string text() const {
+        return "coverage " + std::to_string(menus) + " " + std::to_string(menuItems) + " " + std::to_string(events) +
+               " " + std::to_string(themed) + " " + std::to_string(withheld) + " " +
+               std::to_string(destroyedInHandlers) + " " + std::to_string(modalLoops) + "\n";
+    }
 };
 
 struct RunResult {

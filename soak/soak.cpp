@@ -94,14 +94,14 @@ RunResult replayInProcess(const Script& script, const std::string& plugin) {
     return runScript(script, options);
 }
 
-bool needsOwnProcess(const Fault& f) {
-    return f.category == "crash" || f.category == "hang" || f.category == "printed";
+// A replay where the fault can show: a crash, a hang or output in a process of its own.
+RunResult replayFor(const Fault& f, const Script& script, const std::string& plugin) {
+    const bool own = f.category == "crash" || f.category == "hang" || f.category == "printed";
+    return own ? replayInChild(script, plugin) : replayInProcess(script, plugin);
 }
 
 Script minimiseFault(const Script& failing, const Fault& fault, const std::string& plugin, int* replays) {
-    const Replay replay = [&](const Script& s) {
-        return needsOwnProcess(fault) ? replayInChild(s, plugin) : replayInProcess(s, plugin);
-    };
+    const Replay replay = [&](const Script& s) { return replayFor(fault, s, plugin); };
     return minimise(failing, fault, replay, replays);
 }
 
@@ -154,8 +154,7 @@ int chunkCommand(const Arguments& a) {
         ++runs;
     }
     if (trace) std::fclose(trace);
-    writeFile(reportPath,
-              "runs " + std::to_string(runs) + "\ncalls " + std::to_string(done) + "\n" + coverageText(coverage));
+    writeFile(reportPath, "runs " + std::to_string(runs) + "\ncalls " + std::to_string(done) + "\n" + coverage.text());
     return kExitClean;
 }
 
@@ -292,9 +291,7 @@ int runCommand(const Arguments& a) {
         if (readFile(reportPath, report)) readReport(report, runs, done, faulted, fault, faultRun, &coverage);
         figures.coverage.add(coverage);
         DeleteFileA(reportPath.c_str());
-        const bool abnormal =
-            child.timedOut || (child.exitCode != kExitClean && child.exitCode != kExitFault) || !child.output.empty();
-        if (!faulted && abnormal) {
+        if (!faulted && child.abnormal()) {
             faulted = true;
             faultRun = shared.progress->run;
             fault = childFault(child, *shared.progress, generateRun(seed, faultRun, steps));
@@ -353,14 +350,12 @@ int selftestCommand(const Arguments& a) {
         const Script smallest = minimiseFault(failingPart(script, result.fault), result.fault, faulty, &replays);
         std::printf("minimised after %d replays to %zu step(s):\n%s", replays, smallest.steps.size(),
                     formatScript(smallest).c_str());
-        const RunResult again =
-            needsOwnProcess(result.fault) ? replayInChild(smallest, faulty) : replayInProcess(smallest, faulty);
+        const RunResult again = replayFor(result.fault, smallest, faulty);
         if (!again.faulted || again.fault.signature() != result.fault.signature()) {
             std::printf("the minimised replay does not show the fault again\n");
             return kExitFault;
         }
-        const RunResult shipping =
-            needsOwnProcess(result.fault) ? replayInChild(smallest, clean) : replayInProcess(smallest, clean);
+        const RunResult shipping = replayFor(result.fault, smallest, clean);
         if (shipping.faulted) {
             std::printf("the minimised replay fails on the shipping plug-in too: %s\n", shipping.fault.message.c_str());
             return kExitFault;
