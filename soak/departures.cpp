@@ -1,7 +1,6 @@
 #include "departures.h"
 
 namespace soak {
-
 namespace {
 
 // clang-format off

@@ -1,6 +1,6 @@
 // Where the plug-in departs on purpose from its published behaviour, and how
 // it settles what the published behaviour leaves open. The soak's model of
-// the controls (executor.cpp) is written from the published behaviour; it
+// the controls (model.h) is written from the published behaviour; it
 // follows the plug-in only where a row of this table says so, and copies no
 // other choice of the implementation. With --published NAME (or all) the
 // model follows the published rule of that row instead, which shows what the

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 namespace soak {
-
 namespace {
 
 Script withSteps(const Script& base, const std::vector<Step>& steps) {

@@ -5,7 +5,7 @@
 
 #include <functional>
 
-#include "executor.h"
+#include "run.h"
 #include "script.h"
 
 namespace soak {

@@ -5,7 +5,6 @@
 #include <sstream>
 
 namespace soak {
-
 namespace {
 
 constexpr const char* kMagic = "classiccontrols-soak";

@@ -22,6 +22,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace soak {
@@ -88,6 +89,8 @@ constexpr const char* kMenuLoop = "Menu";
 constexpr int32_t kNoChoice = -1;
 
 struct Step {
+    Step() = default;
+    explicit Step(Op op, int32_t slot = -1, std::string word = {}) : op(op), slot(slot), word(std::move(word)) {}
     Op op = Op::Tick;
     int32_t slot = -1;
     std::string word;      // class, property, method, event or entry point

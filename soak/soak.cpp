@@ -3,10 +3,13 @@
 // shrunk to a shortest replay.
 //
 //   soak run [--calls N] [--seed S] [--chunk-calls C] [--steps-per-run K]
-//            [--plugin DLL] [--out DIR] [--max-faults F]
+//            [--plugin DLL] [--out DIR] [--max-faults F] [--trace FILE]
 //       the soak: N calls into the plug-in; figures and faults on stdout,
-//       replays of the faults (whole and minimised) in DIR
-//   soak replay FILE [--plugin DLL]          one script; exit status 1 on a fault
+//       replays of the faults (whole and minimised) in DIR; with --trace,
+//       every step of every run and each run's verdict in FILE (the
+//       minimiser's replays are not traced)
+//   soak replay FILE [--plugin DLL] [--trace FILE]
+//                                             one script; exit status 1 on a fault
 //   soak script --seed S --run R [--steps K] [--upto STEP]
 //                                             prints the script of a run
 //   soak minimise FILE [--plugin DLL] [--out FILE]
@@ -24,7 +27,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
@@ -36,6 +38,7 @@
 #include "executor.h"
 #include "generator.h"
 #include "minimise.h"
+#include "processes.h"
 #include "script.h"
 #include "plugin_host.h"
 
@@ -46,11 +49,6 @@ constexpr int64_t kDefaultCalls = 1000000;
 constexpr int64_t kDefaultChunkCalls = 25000;
 constexpr int kDefaultStepsPerRun = 2500;
 constexpr int kDefaultMaxFaults = 3;
-constexpr DWORD kChunkTimeoutMs = 2 * 60 * 1000;
-constexpr DWORD kReplayTimeoutMs = 2 * 60 * 1000;
-constexpr int kExitClean = 0;
-constexpr int kExitFault = 1;
-constexpr int kExitUsage = 2;
 
 struct Arguments {
     std::vector<std::string> positional;
@@ -81,204 +79,11 @@ Arguments parseArguments(int argc, char** argv, int first) {
     return a;
 }
 
-std::wstring wide(const std::string& text) {
-    const int n = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
-    std::wstring w(n > 0 ? n - 1 : 0, L'\0');
-    if (n > 1) MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, &w[0], n);
-    return w;
-}
-
-std::string programPath() {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return path;
-}
-
-bool readFile(const std::string& path, std::string& text) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream s;
-    s << in.rdbuf();
-    text = s.str();
-    return true;
-}
-
-bool writeFile(const std::string& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
-    return static_cast<bool>(out);
-}
-
-std::string temporaryPath(const std::string& stem) {
-    static int serial = 0;
-    char folder[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, folder);
-    return std::string(folder) + "soak-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++serial) +
-           "-" + stem;
-}
-
-// The class of the instance a step drives, from the script's creates.
-std::string classOfStep(const Script& script, int64_t step) {
-    if (step < 0 || step >= static_cast<int64_t>(script.steps.size())) return std::string();
-    const int32_t slot = script.steps[static_cast<size_t>(step)].slot;
-    for (int64_t k = step; k >= 0; --k) {
-        const Step& s = script.steps[static_cast<size_t>(k)];
-        if (s.op == Op::Create && s.slot == slot) return s.word;
-    }
-    return std::string();
-}
-
-// --- faults as text, between a child and its parent --------------------------------
-
-std::string faultText(const Fault& f) {
-    return "fault " + f.category + " " + std::to_string(f.step) + " " + (f.className.empty() ? "-" : f.className) +
-           "\nmessage " + f.message + "\n";
-}
-
-std::string coverageText(const Coverage& c) {
-    return "coverage " + std::to_string(c.menus) + " " + std::to_string(c.menuItems) + " " + std::to_string(c.events) +
-           " " + std::to_string(c.themed) + " " + std::to_string(c.withheld) + " " +
-           std::to_string(c.destroyedInHandlers) + " " + std::to_string(c.modalLoops) + "\n";
-}
-
-void readReport(const std::string& text, int64_t& runs, int64_t& calls, bool& faulted, Fault& fault, int64_t& run,
-                Coverage* coverage = nullptr) {
-    std::istringstream in(text);
-    std::string line;
-    while (std::getline(in, line)) {
-        std::istringstream words(line);
-        std::string key;
-        words >> key;
-        if (key == "runs") words >> runs;
-        if (key == "coverage" && coverage)
-            words >> coverage->menus >> coverage->menuItems >> coverage->events >> coverage->themed >>
-                coverage->withheld >> coverage->destroyedInHandlers >> coverage->modalLoops;
-        if (key == "calls") words >> calls;
-        if (key == "run") words >> run;
-        if (key == "fault") {
-            faulted = true;
-            words >> fault.category >> fault.step >> fault.className;
-            if (fault.className == "-") fault.className.clear();
-        }
-        if (key == "message") fault.message = line.size() > 8 ? line.substr(8) : std::string();
-    }
-}
-
-// --- child processes ----------------------------------------------------------------
-
-struct ChildResult {
-    DWORD exitCode = 0;
-    bool timedOut = false;
-    bool started = false;
-    std::string output;  // what it wrote to stdout and stderr
-};
-
-// Options every child process is given as its parent was.
-std::string gChildOptions;
-
-ChildResult runChild(const std::string& arguments, DWORD timeoutMs) {
-    ChildResult result;
-    const std::string outputPath = temporaryPath("output.txt");
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE output = CreateFileA(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    HANDLE input =
-        CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = input;
-    startup.hStdOutput = output;
-    startup.hStdError = output;
-    std::wstring commandLine = L"\"" + wide(programPath()) + L"\" " + wide(arguments + gChildOptions);
-    PROCESS_INFORMATION process{};
-    if (CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
-        result.started = true;
-        if (WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_TIMEOUT) {
-            result.timedOut = true;
-            TerminateProcess(process.hProcess, 0xDEAD);
-            WaitForSingleObject(process.hProcess, INFINITE);
-        }
-        GetExitCodeProcess(process.hProcess, &result.exitCode);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-    }
-    if (output != INVALID_HANDLE_VALUE) CloseHandle(output);
-    if (input != INVALID_HANDLE_VALUE) CloseHandle(input);
-    readFile(outputPath, result.output);
-    DeleteFileA(outputPath.c_str());
-    return result;
-}
-
-std::string quoteArgument(const std::string& text) { return "\"" + text + "\""; }
-
-std::string hexCode(uint64_t value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "0x%llX", static_cast<unsigned long long>(value));
-    return text;
-}
-
-// A crash, a hang or output of a child, as a fault at the step it reached.
-Fault childFault(const ChildResult& child, const Progress& progress, const Script& script) {
-    Fault f;
-    f.step = progress.step;
-    f.className = classOfStep(script, f.step);
-    if (child.timedOut) {
-        f.category = "hang";
-        f.message = "no answer within " + std::to_string(kChunkTimeoutMs / 1000) + " s";
-    } else if (child.exitCode != kExitClean && child.exitCode != kExitFault) {
-        f.category = "crash";
-        f.message = "exception " + hexCode(progress.exceptionCode ? progress.exceptionCode : child.exitCode) + " at " +
-                    hexCode(progress.exceptionAddress);
-    } else {
-        f.category = "printed";
-        f.message = "the plug-in wrote \"" + child.output.substr(0, 200) + "\"";
-    }
-    return f;
-}
-
-// A progress record in a named mapping that a child process fills in.
-struct SharedProgress {
-    HANDLE mapping = nullptr;
-    Progress* progress = nullptr;
-    std::string name;
-
-    SharedProgress() {
-        static int serial = 0;
-        name = "Local\\ClassicControlsSoak-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++serial);
-        mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(Progress), name.c_str());
-        if (mapping) progress = static_cast<Progress*>(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, 0));
-        if (progress) std::memset(const_cast<Progress*>(progress), 0, sizeof(Progress));
-    }
-    ~SharedProgress() {
-        if (progress) UnmapViewOfFile(progress);
-        if (mapping) CloseHandle(mapping);
-    }
-    SharedProgress(const SharedProgress&) = delete;
-    SharedProgress& operator=(const SharedProgress&) = delete;
-};
-
-Progress* gChildProgress = nullptr;
-
-LONG WINAPI recordCrash(EXCEPTION_POINTERS* exception) {
-    if (gChildProgress && exception && exception->ExceptionRecord) {
-        gChildProgress->exceptionCode = exception->ExceptionRecord->ExceptionCode;
-        gChildProgress->exceptionAddress = reinterpret_cast<uintptr_t>(exception->ExceptionRecord->ExceptionAddress);
-    }
-    return EXCEPTION_EXECUTE_HANDLER;  // ends the process with the exception's code, silently
-}
-
-Progress* openProgress(const std::string& name) {
-    if (name.empty()) return nullptr;
-    HANDLE mapping = OpenFileMappingA(FILE_MAP_ALL_ACCESS, FALSE, name.c_str());
-    if (!mapping) return nullptr;
-    return static_cast<Progress*>(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, 0));
-}
-
-void becomeChild(Progress* progress) {
-    gChildProgress = progress;
-    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
-    SetUnhandledExceptionFilter(recordCrash);
+// The trace named by --trace, opened for appending (the chunks of a run
+// write one after the other); null without the option.
+std::FILE* openTrace(const Arguments& a) {
+    const std::string path = a.get("trace");
+    return path.empty() ? nullptr : std::fopen(path.c_str(), "ab");
 }
 
 std::string pluginOf(const Arguments& a) { return a.get("plugin", pluginhost::besideProgram("ClassicControls.dll")); }
@@ -289,37 +94,14 @@ RunResult replayInProcess(const Script& script, const std::string& plugin) {
     return runScript(script, options);
 }
 
-// A replay in a process of its own, for faults that end or hang a process.
-RunResult replayInChild(const Script& script, const std::string& plugin) {
-    const std::string scriptPath = temporaryPath("candidate.txt");
-    const std::string reportPath = temporaryPath("report.txt");
-    writeFile(scriptPath, formatScript(script));
-    SharedProgress shared;
-    const ChildResult child = runChild("replay " + quoteArgument(scriptPath) + " --plugin " + quoteArgument(plugin) +
-                                           " --report " + quoteArgument(reportPath) + " --progress " + shared.name,
-                                       kReplayTimeoutMs);
-    RunResult result;
-    std::string report;
-    int64_t runs = 0, calls = 0, run = 0;
-    if (readFile(reportPath, report)) readReport(report, runs, calls, result.faulted, result.fault, run);
-    if (!result.faulted &&
-        (child.timedOut || (child.exitCode != kExitClean && child.exitCode != kExitFault) || !child.output.empty())) {
-        result.faulted = true;
-        result.fault = childFault(child, *shared.progress, script);
-    }
-    DeleteFileA(scriptPath.c_str());
-    DeleteFileA(reportPath.c_str());
-    return result;
-}
-
-bool needsOwnProcess(const Fault& f) {
-    return f.category == "crash" || f.category == "hang" || f.category == "printed";
+// A replay where the fault can show: a crash, a hang or output in a process of its own.
+RunResult replayFor(const Fault& f, const Script& script, const std::string& plugin) {
+    const bool own = f.category == "crash" || f.category == "hang" || f.category == "printed";
+    return own ? replayInChild(script, plugin) : replayInProcess(script, plugin);
 }
 
 Script minimiseFault(const Script& failing, const Fault& fault, const std::string& plugin, int* replays) {
-    const Replay replay = [&](const Script& s) {
-        return needsOwnProcess(fault) ? replayInChild(s, plugin) : replayInProcess(s, plugin);
-    };
+    const Replay replay = [&](const Script& s) { return replayFor(fault, s, plugin); };
     return minimise(failing, fault, replay, replays);
 }
 
@@ -349,6 +131,7 @@ int chunkCommand(const Arguments& a) {
     const std::string reportPath = a.get("report");
     int64_t done = 0, runs = 0;
     Coverage coverage;
+    std::FILE* trace = openTrace(a);
     for (int64_t run = firstRun; done < calls; ++run) {
         if (progress) progress->run = run;
         const Script script = generateRun(seed, run, steps);
@@ -356,18 +139,22 @@ int chunkCommand(const Arguments& a) {
         options.plugin = pluginOf(a);
         options.checkOutput = true;
         options.progress = progress;
+        options.trace = trace;
         options.onFault = [&](const Fault& f) {
             writeFile(reportPath, "runs " + std::to_string(runs) + "\ncalls " + std::to_string(done) + "\nrun " +
                                       std::to_string(run) + "\n" + faultText(f));
         };
         const RunResult result = runScript(script, options);
         done += result.calls;
-        if (result.faulted) return kExitFault;
+        if (result.faulted) {
+            if (trace) std::fclose(trace);
+            return kExitFault;
+        }
         coverage.add(result.coverage);
         ++runs;
     }
-    writeFile(reportPath,
-              "runs " + std::to_string(runs) + "\ncalls " + std::to_string(done) + "\n" + coverageText(coverage));
+    if (trace) std::fclose(trace);
+    writeFile(reportPath, "runs " + std::to_string(runs) + "\ncalls " + std::to_string(done) + "\n" + coverage.text());
     return kExitClean;
 }
 
@@ -395,7 +182,9 @@ int replayCommand(const Arguments& a) {
     options.onFault = [&](const Fault& f) {
         if (!reportPath.empty()) writeFile(reportPath, faultText(f));
     };
+    options.trace = openTrace(a);
     const RunResult result = runScript(script, options);
+    if (options.trace) std::fclose(options.trace);
     if (!child) {
         if (result.faulted)
             printFault(result.fault, script.config);
@@ -470,6 +259,8 @@ int runCommand(const Arguments& a) {
     const std::string plugin = pluginOf(a);
     std::string out = a.get("out", ".");
     CreateDirectoryA(out.c_str(), nullptr);
+    const std::string trace = a.get("trace");
+    if (!trace.empty()) DeleteFileA(trace.c_str());  // the chunks append to it
     std::printf("soak of %s: %lld calls, seed %llu, %lld calls a process, %d steps a run\n", plugin.c_str(),
                 static_cast<long long>(calls), static_cast<unsigned long long>(seed),
                 static_cast<long long>(chunkCalls), steps);
@@ -481,11 +272,12 @@ int runCommand(const Arguments& a) {
         SharedProgress shared;
         const std::string reportPath = temporaryPath("report.txt");
         const int64_t want = std::min(chunkCalls, calls - figures.calls);
-        const ChildResult child = runChild(
-            "chunk --seed " + std::to_string(seed) + " --first-run " + std::to_string(run) + " --calls " +
-                std::to_string(want) + " --steps-per-run " + std::to_string(steps) + " --plugin " +
-                quoteArgument(plugin) + " --report " + quoteArgument(reportPath) + " --progress " + shared.name,
-            kChunkTimeoutMs);
+        const ChildResult child =
+            runChild("chunk --seed " + std::to_string(seed) + " --first-run " + std::to_string(run) + " --calls " +
+                         std::to_string(want) + " --steps-per-run " + std::to_string(steps) + " --plugin " +
+                         quoteArgument(plugin) + " --report " + quoteArgument(reportPath) + " --progress " +
+                         shared.name + (trace.empty() ? std::string() : " --trace " + quoteArgument(trace)),
+                     kChunkTimeoutMs);
         ++figures.processes;
         if (!child.started) {
             std::printf("soak: could not start a chunk process\n");
@@ -499,9 +291,7 @@ int runCommand(const Arguments& a) {
         if (readFile(reportPath, report)) readReport(report, runs, done, faulted, fault, faultRun, &coverage);
         figures.coverage.add(coverage);
         DeleteFileA(reportPath.c_str());
-        const bool abnormal =
-            child.timedOut || (child.exitCode != kExitClean && child.exitCode != kExitFault) || !child.output.empty();
-        if (!faulted && abnormal) {
+        if (!faulted && child.abnormal()) {
             faulted = true;
             faultRun = shared.progress->run;
             fault = childFault(child, *shared.progress, generateRun(seed, faultRun, steps));
@@ -560,14 +350,12 @@ int selftestCommand(const Arguments& a) {
         const Script smallest = minimiseFault(failingPart(script, result.fault), result.fault, faulty, &replays);
         std::printf("minimised after %d replays to %zu step(s):\n%s", replays, smallest.steps.size(),
                     formatScript(smallest).c_str());
-        const RunResult again =
-            needsOwnProcess(result.fault) ? replayInChild(smallest, faulty) : replayInProcess(smallest, faulty);
+        const RunResult again = replayFor(result.fault, smallest, faulty);
         if (!again.faulted || again.fault.signature() != result.fault.signature()) {
             std::printf("the minimised replay does not show the fault again\n");
             return kExitFault;
         }
-        const RunResult shipping =
-            needsOwnProcess(result.fault) ? replayInChild(smallest, clean) : replayInProcess(smallest, clean);
+        const RunResult shipping = replayFor(result.fault, smallest, clean);
         if (shipping.faulted) {
             std::printf("the minimised replay fails on the shipping plug-in too: %s\n", shipping.fault.message.c_str());
             return kExitFault;

@@ -26,9 +26,9 @@ constexpr TextEncoding EncodingEucJp = 0x00000920;
 constexpr TextEncoding EncodingIso2022Jp = 0x00000820;
 
 // No Windows conversion takes these two: text in EUC-JP or ISO-2022-JP is
-// carried over into Shift-JIS (code page 932) by the byte converters below
-// and converted from there; text bound for them is converted to Shift-JIS
-// and then carried over.
+// carried over into Shift-JIS (code page 932) by the byte converters of
+// japanese_encodings.h and converted from there; text bound for them is
+// converted to Shift-JIS and then carried over.
 constexpr uint32_t kCodePageEucJp = 900000;
 constexpr uint32_t kCodePageIso2022Jp = 900001;
 
@@ -81,16 +81,6 @@ TextEncoding ReconcileEncodings(PluginString* s1, PluginString* s2);
 // Case-insensitive order of a and b (-1, 0, 1), compared in a common
 // encoding when their tags differ; a and b are left untouched.
 int32_t CompareStrings(const PluginString& a, const PluginString& b);
-
-// Byte converters between Shift-JIS and the two other Japanese encodings
-// (the JIS X 0208 pair arithmetic). Results are tagged EncodingAscii when
-// they consist of bytes below 0x80 only (and, for ISO-2022-JP, no escape
-// sequence), EncodingSystem otherwise. Malformed input is carried over byte
-// by byte; nothing is read past the end of the text.
-PluginString EucJpToShiftJis(const PluginString& s);
-PluginString Iso2022JpToShiftJis(const PluginString& s);
-PluginString ShiftJisToEucJp(const PluginString& s);
-PluginString ShiftJisToIso2022Jp(const PluginString& s);
 
 #if defined(CLASSICCONTROLS_WHITE_BOX)
 // For the white-box tests only (classiccontrols_core), which script the user
